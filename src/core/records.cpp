@@ -1,0 +1,235 @@
+#include "core/records.h"
+#include "core/cp932.h"
+
+#include <charconv>
+#include <limits>
+
+namespace pelanova::zengin {
+namespace {
+
+using K = FieldKind;
+
+constexpr Field kHeaderLayout[] = {
+    {"データ区分", 1, 1, K::Number},
+    {"種別コード", 2, 2, K::Number},
+    {"コード区分", 4, 1, K::Number},
+    {"委託者コード", 5, 10, K::Text},
+    {"委託者名", 15, 40, K::Text},
+    {"引落日", 55, 4, K::Number},
+    {"取引銀行コード", 59, 4, K::Number},
+    {"取引銀行名", 63, 15, K::Text},
+    {"取引支店コード", 78, 3, K::Number},
+    {"取引支店名", 81, 15, K::Text},
+    {"預金種目", 96, 1, K::Number},
+    {"口座番号", 97, 7, K::Text},
+    {"ダミー", 104, 17, K::Text},
+};
+
+constexpr Field kDataLayout[] = {
+    {"データ区分", 1, 1, K::Number},
+    {"引落銀行番号", 2, 4, K::Number},
+    {"引落銀行名", 6, 15, K::Text},
+    {"引落支店番号", 21, 3, K::Number},
+    {"引落支店名", 24, 15, K::Text},
+    {"ダミー1", 39, 4, K::Text},
+    {"預金項目", 43, 1, K::Number},
+    {"口座番号", 44, 7, K::Text},
+    {"預金者名", 51, 30, K::Text},
+    {"引落金額", 81, 10, K::Number},
+    {"新規コード", 91, 1, K::Number},
+    {"顧客番号", 92, 20, K::Text},
+    {"振込結果コード", 112, 1, K::Lenient},
+    {"ダミー2", 113, 8, K::Text},
+};
+
+constexpr Field kTrailerLayout[] = {
+    {"データ区分", 1, 1, K::Number},
+    {"合計件数", 2, 6, K::Number},
+    {"合計金額", 8, 12, K::Number},
+    {"振替済件数", 20, 6, K::Lenient},
+    {"振替済金額", 26, 12, K::Lenient},
+    {"振替不能件数", 38, 6, K::Lenient},
+    {"振替不能金額", 44, 12, K::Lenient},
+    {"ダミー", 56, 65, K::Text},
+};
+
+constexpr Field kEndLayout[] = {
+    {"データ区分", 1, 1, K::Number},
+    {"ダミー", 2, 119, K::Text},
+};
+
+} // namespace
+
+std::span<const Field> layout(int kind)
+{
+    switch (kind) {
+    case Header: return kHeaderLayout;
+    case Data: return kDataLayout;
+    case Trailer: return kTrailerLayout;
+    case End: return kEndLayout;
+    default: return {};
+    }
+}
+
+std::optional<int32_t> parseNumber(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    if (i == s.size())
+        return std::nullopt;
+    int64_t value = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (s[i] - '0');
+        if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+int32_t parseLenient(std::string_view s)
+{
+    return parseNumber(s).value_or(-1);
+}
+
+int recordKind(std::string_view block)
+{
+    return block.empty() ? -1 : parseLenient(block.substr(0, 1));
+}
+
+std::string_view field(std::string_view block, int pos, int width)
+{
+    if (static_cast<size_t>(pos - 1) >= block.size())
+        return {};
+    return block.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(width));
+}
+
+void split(std::string_view block, int kind, std::vector<Value> &out)
+{
+    const auto fields = layout(kind);
+    out.resize(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Field &f = fields[i];
+        const std::string_view raw = field(block, f.pos, f.width);
+        Value &v = out[i];
+        switch (f.kind) {
+        case K::Text:
+            v.isText = true;
+            v.text = cp932::decode(raw);
+            break;
+        case K::Lenient:
+            v.isText = false;
+            v.number = parseLenient(raw);
+            break;
+        case K::Number: {
+            const auto n = parseNumber(raw);
+            if (!n) {
+                throw FormatError("数値であるべき項目「" + std::string(f.column) + "」（"
+                                  + std::to_string(f.pos) + "桁目から" + std::to_string(f.width)
+                                  + "桁）が数値ではありません: '" + cp932::decode(raw) + "'");
+            }
+            v.isText = false;
+            v.number = *n;
+            break;
+        }
+        }
+    }
+}
+
+std::string textField(std::string_view utf8, int width)
+{
+    std::string bytes = cp932::encodeLossy(utf8);
+    const auto w = static_cast<size_t>(width);
+    if (bytes.size() >= w)
+        return bytes.substr(0, w);
+    return std::string(w - bytes.size(), ' ') + bytes;
+}
+
+std::string numberField(int64_t value, int width)
+{
+    if (value < 0)
+        throw std::out_of_range("negative value " + std::to_string(value));
+    std::string digits = std::to_string(value);
+    if (digits.size() > static_cast<size_t>(width))
+        throw std::out_of_range(digits + " does not fit " + std::to_string(width) + " digits");
+    return std::string(static_cast<size_t>(width) - digits.size(), '0') + digits;
+}
+
+std::string buildHeader(const ConsignorFields &c, int transferRequestDate)
+{
+    std::string r;
+    r.reserve(kRecordSize);
+    r += "1";
+    r += "21";
+    r += "0";
+    r += textField(c.code, 10);
+    r += textField(c.name, 40);
+    r += numberField(transferRequestDate % 10000, 4);
+    r += numberField(c.bankNumber, 4);
+    r += textField(c.bankName, 15);
+    r += numberField(c.branchNumber, 3);
+    r += textField(c.branchName, 15);
+    r += std::to_string(c.accountType).substr(0, 1);
+    r += textField(c.account, 7);
+    r += std::string(17, ' ');
+    return r;
+}
+
+std::string buildData(const TransferFields &t, int64_t amount)
+{
+    std::string r;
+    r.reserve(kRecordSize);
+    r += "2";
+    r += numberField(t.bankNumber, 4);
+    r += textField(t.bankName, 15);
+    r += numberField(t.branchNumber, 3);
+    r += textField(t.branchName, 15);
+    r += std::string(4, ' ');
+    r += std::to_string(t.accountType).substr(0, 1);
+    // The account number goes out as its first 7 bytes; a shorter one (not from
+    // an imported file) is filled with blanks so that the record keeps its width.
+    std::string account = cp932::encodeLossy(t.account).substr(0, 7);
+    account.resize(7, ' ');
+    r += account;
+    r += textField(t.name, 30);
+    r += numberField(amount, 10);
+    r += "0";
+    r += std::string(20, '0');
+    r += " ";
+    r += std::string(8, ' ');
+    return r;
+}
+
+std::string buildTrailer(int64_t count, int64_t total)
+{
+    std::string r;
+    r.reserve(kRecordSize);
+    r += "8";
+    if (count == 0) {
+        r += "     0";
+        r += "           0";
+    } else {
+        r += numberField(count, 6);
+        r += numberField(total, 12);
+    }
+    r += std::string(101, ' ');
+    return r;
+}
+
+std::string buildEnd()
+{
+    return "9" + std::string(119, ' ');
+}
+
+} // namespace pelanova::zengin

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelanova::zengin {
+
+// Zengin general transfer (総合振込) files: 120-byte Shift-JIS records of one
+// header (1), data records (2), one trailer (8) and one end record (9).
+inline constexpr size_t kRecordSize = 120;
+
+enum RecordKind : int { Header = 1, Data = 2, Trailer = 8, End = 9 };
+
+enum class FieldKind {
+    Number,  // strict: an invalid value stops the import
+    Lenient, // an invalid value reads as -1
+    Text,    // the exact bytes, trailing blanks included
+};
+
+struct Field
+{
+    const char *column; // column of the record table that receives the value
+    int pos;            // 1-based byte position
+    int width;          // in bytes
+    FieldKind kind;
+};
+
+// The fields of a record kind in the order of its table; empty for other kinds.
+std::span<const Field> layout(int kind);
+
+// The record kind: the first byte read as a lenient number (-1 for none).
+int recordKind(std::string_view block);
+
+// Strict number: leading blanks skipped, an optional sign, then digits only,
+// within a 32-bit signed integer. Nothing for anything else.
+std::optional<int32_t> parseNumber(std::string_view field);
+int32_t parseLenient(std::string_view field);
+
+class FormatError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One column value split from a block: a number, or text as UTF-8 (decoded
+// losslessly from CP932, so it encodes back to the same bytes).
+struct Value
+{
+    bool isText = false;
+    int32_t number = 0;
+    std::string text;
+};
+
+// Splits a 120-byte block of the given kind into its column values (reusing
+// out's storage). Throws FormatError for an invalid strict number.
+void split(std::string_view block, int kind, std::vector<Value> &out);
+
+// The raw bytes of a field of a block.
+std::string_view field(std::string_view block, int pos, int width);
+
+// --- Building records -----------------------------------------------------
+
+// Text rule: the value's CP932 bytes right-aligned in blanks; of a longer value
+// the first width bytes. Characters without a CP932 form become '?'.
+std::string textField(std::string_view utf8, int width);
+// Decimal digits zero-padded to width. Throws std::out_of_range for a negative
+// value or one that does not fit.
+std::string numberField(int64_t value, int width);
+
+// The consignor's M_銀行 row as the header needs it.
+struct ConsignorFields
+{
+    std::string code;        // 委託者コード
+    std::string name;        // 委託者名
+    int bankNumber = 0;      // 銀行番号
+    std::string bankName;    // 銀行名
+    int branchNumber = 0;    // 支店番号
+    std::string branchName;  // 支店名
+    int accountType = 0;     // 預金種目
+    std::string account;     // 口座番号
+};
+
+// One aggregated transfer as the data record needs it.
+struct TransferFields
+{
+    int bankNumber = 0;      // 振込銀行番号
+    std::string bankName;    // 振込銀行名
+    int branchNumber = 0;    // 振込支店番号
+    std::string branchName;  // 振込支店名
+    int accountType = 0;     // 預金項目
+    std::string account;     // 口座番号
+    std::string name;        // 振込先名
+};
+
+std::string buildHeader(const ConsignorFields &consignor, int transferRequestDate);
+std::string buildData(const TransferFields &transfer, int64_t amount);
+// With count 0 the count and total are zeros right-aligned in blanks.
+std::string buildTrailer(int64_t count, int64_t total);
+std::string buildEnd();
+
+} // namespace pelanova::zengin

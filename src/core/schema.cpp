@@ -1,0 +1,168 @@
+#include "core/schema.h"
+#include "core/sqlite.h"
+
+namespace pelanova::schema {
+namespace {
+
+constexpr const char *kOwnSchema = R"SQL(
+CREATE TABLE T_ヘッダレコード (
+  ID INTEGER PRIMARY KEY,
+  振込依頼日 INTEGER NOT NULL,
+  施設コード INTEGER NOT NULL,
+  データ区分 INTEGER,
+  種別コード INTEGER,
+  コード区分 INTEGER,
+  委託者コード TEXT,
+  委託者名 TEXT,
+  引落日 INTEGER,
+  取引銀行コード INTEGER,
+  取引銀行名 TEXT,
+  取引支店コード INTEGER,
+  取引支店名 TEXT,
+  預金種目 INTEGER,
+  口座番号 TEXT,
+  ダミー TEXT,
+  更新年月日 INTEGER
+);
+CREATE INDEX IX_ヘッダ_施設日付 ON T_ヘッダレコード (施設コード, 振込依頼日);
+CREATE INDEX IX_ヘッダ_委託者 ON T_ヘッダレコード (委託者コード, 振込依頼日);
+
+CREATE TABLE T_データレコード (
+  ID INTEGER PRIMARY KEY,
+  振込依頼日 INTEGER NOT NULL,
+  施設コード INTEGER NOT NULL,
+  取込順番 INTEGER NOT NULL,
+  データ区分 INTEGER,
+  引落銀行番号 INTEGER,
+  引落銀行名 TEXT,
+  引落支店番号 INTEGER,
+  引落支店名 TEXT,
+  ダミー1 TEXT,
+  預金項目 INTEGER,
+  口座番号 TEXT,
+  預金者名 TEXT,
+  引落金額 INTEGER,
+  新規コード INTEGER,
+  顧客番号 TEXT,
+  振込結果コード INTEGER,
+  ダミー2 TEXT,
+  更新年月日 INTEGER
+);
+CREATE INDEX IX_データ_日付施設 ON T_データレコード (振込依頼日, 施設コード, 取込順番);
+
+CREATE TABLE T_トレーラレコード (
+  ID INTEGER PRIMARY KEY,
+  振込依頼日 INTEGER NOT NULL,
+  施設コード INTEGER NOT NULL,
+  データ区分 INTEGER,
+  合計件数 INTEGER,
+  合計金額 INTEGER,
+  振替済件数 INTEGER,
+  振替済金額 INTEGER,
+  振替不能件数 INTEGER,
+  振替不能金額 INTEGER,
+  ダミー TEXT,
+  更新年月日 INTEGER
+);
+CREATE INDEX IX_トレーラ_施設日付 ON T_トレーラレコード (施設コード, 振込依頼日);
+
+CREATE TABLE T_エンドレコード (
+  ID INTEGER PRIMARY KEY,
+  振込依頼日 INTEGER NOT NULL,
+  施設コード INTEGER NOT NULL,
+  データ区分 INTEGER,
+  ダミー TEXT,
+  更新年月日 INTEGER
+);
+CREATE INDEX IX_エンド_施設日付 ON T_エンドレコード (施設コード, 振込依頼日);
+
+CREATE TABLE M_銀行 (
+  ID INTEGER PRIMARY KEY,
+  委託者コード TEXT NOT NULL,
+  委託者名 TEXT,
+  銀行番号 INTEGER,
+  銀行名 TEXT,
+  支店番号 INTEGER,
+  支店名 TEXT,
+  預金種目 INTEGER,
+  口座番号 TEXT,
+  当銀行1未満 INTEGER,
+  当銀行2未満 INTEGER,
+  当銀行1未満電信手数料 INTEGER,
+  当銀行2未満電信手数料 INTEGER,
+  当銀行3以上電信手数料 INTEGER,
+  当銀行1未満文書手数料 INTEGER,
+  当銀行2未満文書手数料 INTEGER,
+  当銀行3以上文書手数料 INTEGER,
+  他支店1未満 INTEGER,
+  他支店2未満 INTEGER,
+  他支店1未満電信手数料 INTEGER,
+  他支店2未満電信手数料 INTEGER,
+  他支店3以上電信手数料 INTEGER,
+  他支店1未満文書手数料 INTEGER,
+  他支店2未満文書手数料 INTEGER,
+  他支店3以上文書手数料 INTEGER,
+  他銀行1未満 INTEGER,
+  他銀行2未満 INTEGER,
+  他銀行1未満電信手数料 INTEGER,
+  他銀行2未満電信手数料 INTEGER,
+  他銀行3以上電信手数料 INTEGER,
+  他銀行1未満文書手数料 INTEGER,
+  他銀行2未満文書手数料 INTEGER,
+  他銀行3以上文書手数料 INTEGER,
+  銀行名漢字 TEXT,
+  支店名漢字 TEXT
+);
+CREATE INDEX IX_銀行_委託者 ON M_銀行 (委託者コード);
+
+CREATE TABLE M_受取人 (
+  ID INTEGER PRIMARY KEY,
+  委託者コード TEXT NOT NULL,
+  銀行番号 INTEGER,
+  銀行名 TEXT,
+  支店番号 INTEGER,
+  支店名 TEXT,
+  預金種別 INTEGER,
+  受取人名 TEXT,
+  口座番号 TEXT,
+  手数料区分 INTEGER,
+  手数料金額 INTEGER,
+  銀行名漢字 TEXT,
+  支店名漢字 TEXT
+);
+CREATE INDEX IX_受取人_口座 ON M_受取人 (委託者コード, 銀行番号, 支店番号, 口座番号);
+
+CREATE TABLE M_施設 (
+  ID INTEGER PRIMARY KEY,
+  施設コード INTEGER NOT NULL,
+  施設名 TEXT,
+  総合振込データファイル名 TEXT
+);
+CREATE UNIQUE INDEX IX_施設_コード ON M_施設 (施設コード);
+)SQL";
+
+} // namespace
+
+void createOwnDatabase(sql::Database &db)
+{
+    sql::Transaction tx(db);
+    db.exec(kOwnSchema);
+    tx.commit();
+}
+
+bool hasOwnTables(const sql::Database &db)
+{
+    for (const char *table : {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility}) {
+        if (!db.hasTable(table))
+            return false;
+    }
+    return true;
+}
+
+void createBankMaster(sql::Database &db)
+{
+    db.exec("CREATE TABLE T_銀行マスタ (ID INTEGER PRIMARY KEY, 銀行番号 TEXT, 銀行名 TEXT, "
+            "支店番号 TEXT, 支店名 TEXT)");
+}
+
+} // namespace pelanova::schema

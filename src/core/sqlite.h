@@ -1,0 +1,149 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace pelanova::sql {
+
+class Error : public std::runtime_error
+{
+public:
+    Error(const std::string &message, int code)
+        : std::runtime_error(message), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+class Statement;
+
+// One SQLite connection. Every connection gets the functions the system's
+// statements rely on: FIRST(value, order) - the value of the row with the
+// smallest order key in the group (statements pass the table's insertion key,
+// so FIRST means "from the group's earliest stored row") - and INT(x), the
+// integer part of a number or of a text of digits.
+class Database
+{
+public:
+    enum class Mode { ReadWrite, ReadOnly, Create };
+
+    Database() = default;
+    ~Database();
+    Database(Database &&other) noexcept;
+    Database &operator=(Database &&other) noexcept;
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens the file; throws Error on failure. Never creates a file unless
+    // mode is Create.
+    void open(const std::string &path, Mode mode);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string &path() const { return m_path; }
+
+    void exec(std::string_view sql);
+    Statement prepare(std::string_view sql) const;
+
+    bool inTransaction() const;
+    void begin();
+    void commit();
+    void rollback();
+
+    int64_t lastInsertRowId() const;
+    int changes() const;
+    bool hasTable(const std::string &name) const;
+
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    [[noreturn]] void fail(int rc) const;
+
+    sqlite3 *m_db = nullptr;
+    std::string m_path;
+};
+
+// Begins a transaction unless one is active; rolls back on destruction unless
+// committed. An outer transaction is left to its owner.
+class Transaction
+{
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    void commit();
+    void rollback();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Database &m_db;
+    bool m_owner = false;
+};
+
+class Statement
+{
+public:
+    Statement() = default;
+    Statement(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+    ~Statement();
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+
+    // Binding by 1-based index or by name (":振込依頼日").
+    Statement &bind(int index, int64_t value);
+    Statement &bind(int index, std::string_view text);
+    Statement &bind(int index, const char *text) { return bind(index, std::string_view(text)); }
+    Statement &bind(int index, const std::string &text) { return bind(index, std::string_view(text)); }
+    Statement &bindNull(int index);
+    Statement &bind(int index, const std::optional<std::string> &text);
+    template <typename T>
+    Statement &bind(const char *name, const T &value) { return bind(parameterIndex(name), value); }
+    Statement &bindNull(const char *name) { return bindNull(parameterIndex(name)); }
+    int parameterIndex(const char *name) const;
+    int parameterCount() const;
+
+    // Steps once; true while a row is available.
+    bool step();
+    // Steps to completion (for statements without result rows).
+    void run();
+    void reset();
+    void clearBindings();
+
+    int columnCount() const;
+    std::string columnName(int index) const;
+    int columnIndex(std::string_view name) const; // -1 when absent
+    bool isNull(int index) const;
+    int64_t int64(int index) const;
+    int integer(int index) const { return static_cast<int>(int64(index)); }
+    std::string text(int index) const;
+    bool isNull(std::string_view name) const { return isNull(requireColumn(name)); }
+    int64_t int64(std::string_view name) const { return int64(requireColumn(name)); }
+    int integer(std::string_view name) const { return integer(requireColumn(name)); }
+    std::string text(std::string_view name) const { return text(requireColumn(name)); }
+
+    std::string sql() const;
+
+private:
+    int requireColumn(std::string_view name) const;
+    [[noreturn]] void fail(int rc) const;
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    mutable std::map<std::string, int, std::less<>> m_columns;
+};
+
+// Text literal for statement text: single quotes, inner quotes doubled.
+std::string quote(std::string_view text);
+
+} // namespace pelanova::sql

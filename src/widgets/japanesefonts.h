@@ -1,0 +1,10 @@
+#pragma once
+
+namespace pelanova {
+
+// Maps the Windows font names the screens ask for ("ＭＳ ゴシック", "ＭＳ 明朝",
+// their half-width and proportional forms) onto Debian's IPA fonts. Call once
+// after the QApplication exists.
+void installJapaneseFonts();
+
+} // namespace pelanova

@@ -1,0 +1,64 @@
+#include "core/schema.h"
+#include "core/sqlite.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelanova;
+
+TEST(Schema, CreatesTheSevenTables)
+{
+    sql::Database db;
+    db.open(":memory:", sql::Database::Mode::Create);
+    EXPECT_FALSE(schema::hasOwnTables(db));
+    schema::createOwnDatabase(db);
+    EXPECT_TRUE(schema::hasOwnTables(db));
+}
+
+TEST(Schema, FirstTakesTheEarliestStoredRowAndSurvivesVacuum)
+{
+    sql::Database db;
+    db.open(":memory:", sql::Database::Mode::Create);
+    db.exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, g INTEGER, v TEXT)");
+    // Insert out of value order; delete one to leave a gap before VACUUM.
+    db.exec("INSERT INTO t (g, v) VALUES (1, 'z'), (1, 'a'), (2, 'x'), (1, 'm'), (2, 'b')");
+    db.exec("DELETE FROM t WHERE v = 'z'");
+    db.exec("VACUUM");
+    auto st = db.prepare("SELECT g, FIRST(v, ID) AS v FROM t GROUP BY g ORDER BY FIRST(ID, ID) DESC");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer("g"), 2);
+    EXPECT_EQ(st.text("v"), "x");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer("g"), 1);
+    EXPECT_EQ(st.text("v"), "a");
+    EXPECT_FALSE(st.step());
+}
+
+TEST(Schema, IntReadsTextOfDigits)
+{
+    sql::Database db;
+    db.open(":memory:", sql::Database::Mode::Create);
+    auto st = db.prepare("SELECT INT('0005'), INT(' 12'), INT(7.9), INT('abc') IS NULL, INT(NULL) IS NULL");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer(0), 5);
+    EXPECT_EQ(st.integer(1), 12);
+    EXPECT_EQ(st.integer(2), 7);
+    EXPECT_EQ(st.integer(3), 1);
+    EXPECT_EQ(st.integer(4), 1);
+}
+
+TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
+{
+    const std::string missing = ::testing::TempDir() + "/pelanova_missing.db";
+    std::remove(missing.c_str());
+    sql::Database db;
+    EXPECT_THROW(db.open(missing, sql::Database::Mode::ReadWrite), sql::Error);
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_EQ(std::fopen(missing.c_str(), "rb"), nullptr);
+
+    const std::string text = ::testing::TempDir() + "/pelanova_text.db";
+    FILE *f = std::fopen(text.c_str(), "wb");
+    std::fputs("this is not a database, just some text that is long enough to have a header\n", f);
+    std::fclose(f);
+    EXPECT_THROW(db.open(text, sql::Database::Mode::ReadWrite), sql::Error);
+    EXPECT_FALSE(db.isOpen());
+}
