@@ -206,6 +206,11 @@ void IniFile::writeString(const std::string &section, const std::string &key, co
         throw SettingsWriteError(m_path);
 
     const std::optional<std::string> old = readFile(m_path);
+    // A file that exists but cannot be read is not replaced by one that holds
+    // only this key.
+    std::error_code ec;
+    if (!old && std::filesystem::exists(std::filesystem::path(m_path), ec))
+        throw SettingsWriteError(m_path);
     std::vector<Line> lines = old ? parseFile(*old) : std::vector<Line>();
 
     std::string newline = "\r\n";
