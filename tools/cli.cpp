@@ -2,6 +2,7 @@
 #include "console.h"
 
 #include "core/format.h"
+#include "core/my_year.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "import/importengine.h"
@@ -187,7 +188,7 @@ int parseInteger(const std::string &text, const char *what)
 int parseDate(const std::string &text)
 {
     if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos
-        || !isValidDate(std::stoi(text)))
+        || !IsValidDate(std::stoi(text) / 10000, std::stoi(text) / 100 % 100, std::stoi(text) % 100))
         throw UsageError("not a date (YYYYMMDD): " + text);
     return std::stoi(text);
 }
@@ -199,27 +200,27 @@ Context::Context(std::string db, std::string ini)
 
 Context::~Context() = default;
 
+TDM1 &Context::dataModule()
+{
+    if (!m_dm)
+        m_dm = std::make_unique<TDM1>(iniPath, dbPath, &m_boxes);
+    return *m_dm;
+}
+
 sql::Database &Context::ownDatabase()
 {
-    if (!m_own.isOpen()) {
-        try {
-            m_own.open(dbPath, sql::Database::Mode::ReadWrite);
-        } catch (const sql::Error &) {
-            throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
-        }
-        if (!schema::hasOwnTables(m_own)) {
-            m_own.close();
-            throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
-        }
-    }
-    return m_own;
+    sql::Database &own = dataModule().ADOConFurikomi;
+    if (!own.isOpen())
+        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
+    return own;
 }
 
 ImportEngine &Context::importEngine()
 {
     if (!m_engine) {
-        m_engine = std::make_unique<ImportEngine>(ownDatabase(), nullptr, m_boxes, m_progress);
-        m_engine->setRecipientDefaults(false, 0);
+        TDM1 &dm = dataModule();
+        m_engine = std::make_unique<ImportEngine>(ownDatabase(), &dm.ADOConBank, m_boxes, m_progress);
+        m_engine->setRecipientDefaults(dm.ReadTesuuryouKubun(), dm.ReadTesuuryouKingaku());
     }
     return *m_engine;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/datamodule.h"
 #include "core/sqlite.h"
 #include "core/userinterface.h"
 
@@ -43,6 +44,8 @@ public:
     Context(std::string dbPath, std::string iniPath);
     ~Context();
 
+    // The data module on --ini and --db, created on first use (init-db needs none).
+    TDM1 &dataModule();
     sql::Database &ownDatabase();
     ImportEngine &importEngine();
     MessageBoxes &messageBoxes() { return m_boxes; }
@@ -51,8 +54,8 @@ public:
     const std::string iniPath;
 
 private:
-    sql::Database m_own;
     ConsoleMessageBoxes m_boxes;
+    std::unique_ptr<TDM1> m_dm;
     SilentProgress m_progress;
     std::unique_ptr<ImportEngine> m_engine;
 };

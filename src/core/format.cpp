@@ -1,4 +1,5 @@
 #include "core/format.h"
+#include "core/my_year.h"
 
 #include <cstdio>
 
@@ -22,21 +23,9 @@ std::string formatGrouped(int64_t value)
     return out;
 }
 
-bool isValidDate(int yyyymmdd)
-{
-    const int year = yyyymmdd / 10000;
-    const int month = yyyymmdd / 100 % 100;
-    const int day = yyyymmdd % 100;
-    if (yyyymmdd <= 0 || year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
-        return false;
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 std::string formatShortDate(int yyyymmdd)
 {
-    if (!isValidDate(yyyymmdd))
+    if (!IsValidDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100))
         return {};
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);

@@ -8,9 +8,6 @@ namespace pelanova {
 // "#,##0": digits with thousands separators; 0 shows as 0.
 std::string formatGrouped(int64_t value);
 
-// True when yyyymmdd names a day of the Gregorian calendar (years 1..9999).
-bool isValidDate(int yyyymmdd);
-
 // The short date form year/month/day ("2008/01/15"); empty when yyyymmdd is
 // not a valid date.
 std::string formatShortDate(int yyyymmdd);

@@ -1,10 +1,10 @@
 #include "import/importengine.h"
 #include "core/cp932.h"
 #include "core/schema.h"
+#include "core/unitapp.h"
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 
 namespace pelanova {
@@ -62,13 +62,6 @@ std::optional<std::string> nullIfEmpty(std::string s)
     if (s.empty())
         return std::nullopt;
     return s;
-}
-
-int64_t fileSize(const std::string &path)
-{
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<int64_t>(size);
 }
 
 struct FileCloser
@@ -260,7 +253,7 @@ void ImportEngine::EnsureRecipient(std::string_view header, std::string_view dat
 ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, std::optional<int> facility,
                                                        int requestDate, int importDay)
 {
-    const int64_t size = fileSize(path);
+    const int64_t size = FileSizeByName(path);
     if (size % static_cast<int64_t>(zengin::kRecordSize) != 0) {
         message(kNotZengin, kTitle, MessageIcon::Error);
         return Outcome::Refused;

@@ -1,4 +1,5 @@
 // End-to-end: pelanova-cli as a user runs it.
+#include "core/sqlite.h"
 #include "support/zenginfile.h"
 
 #include <gtest/gtest.h>
@@ -110,4 +111,20 @@ TEST_F(CliTest, MissingDatabaseIsAFailureNotACreation)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(err().find("データベースの接続に失敗しました。"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "FBDB.db"));
+}
+
+TEST_F(CliTest, NewRecipientsTakeTheFeeCategoryFromTheSettingsFile)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    // Shift-JIS on disk, keys in another case than the program writes them.
+    testdata::writeFile(path("pelanova.ini"), "[tesuuryou]\r\ntesuuryoukubun=1\r\nTESUURYOUKINGAKU=30000\r\n");
+    testdata::writeFile(path("a.txt"), testdata::header() + testdata::data() + testdata::trailer("000001", "000000012345")
+                                           + testdata::end());
+    ASSERT_EQ(cli("import --facility 1 --date 20080115 " + path("a.txt")).status, 0);
+    pelanova::sql::Database db;
+    db.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadOnly);
+    auto st = db.prepare("SELECT 手数料区分, 手数料金額 FROM M_受取人");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer(0), 1);
+    EXPECT_EQ(st.integer(1), 30000);
 }
