@@ -1,0 +1,365 @@
+#include "masters/masterdata.h"
+
+#include <charconv>
+#include <limits>
+
+#include "core/sqlite.h"
+
+namespace pelanova::masters {
+
+namespace {
+
+std::string textOrEmpty(const sql::Statement &st, std::string_view column)
+{
+    return st.isNull(column) ? std::string() : st.text(column);
+}
+
+std::string trimBlanks(const std::string &text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20)
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+// A kanji name when there is one, else the katakana name.
+std::string kanjiOr(const sql::Statement &st, std::string_view kanji, std::string_view kana)
+{
+    std::string name = textOrEmpty(st, kanji);
+    return name.empty() ? textOrEmpty(st, kana) : name;
+}
+
+} // namespace
+
+std::string joinLines(std::initializer_list<std::string_view> lines)
+{
+    std::string sql;
+    for (const std::string_view line : lines) {
+        if (!sql.empty())
+            sql += '\n';
+        sql += line;
+    }
+    return sql;
+}
+
+// --- Facilities ------------------------------------------------------------
+
+std::vector<Facility> loadFacilities(const sql::Database &db)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT * FROM M_施設",
+        "ORDER BY 施設コード",
+    }));
+    std::vector<Facility> facilities;
+    while (st.step()) {
+        Facility facility;
+        facility.code = st.int64("施設コード");
+        facility.name = textOrEmpty(st, "施設名");
+        if (!st.isNull("総合振込データファイル名"))
+            facility.fileName = st.text("総合振込データファイル名");
+        facilities.push_back(std::move(facility));
+    }
+    return facilities;
+}
+
+int64_t nextFacilityCode(const sql::Database &db)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT MAX(施設コード) AS 最大ID",
+        "FROM M_施設",
+    }));
+    if (!st.step() || st.isNull("最大ID"))
+        return 1;
+    return st.int64("最大ID") + 1;
+}
+
+std::optional<int64_t> facilityCodeOf(std::string_view text)
+{
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    int64_t code = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), code);
+    if (ec != std::errc() || end != text.data() + text.size() || text.front() == '-' || text.front() == '+')
+        return std::nullopt;
+    return code;
+}
+
+std::optional<Facility> findFacility(const sql::Database &db, int64_t code)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT M_施設.*",
+        "FROM M_施設",
+        "WHERE 施設コード = " + std::to_string(code),
+    }));
+    if (!st.step())
+        return std::nullopt;
+    Facility facility;
+    facility.code = st.int64("施設コード");
+    facility.name = textOrEmpty(st, "施設名");
+    if (!st.isNull("総合振込データファイル名"))
+        facility.fileName = st.text("総合振込データファイル名");
+    return facility;
+}
+
+bool facilityCodeInUse(const sql::Database &db, int64_t code)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT 施設コード",
+        "FROM M_施設",
+        "WHERE 施設コード = " + std::to_string(code),
+    }));
+    return st.step();
+}
+
+std::optional<std::string> storedFileName(const std::string &typed)
+{
+    if (trimBlanks(typed).empty())
+        return std::nullopt;
+    return typed;
+}
+
+void insertFacility(sql::Database &db, int64_t code, const std::string &name, const std::string &fileName)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "INSERT INTO M_施設 (",
+        "  施設コード,",
+        "  施設名,",
+        "  総合振込データファイル名",
+        ") VALUES (",
+        "  :施設コード,",
+        "  :施設名,",
+        "  :総合振込データファイル名",
+        ")",
+    }));
+    st.bind(":施設コード", code);
+    st.bind(":施設名", name);
+    st.bind(":総合振込データファイル名", storedFileName(fileName));
+    st.run();
+}
+
+void updateFacility(sql::Database &db, int64_t code, const std::string &name, const std::string &fileName)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "UPDATE M_施設 SET",
+        "  施設名 = :施設名,",
+        "  総合振込データファイル名 = :総合振込データファイル名",
+        "WHERE",
+        "  施設コード = " + std::to_string(code),
+    }));
+    st.bind(":施設名", name);
+    st.bind(":総合振込データファイル名", storedFileName(fileName));
+    st.run();
+}
+
+// --- Consignors and their fee tables --------------------------------------
+
+std::vector<Consignor> loadConsignors(const sql::Database &db)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT 委託者コード, 委託者名",
+        "FROM M_銀行",
+        "ORDER BY 委託者コード, ID",
+    }));
+    std::vector<Consignor> consignors;
+    while (st.step())
+        consignors.push_back({textOrEmpty(st, "委託者コード"), textOrEmpty(st, "委託者名")});
+    return consignors;
+}
+
+const std::array<const char *, kFeeColumnCount> kFeeTableColumns = {
+    "当銀行1未満",
+    "当銀行2未満",
+    "他支店1未満",
+    "他支店2未満",
+    "他銀行1未満",
+    "他銀行2未満",
+    "当銀行1未満電信手数料",
+    "当銀行2未満電信手数料",
+    "当銀行3以上電信手数料",
+    "他支店1未満電信手数料",
+    "他支店2未満電信手数料",
+    "他支店3以上電信手数料",
+    "他銀行1未満電信手数料",
+    "他銀行2未満電信手数料",
+    "他銀行3以上電信手数料",
+    "当銀行1未満文書手数料",
+    "当銀行2未満文書手数料",
+    "当銀行3以上文書手数料",
+    "他支店1未満文書手数料",
+    "他支店2未満文書手数料",
+    "他支店3以上文書手数料",
+    "他銀行1未満文書手数料",
+    "他銀行2未満文書手数料",
+    "他銀行3以上文書手数料",
+};
+
+std::optional<FeeTable> loadFeeTable(const sql::Database &db, const std::string &consignorCode)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT *",
+        "FROM M_銀行",
+        "WHERE 委託者コード = :委託者コード",
+        "ORDER BY ID",
+    }));
+    st.bind(":委託者コード", consignorCode);
+    if (!st.step())
+        return std::nullopt;
+    FeeTable table;
+    table.id = st.int64("ID");
+    table.bankNumber = st.isNull("銀行番号") ? 0 : st.int64("銀行番号");
+    table.branchNumber = st.isNull("支店番号") ? 0 : st.int64("支店番号");
+    table.bankName = kanjiOr(st, "銀行名漢字", "銀行名");
+    table.branchName = kanjiOr(st, "支店名漢字", "支店名");
+    for (int i = 0; i < kFeeColumnCount; ++i) {
+        if (!st.isNull(kFeeTableColumns[i]))
+            table.values[i] = st.int64(kFeeTableColumns[i]);
+    }
+    return table;
+}
+
+void saveFeeTable(sql::Database &db, int64_t id, const std::array<int64_t, kFeeColumnCount> &values)
+{
+    std::string sql = "UPDATE M_銀行 SET";
+    for (int i = 0; i < kFeeColumnCount; ++i) {
+        sql += "\n  ";
+        sql += kFeeTableColumns[i];
+        sql += " = :";
+        sql += kFeeTableColumns[i];
+        if (i + 1 < kFeeColumnCount)
+            sql += ',';
+    }
+    sql += "\nWHERE\n  ID = " + std::to_string(id);
+    sql::Statement st = db.prepare(sql);
+    for (int i = 0; i < kFeeColumnCount; ++i)
+        st.bind((std::string(":") + kFeeTableColumns[i]).c_str(), values[i]);
+    st.run();
+}
+
+// --- Recipients -------------------------------------------------------------
+
+std::vector<RecipientLine> loadRecipientLines(const sql::Database &db, const std::string &consignorCode)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT *",
+        "FROM M_受取人",
+        "WHERE 委託者コード = " + sql::quote(consignorCode),
+        "ORDER BY 受取人名, ID",
+    }));
+    std::vector<RecipientLine> lines;
+    while (st.step()) {
+        RecipientLine line;
+        line.name = textOrEmpty(st, "受取人名");
+        line.bankNumber = st.isNull("銀行番号") ? 0 : st.int64("銀行番号");
+        line.branchNumber = st.isNull("支店番号") ? 0 : st.int64("支店番号");
+        line.account = textOrEmpty(st, "口座番号");
+        line.category = st.isNull("手数料区分") ? 0 : st.int64("手数料区分");
+        line.threshold = st.isNull("手数料金額") ? 0 : st.int64("手数料金額");
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+namespace {
+
+sql::Statement selectRecipient(const sql::Database &db, const std::string &consignorCode,
+                               int64_t bankNumber, int64_t branchNumber, const std::string &account)
+{
+    sql::Statement st = db.prepare(joinLines({
+        "SELECT *",
+        "FROM M_受取人",
+        "WHERE 委託者コード = :委託者コード",
+        "  AND 銀行番号 = :銀行番号",
+        "  AND 支店番号 = :支店番号",
+        "  AND 口座番号 = :口座番号",
+        "ORDER BY ID",
+    }));
+    st.bind(":委託者コード", consignorCode);
+    st.bind(":銀行番号", bankNumber);
+    st.bind(":支店番号", branchNumber);
+    st.bind(":口座番号", account);
+    return st;
+}
+
+} // namespace
+
+std::optional<RecipientDetail> findRecipient(const sql::Database &db, const std::string &consignorCode,
+                                             int64_t bankNumber, int64_t branchNumber,
+                                             const std::string &account)
+{
+    sql::Statement st = selectRecipient(db, consignorCode, bankNumber, branchNumber, account);
+    if (!st.step())
+        return std::nullopt;
+    RecipientDetail detail;
+    detail.bankName = trimBlanks(kanjiOr(st, "銀行名漢字", "銀行名"));
+    detail.branchName = trimBlanks(kanjiOr(st, "支店名漢字", "支店名"));
+    detail.accountType = st.isNull("預金種別") ? 0 : st.int64("預金種別");
+    detail.category = st.isNull("手数料区分") ? 0 : st.int64("手数料区分");
+    detail.threshold = st.isNull("手数料金額") ? 0 : st.int64("手数料金額");
+    return detail;
+}
+
+bool saveRecipientFee(sql::Database &db, const std::string &consignorCode, int64_t bankNumber,
+                      int64_t branchNumber, const std::string &account, int64_t category,
+                      int64_t threshold)
+{
+    int64_t id = 0;
+    {
+        sql::Statement st = selectRecipient(db, consignorCode, bankNumber, branchNumber, account);
+        if (!st.step())
+            return false;
+        id = st.int64("ID");
+    }
+    sql::Statement st = db.prepare(joinLines({
+        "UPDATE M_受取人 SET",
+        "  手数料区分 = :手数料区分,",
+        "  手数料金額 = :手数料金額",
+        "WHERE",
+        "  ID = " + std::to_string(id),
+    }));
+    st.bind(":手数料区分", category);
+    st.bind(":手数料金額", threshold);
+    st.run();
+    return true;
+}
+
+// --- Bulk fee setting -------------------------------------------------------
+
+std::string bulkFeeStatement(const std::string &consignorCode)
+{
+    return joinLines({
+        "UPDATE M_受取人 SET",
+        "  手数料区分 = :手数料区分,",
+        "  手数料金額 = :手数料金額",
+        "WHERE",
+        "  委託者コード = " + sql::quote(consignorCode),
+    });
+}
+
+int applyBulkFee(sql::Database &db, const std::string &consignorCode, bool recipientBears,
+                 int64_t threshold)
+{
+    sql::Statement st = db.prepare(bulkFeeStatement(consignorCode));
+    st.bind(":手数料区分", int64_t(recipientBears ? 1 : 0));
+    st.bind(":手数料金額", threshold);
+    st.run();
+    return db.changes();
+}
+
+// --- Deleting all data ------------------------------------------------------
+
+const std::array<const char *, 6> kDeleteAllTables = {
+    "T_ヘッダレコード", "T_データレコード", "T_トレーラレコード", "T_エンドレコード", "M_銀行", "M_受取人",
+};
+
+void deleteAllData(sql::Database &db)
+{
+    sql::Transaction tx(db);
+    for (const char *table : kDeleteAllTables)
+        db.exec(std::string("DELETE FROM ") + table);
+    tx.commit();
+}
+
+} // namespace pelanova::masters

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <string>
+
+#include "core/schema.h"
+#include "core/sqlite.h"
+#include "masters/masterdata.h"
+#include "support/tempdir.h"
+
+namespace pelanova::test {
+
+// An own database with the system's tables and helpers that put masters in.
+class MastersDatabase
+{
+public:
+    MastersDatabase()
+    {
+        db.open(dir.file("FBDB.db"), sql::Database::Mode::Create);
+        schema::createOwnDatabase(db);
+    }
+
+    std::string path() const { return dir.file("FBDB.db"); }
+
+    void addFacility(int code, const std::string &name, const char *fileName = nullptr)
+    {
+        sql::Statement st = db.prepare(
+            "INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名) VALUES (?, ?, ?)");
+        st.bind(1, int64_t(code)).bind(2, name);
+        if (fileName)
+            st.bind(3, fileName);
+        else
+            st.bindNull(3);
+        st.run();
+    }
+
+    // A consignor at bank 0001 branch 001 with the default fee table.
+    void addConsignor(const std::string &code, const std::string &name, int bank = 1, int branch = 1,
+                      const std::string &bankKanji = {})
+    {
+        sql::Statement st = db.prepare(
+            "INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号,"
+            " 当銀行1未満, 当銀行2未満, 当銀行1未満電信手数料, 当銀行2未満電信手数料, 当銀行3以上電信手数料,"
+            " 当銀行1未満文書手数料, 当銀行2未満文書手数料, 当銀行3以上文書手数料,"
+            " 他支店1未満, 他支店2未満, 他支店1未満電信手数料, 他支店2未満電信手数料, 他支店3以上電信手数料,"
+            " 他支店1未満文書手数料, 他支店2未満文書手数料, 他支店3以上文書手数料,"
+            " 他銀行1未満, 他銀行2未満, 他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料,"
+            " 他銀行1未満文書手数料, 他銀行2未満文書手数料, 他銀行3以上文書手数料, 銀行名漢字, 支店名漢字)"
+            " VALUES (?, ?, ?, 'ｷﾞﾝｺｳ', ?, 'ｼﾃﾝ', 1, '1234567',"
+            " 10000, 30000, 0, 0, 0, 0, 0, 0,"
+            " 10000, 30000, 105, 105, 210, 105, 105, 210,"
+            " 10000, 30000, 420, 420, 630, 420, 420, 630, ?, NULL)");
+        st.bind(1, code).bind(2, name).bind(3, int64_t(bank)).bind(4, int64_t(branch));
+        if (bankKanji.empty())
+            st.bindNull(5);
+        else
+            st.bind(5, bankKanji);
+        st.run();
+    }
+
+    void addRecipient(const std::string &consignor, int bank, int branch, const std::string &account,
+                      const std::string &name, int category = 0, int threshold = 0, int accountType = 1,
+                      const std::string &bankKanji = {})
+    {
+        sql::Statement st = db.prepare(
+            "INSERT INTO M_受取人 (委託者コード, 銀行番号, 銀行名, 支店番号, 支店名, 預金種別, 受取人名, 口座番号,"
+            " 手数料区分, 手数料金額, 銀行名漢字, 支店名漢字) VALUES (?, ?, 'ﾐｽﾞﾎ  ', ?, 'ﾎﾝﾃﾝ ', ?, ?, ?, ?, ?, ?, NULL)");
+        st.bind(1, consignor).bind(2, int64_t(bank)).bind(3, int64_t(branch)).bind(4, int64_t(accountType));
+        st.bind(5, name).bind(6, account).bind(7, int64_t(category)).bind(8, int64_t(threshold));
+        if (bankKanji.empty())
+            st.bindNull(9);
+        else
+            st.bind(9, bankKanji);
+        st.run();
+    }
+
+    int64_t count(const std::string &table)
+    {
+        sql::Statement st = db.prepare("SELECT COUNT(*) FROM " + table);
+        st.step();
+        return st.int64(0);
+    }
+
+    // One integer of one row, by a where clause.
+    int64_t value(const std::string &table, const std::string &column, const std::string &where)
+    {
+        sql::Statement st = db.prepare("SELECT " + column + " FROM " + table + " WHERE " + where);
+        if (!st.step())
+            return -999;
+        return st.int64(0);
+    }
+
+    TempDir dir;
+    sql::Database db;
+};
+
+} // namespace pelanova::test
