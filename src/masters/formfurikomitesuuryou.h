@@ -1,0 +1,123 @@
+#pragma once
+
+#include "masters/masterdata.h"
+#include "shell/formbase.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QTabWidget;
+
+namespace pelanova {
+
+class GradientButton;
+class KeyedComboBox;
+class NumericEdit;
+class StripedGrid;
+
+// 振込手数料: for one consignor at a time, the fee category of each recipient
+// (page 振込先手数料, M_受取人) and the consignor's own fee table (page
+// 銀行手数料, the 24 fee columns of M_銀行). Unsaved edits are detected by
+// snapshots of each page's texts and asked about when the user moves on.
+class TfrmFurikomiTesuuryou : public TfrmBase
+{
+    Q_OBJECT
+
+public:
+    enum Page { PageFurikomi = 0, PageBank = 1 };
+
+    TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *parent);
+
+    // Consignor chosen in the selector (by the user).
+    void cmbItakusyaClick();
+    // Before the grid moves to another recipient line; allow false keeps it.
+    void GridListSelectCell(int line, bool &allow);
+    void chkTesuuryouClick();
+    void btnSaveClick();
+    void btnCancelClick();
+    void btnSaveBankClick();
+    void btnCancelBankClick();
+    // After the page changed: the questions about the page left, then the
+    // new page's snapshot.
+    void PageControl1Change(int page);
+    void btnTesuuryouAllClick();
+
+    // Code of the consignor selected in cmbItakusya; empty when none.
+    std::string selectedConsignor() const;
+
+    QString RecipientSnapshot() const;
+    QString FeeTableSnapshot() const;
+
+    // Runs a modal dialog of this screen and returns its result; tests
+    // replace it to answer the dialog.
+    std::function<int(QDialog &)> execDialog;
+
+    GradientButton *btnTesuuryouAll;
+    GradientButton *btnFurikomiPrint;
+    KeyedComboBox *cmbItakusya;
+    QTabWidget *PageControl1;
+    QWidget *TabFurikomi;
+    QWidget *TabBank;
+
+    StripedGrid *GridList;
+    QWidget *pnlBank;
+    QLineEdit *EditUketori;
+    QLineEdit *EditBankCode;
+    QLineEdit *EditBankName;
+    QLineEdit *EditSitenCode;
+    QLineEdit *EditSitenName;
+    QLabel *pnlYokin;
+    QLineEdit *EditKouzaNo;
+    QCheckBox *chkTesuuryou;
+    NumericEdit *EditTesuuryou;
+    GradientButton *btnSave;
+    GradientButton *btnCancel;
+
+    QLabel *lblBankCode;
+    QLabel *lblBankName;
+    QLabel *lblSitenCode;
+    QLabel *lblSitenName;
+    // edtKingaku_1 to _6, edtKingaku_1_Den to _9_Den, edtKingaku_1_Bun to
+    // _9_Bun: the order of masters::kFeeTableColumns.
+    std::array<NumericEdit *, masters::kFeeColumnCount> edtKingaku{};
+    // lblKingaku_1 to _6: the lower bound of the line below each band limit.
+    std::array<QLabel *, 6> lblKingaku{};
+    GradientButton *btnSaveBank;
+    GradientButton *btnCancelBank;
+
+protected:
+    void btnMenuClick() override;
+
+private:
+    void FormCreate();
+    void buildRecipientPage();
+    void buildFeeTablePage();
+    void LoadConsignors();
+    void LoadFeeTable();
+    void ClearFeeTable();
+    void LoadRecipients();
+    // A band label follows its band limit entry; an empty entry leaves it.
+    void edtKingakuExit(int limit);
+    bool recipientCurrent() const;
+    bool askSave(const char *text);
+    bool paintGridCell(QPainter &painter, const QRect &rect, int line, int column, bool selected);
+
+    sql::Database &db() const;
+
+    QString m_recipientSnapshot;
+    QString m_feeTableSnapshot;
+    bool m_loading = false;
+    int m_page = PageFurikomi;
+    // The M_銀行 row the fee table page shows and saves into.
+    std::optional<int64_t> m_feeTableRow;
+};
+
+} // namespace pelanova

@@ -1,0 +1,196 @@
+#include "masters/formkakusyu.h"
+
+#include "core/datamodule.h"
+#include "core/inifile.h"
+#include "core/unitapp.h"
+#include "masters/masterdata.h"
+#include "masters/masterswidgets.h"
+#include "widgets/filedialogs.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/numericedit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace pelanova {
+
+using masters::qs;
+using masters::ss;
+
+namespace {
+
+// The settings items of this screen; the bank path is asked for as
+// "Bankdata", which names the same item.
+TSettings screenSettings(const TDM1 &dm)
+{
+    return dm.settings({settings::TesuuryouKubun, settings::TesuuryouKingaku, settings::BankData,
+                        settings::LedraData});
+}
+
+// The folder part of a path written with either kind of separator.
+QString folderOf(const QString &path)
+{
+    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return cut < 0 ? QString() : path.left(cut);
+}
+
+QGroupBox *group(const QString &title, QWidget *parent)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setFixedWidth(620);
+    return box;
+}
+
+QLabel *note(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    label->setPalette(pal);
+    return label;
+}
+
+} // namespace
+
+TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
+    : TfrmBase(context, parent)
+{
+    setWindowTitle(QStringLiteral("各種設定"));
+    setTitle(QStringLiteral("各種設定"));
+    masters::setScreenFont(body());
+
+    btnDel = createHeaderButton(QStringLiteral("全データ"), QStringLiteral("削　　除"));
+    btnDel->setObjectName(QStringLiteral("btnDel"));
+    connect(btnDel, &QAbstractButton::clicked, this, [this] { btnDelClick(); });
+
+    auto *layout = new QVBoxLayout(body());
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(16);
+
+    grpTesuuryou = group(QStringLiteral("手数料区分"), body());
+    {
+        auto *box = new QGridLayout(grpTesuuryou);
+        chkTesuuryou = new QCheckBox(QStringLiteral("相手先"), grpTesuuryou);
+        chkTesuuryou->setObjectName(QStringLiteral("chkTesuuryou"));
+        EditTesuuryou = new NumericEdit(grpTesuuryou);
+        EditTesuuryou->setObjectName(QStringLiteral("EditTesuuryou"));
+        EditTesuuryou->setFixedWidth(100);
+        auto *line = new QHBoxLayout;
+        line->setSpacing(8);
+        line->addWidget(chkTesuuryou);
+        line->addWidget(EditTesuuryou);
+        line->addWidget(new QLabel(QStringLiteral("円以上"), grpTesuuryou));
+        line->addStretch(1);
+        box->addLayout(line, 0, 0);
+        box->addWidget(note(QStringLiteral("振込データ取込時の手数料区分を設定します。"), grpTesuuryou), 1, 0);
+    }
+    layout->addWidget(grpTesuuryou);
+
+    auto pathGroup = [this](const QString &title, QLineEdit *&edit, GradientButton *&browse, const QString &remark) {
+        QGroupBox *box = group(title, body());
+        auto *grid = new QGridLayout(box);
+        grid->addWidget(new QLabel(QStringLiteral("データの場所"), box), 0, 0);
+        edit = new QLineEdit(box);
+        edit->setMinimumWidth(420);
+        grid->addWidget(edit, 0, 1);
+        browse = masters::bodyButton(QStringLiteral("参照"), box, 64);
+        browse->setFixedHeight(26);
+        grid->addWidget(browse, 0, 2);
+        if (!remark.isEmpty())
+            grid->addWidget(note(remark, box), 1, 0, 1, 3);
+        return box;
+    };
+
+    // The accounting database's place is kept but not offered.
+    grpLedra = pathGroup(QStringLiteral("財務会計"), EditLedraData, btnLedraTo, QString());
+    EditLedraData->setObjectName(QStringLiteral("EditLedraData"));
+    grpLedra->hide();
+    layout->addWidget(grpLedra);
+    connect(btnLedraTo, &QAbstractButton::clicked, this, [this] { btnLedraToClick(); });
+
+    grpBank = pathGroup(QStringLiteral("銀行マスタ"), EditBankData, btnBankTo,
+                        QStringLiteral("弊社の会計システムをご使用の場合に設定すると銀行名を漢字で表示できます。"));
+    EditBankData->setObjectName(QStringLiteral("EditBankData"));
+    layout->addWidget(grpBank);
+    connect(btnBankTo, &QAbstractButton::clicked, this, [this] { btnBankToClick(); });
+
+    layout->addStretch(1);
+
+    FormCreate();
+}
+
+void TfrmKakusyu::FormCreate()
+{
+    const TSettings items = screenSettings(context().dm);
+    chkTesuuryou->setChecked(items.ReadBool("TesuuryouKubun"));
+    EditTesuuryou->setText(qs(items.ReadString("TesuuryouKingaku")));
+    EditBankData->setText(qs(items.ReadString("Bankdata")));
+    EditLedraData->setText(qs(items.ReadString("LedraData")));
+}
+
+void TfrmKakusyu::FormClose()
+{
+    TSettings items = screenSettings(context().dm);
+    // A settings file that cannot be written must not keep the screen from
+    // closing nor the bank master from being reconnected.
+    try {
+        items.WriteBool("TesuuryouKubun", chkTesuuryou->isChecked());
+        items.WriteString("TesuuryouKingaku", ss(EditTesuuryou->text()));
+    } catch (const std::exception &error) {
+        ErrorMsg(context().messages, error.what());
+    }
+
+    const std::string bankPath = ss(EditBankData->text());
+    if (context().dm.ConnectBank(bankPath)) {
+        try {
+            items.WriteString("Bankdata", bankPath);
+        } catch (const std::exception &error) {
+            ErrorMsg(context().messages, error.what());
+        }
+    } else {
+        ErrorMsg(context().messages, "銀行マスタデータベースに接続できませんでした。");
+    }
+}
+
+void TfrmKakusyu::btnBankToClick()
+{
+    const QString path = context().files.getOpenFileName(this, QString(), folderOf(EditBankData->text()),
+                                                         QStringLiteral("銀行データ|銀行マスタ.mdb"), QString());
+    if (!path.isEmpty())
+        EditBankData->setText(path);
+}
+
+void TfrmKakusyu::btnLedraToClick()
+{
+    const QString path = context().files.getOpenFileName(this, QString(), folderOf(EditLedraData->text()),
+                                                         QStringLiteral("財務会計データ|Ledra.mdb"), QString());
+    if (!path.isEmpty())
+        EditLedraData->setText(path);
+}
+
+void TfrmKakusyu::btnDelClick()
+{
+    if (YesNoMsg(context().messages, "全データを削除します\n\rよろしいですか？", kDefaultButton1) != IdYes)
+        return;
+    bool deleted = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        masters::deleteAllData(context().dm.ADOConFurikomi);
+        deleted = true;
+    } catch (const std::exception &) {
+        deleted = false;
+    }
+    QApplication::restoreOverrideCursor();
+    context().messages.messageBox(deleted ? "全データを削除しました。" : "全データの削除に失敗しました。", kAppTitle,
+                                  MessageIcon::Information, MessageButtons::Ok, kDefaultButton1);
+}
+
+} // namespace pelanova

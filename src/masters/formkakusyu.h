@@ -1,0 +1,48 @@
+#pragma once
+
+#include "shell/formbase.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+
+namespace pelanova {
+
+class GradientButton;
+class NumericEdit;
+
+// 各種設定: the fee category new recipients get on import, the place of the
+// bank master database, and the deletion of all imported data and of the
+// consignor and recipient masters. The settings are read when the screen
+// opens and written when it is left with メニュー.
+class TfrmKakusyu : public TfrmBase
+{
+    Q_OBJECT
+
+public:
+    TfrmKakusyu(ScreenContext &context, QWidget *parent);
+
+    void btnBankToClick();
+    void btnLedraToClick();
+    void btnDelClick();
+
+    GradientButton *btnDel;
+    QGroupBox *grpTesuuryou;
+    QCheckBox *chkTesuuryou;
+    NumericEdit *EditTesuuryou;
+    QGroupBox *grpLedra;
+    QLineEdit *EditLedraData;
+    GradientButton *btnLedraTo;
+    QGroupBox *grpBank;
+    QLineEdit *EditBankData;
+    GradientButton *btnBankTo;
+
+protected:
+    // Saves the settings and reconnects the bank master.
+    void FormClose() override;
+
+private:
+    void FormCreate();
+};
+
+} // namespace pelanova

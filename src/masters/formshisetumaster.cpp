@@ -1,0 +1,282 @@
+#include "masters/formshisetumaster.h"
+
+#include "core/datamodule.h"
+#include "core/unitapp.h"
+#include "masters/masterdata.h"
+#include "masters/masterswidgets.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/numericedit.h"
+#include "widgets/stripedgrid.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace pelanova {
+
+using masters::fillField;
+using masters::qs;
+using masters::setFieldEnabled;
+using masters::ss;
+
+TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
+    : TfrmBase(context, parent)
+{
+    setWindowTitle(QStringLiteral("施設マスター"));
+    setTitle(QStringLiteral("施設マスター"));
+    masters::setScreenFont(body());
+
+    btnNew = createHeaderButton(QStringLiteral(" 新　規"));
+    btnNew->setObjectName(QStringLiteral("btnNew"));
+    btnEdit = createHeaderButton(QStringLiteral(" 修　正"));
+    btnEdit->setObjectName(QStringLiteral("btnEdit"));
+    connect(btnNew, &QAbstractButton::clicked, this, [this] { btnNewClick(); });
+    connect(btnEdit, &QAbstractButton::clicked, this, [this] { btnEditClick(); });
+
+    auto *layout = new QHBoxLayout(body());
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(16);
+
+    GridList = new StripedGrid(body());
+    GridList->setObjectName(QStringLiteral("GridList"));
+    QFont gridFont(QStringLiteral("Tahoma"));
+    gridFont.setPixelSize(11);
+    GridList->setFont(gridFont);
+    GridList->horizontalHeader()->setFont(gridFont);
+    GridList->setColumns({{QStringLiteral("施設コード"), 64, Qt::AlignLeft, false},
+                          {QStringLiteral("施　　設　　名"), 218, Qt::AlignLeft, false}});
+    GridList->setLineHeight(20);
+    GridList->setStripeColour(QColor(0xF1, 0xF0, 0xD1));
+    GridList->setFixedWidth(310);
+    connect(GridList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { GridListDblClick(row); });
+    layout->addWidget(GridList);
+
+    auto *entry = new QWidget(body());
+    auto *form = new QGridLayout(entry);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->setHorizontalSpacing(8);
+    form->setVerticalSpacing(10);
+
+    EditCode = new NumericEdit(entry);
+    EditCode->setObjectName(QStringLiteral("EditCode"));
+    EditCode->setMaxDigits(4);
+    EditCode->setFixedWidth(60);
+    EditName = new QLineEdit(entry);
+    EditName->setObjectName(QStringLiteral("EditName"));
+    EditName->setMinimumWidth(300);
+    EditFileName = new QLineEdit(entry);
+    EditFileName->setObjectName(QStringLiteral("EditFileName"));
+    EditFileName->setMaxLength(20);
+    EditFileName->setAttribute(Qt::WA_InputMethodEnabled, false);
+    EditFileName->setFixedWidth(EditFileName->fontMetrics().horizontalAdvance(QStringLiteral("12345678901234567890")) + 16);
+
+    form->addWidget(masters::fieldLabel(QStringLiteral("施設コード"), entry), 0, 0);
+    form->addWidget(EditCode, 0, 1, Qt::AlignLeft);
+    form->addWidget(masters::fieldLabel(QStringLiteral("施設名"), entry), 1, 0);
+    form->addWidget(EditName, 1, 1);
+    form->addWidget(masters::fieldLabel(QStringLiteral("ファイル名"), entry), 2, 0);
+    form->addWidget(EditFileName, 2, 1, Qt::AlignLeft);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    btnSave = masters::bodyButton(QStringLiteral("　登　録"), entry);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnCancel = masters::bodyButton(QStringLiteral("キャンセル"), entry);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setFocusPolicy(Qt::ClickFocus);
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnCancel);
+    form->addLayout(buttons, 3, 0, 1, 2);
+    form->setRowStretch(4, 1);
+    form->setColumnStretch(2, 1);
+    connect(btnSave, &QAbstractButton::clicked, this, [this] { btnSaveClick(); });
+    connect(btnCancel, &QAbstractButton::clicked, this, [this] { btnCancelClick(); });
+
+    layout->addWidget(entry, 1);
+
+    FormCreate();
+}
+
+sql::Database &TfrmShisetuMaster::db() const
+{
+    return context().dm.ADOConFurikomi;
+}
+
+void TfrmShisetuMaster::FormCreate()
+{
+    SetEditMode(ModeBrowse);
+    LoadFacilityList();
+}
+
+void TfrmShisetuMaster::SetEditMode(EditMode mode)
+{
+    m_mode = mode;
+    const bool browsing = mode == ModeBrowse;
+    GridList->setEnabled(browsing);
+    if (browsing) {
+        fillField(EditCode, QString());
+        fillField(EditName, QString());
+        fillField(EditFileName, QString());
+    }
+    setFieldEnabled(EditCode, false);
+    setFieldEnabled(EditName, !browsing);
+    setFieldEnabled(EditFileName, !browsing);
+    btnNew->setEnabled(browsing);
+    btnEdit->setEnabled(browsing);
+    btnSave->setEnabled(!browsing);
+    btnCancel->setEnabled(!browsing);
+}
+
+void TfrmShisetuMaster::LoadFacilityList()
+{
+    const int selected = GridList->currentLine();
+    GridList->setUpdatesEnabled(false);
+    struct Resume
+    {
+        StripedGrid *grid;
+        ~Resume()
+        {
+            grid->setUpdatesEnabled(true);
+            grid->viewport()->update();
+        }
+    } resume{GridList};
+
+    GridList->clearLines();
+    for (const masters::Facility &facility : masters::loadFacilities(db()))
+        GridList->addLine({QString::number(facility.code), qs(facility.name)});
+    if (selected >= 0 && selected < GridList->lineCount())
+        GridList->setCurrentLine(selected);
+}
+
+QString TfrmShisetuMaster::selectedCode() const
+{
+    const int line = GridList->currentLine();
+    return line >= 0 ? GridList->cellText(line, 0) : QString();
+}
+
+void TfrmShisetuMaster::btnNewClick()
+{
+    SetEditMode(ModeNew);
+    fillField(EditCode, QString());
+    fillField(EditName, QString());
+    fillField(EditFileName, QString());
+    fillField(EditCode, QString::number(masters::nextFacilityCode(db())));
+    EditName->setFocus();
+}
+
+void TfrmShisetuMaster::btnEditClick()
+{
+    // Without a facility line there is nothing to edit, and no statement is
+    // built from an empty code.
+    const std::optional<int64_t> code = masters::facilityCodeOf(ss(selectedCode()));
+    if (!code)
+        return;
+
+    SetEditMode(ModeEdit);
+    const std::optional<masters::Facility> facility = masters::findFacility(db(), *code);
+    if (!facility) {
+        fillField(EditCode, QString());
+        fillField(EditName, QString());
+        fillField(EditFileName, QString());
+        ErrorMsg(context().messages, "登録してある施設は見つかりませんでした。");
+        return;
+    }
+    fillField(EditCode, QString::number(facility->code));
+    fillField(EditName, qs(facility->name));
+    fillField(EditFileName, qs(facility->fileName.value_or(std::string())));
+    EditName->setFocus();
+}
+
+void TfrmShisetuMaster::GridListDblClick(int row)
+{
+    if (!GridList->isEnabled() || StripedGrid::lineOfRow(row) < 0)
+        return;
+    btnEditClick();
+}
+
+bool TfrmShisetuMaster::CheckEntry()
+{
+    if (EditCode->text().isEmpty()) {
+        ErrorMsg(context().messages, "施設コードを入力してください。");
+        EditCode->setFocus();
+        return false;
+    }
+    if (EditName->text().isEmpty()) {
+        ErrorMsg(context().messages, "施設名を入力してください。");
+        EditName->setFocus();
+        return false;
+    }
+    if (m_mode == ModeNew) {
+        const std::optional<int64_t> code = masters::facilityCodeOf(ss(EditCode->text()));
+        if (!code || masters::facilityCodeInUse(db(), *code)) {
+            ErrorMsg(context().messages, "施設コードはすでに使用されています。");
+            EditCode->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TfrmShisetuMaster::WriteEntry()
+{
+    if (m_mode == ModeNew) {
+        const std::optional<int64_t> code = masters::facilityCodeOf(ss(EditCode->text()));
+        if (code)
+            masters::insertFacility(db(), *code, ss(EditName->text()), ss(EditFileName->text()));
+    } else if (m_mode == ModeEdit) {
+        const std::optional<int64_t> code = masters::facilityCodeOf(ss(selectedCode()));
+        if (code)
+            masters::updateFacility(db(), *code, ss(EditName->text()), ss(EditFileName->text()));
+    }
+}
+
+bool TfrmShisetuMaster::IsEntryChanged() const
+{
+    return EditCode->isModified() || EditName->isModified() || EditFileName->isModified();
+}
+
+void TfrmShisetuMaster::saveEntry()
+{
+    if (!CheckEntry())
+        return;
+    WriteEntry();
+    const int selected = GridList->currentLine();
+    SetEditMode(ModeBrowse);
+    LoadFacilityList();
+    if (selected >= 0 && selected < GridList->lineCount())
+        GridList->setCurrentLine(selected);
+}
+
+void TfrmShisetuMaster::btnSaveClick()
+{
+    saveEntry();
+}
+
+void TfrmShisetuMaster::btnCancelClick()
+{
+    if (m_mode == ModeBrowse)
+        return;
+    if (!IsEntryChanged()) {
+        SetEditMode(ModeBrowse);
+        return;
+    }
+    // "キャンセルしますか？": はい cancels the entry, いいえ keeps what was
+    // typed and stores it as 登録 does (with its checks), キャンセル goes back
+    // to the entry.
+    switch (YesNoCancelMsg(context().messages, "変更されている項目があります。キャンセルしますか？",
+                           kDefaultButton3)) {
+    case IdYes:
+        SetEditMode(ModeBrowse);
+        break;
+    case IdNo:
+        saveEntry();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace pelanova
