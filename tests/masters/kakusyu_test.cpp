@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include "core/inifile.h"
+#include "masters/formkakusyu.h"
+#include "screenfixture.h"
+#include "widgets/numericedit.h"
+
+using namespace pelanova;
+
+namespace {
+
+class KakusyuTest : public ::testing::Test
+{
+protected:
+    // A bank master the data module can open.
+    std::string makeBankMaster(const std::string &name)
+    {
+        const std::string path = f.data.dir.file(name);
+        sql::Database bank;
+        bank.open(path, sql::Database::Mode::Create);
+        schema::createBankMaster(bank);
+        return path;
+    }
+
+    TfrmKakusyu &open()
+    {
+        screen = std::make_unique<TfrmKakusyu>(f.context(), nullptr);
+        screen->resize(900, 500);
+        return *screen;
+    }
+
+    std::string ini(const char *section, const char *key)
+    {
+        return IniFile(f.iniPath()).readString(section, key, "<none>");
+    }
+
+    test::ScreenFixture f;
+    std::unique_ptr<TfrmKakusyu> screen;
+};
+
+TEST_F(KakusyuTest, ReadsTheSettingsOnOpeningAndHidesTheAccountingGroup)
+{
+    IniFile file(f.iniPath());
+    file.writeString("Tesuuryou", "TesuuryouKubun", "1");
+    file.writeString("Tesuuryou", "TesuuryouKingaku", "30000");
+    file.writeString("DataFiles", "BankData", "/nowhere/銀行マスタ.mdb");
+    file.writeString("DataFiles", "LedraData", "/nowhere/Ledra.mdb");
+    TfrmKakusyu &s = open();
+    EXPECT_TRUE(s.chkTesuuryou->isChecked());
+    EXPECT_EQ(s.EditTesuuryou->text(), "30000");
+    EXPECT_EQ(s.EditBankData->text(), "/nowhere/銀行マスタ.mdb");
+    EXPECT_EQ(s.EditLedraData->text(), "/nowhere/Ledra.mdb");
+    EXPECT_TRUE(s.grpLedra->isHidden());
+    EXPECT_FALSE(s.grpBank->isHidden());
+}
+
+TEST_F(KakusyuTest, InvalidBankPathKeepsTheOldOneAndStillStoresTheFeeDefault)
+{
+    const std::string oldPath = makeBankMaster("銀行マスタ.mdb");
+    IniFile(f.iniPath()).writeString("DataFiles", "BankData", oldPath);
+    TfrmKakusyu &s = open();
+    ASSERT_TRUE(f.dm->ADOConBank.isOpen());
+    s.chkTesuuryou->setChecked(true);
+    s.EditTesuuryou->setText("1200");
+    s.EditBankData->setText(QString::fromStdString(f.data.dir.file("missing/銀行マスタ.mdb")));
+    s.closeScreen();
+    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes.last().text, "銀行マスタデータベースに接続できませんでした。");
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
+    EXPECT_EQ(ini("DataFiles", "BankData"), oldPath);
+    EXPECT_EQ(ini("Tesuuryou", "TesuuryouKubun"), "1");
+    EXPECT_EQ(ini("Tesuuryou", "TesuuryouKingaku"), "1200");
+    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
+}
+
+TEST_F(KakusyuTest, ValidBankPathIsStoredAndConnectedAtOnce)
+{
+    const std::string newPath = makeBankMaster("new.mdb");
+    TfrmKakusyu &s = open();
+    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
+    s.EditBankData->setText(QString::fromStdString(newPath));
+    s.EditTesuuryou->clear();
+    s.closeScreen();
+    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_EQ(ini("DataFiles", "BankData"), newPath);
+    EXPECT_EQ(ini("Tesuuryou", "TesuuryouKubun"), "0");
+    EXPECT_EQ(ini("Tesuuryou", "TesuuryouKingaku"), "");
+    EXPECT_TRUE(f.dm->ADOConBank.isOpen());
+    EXPECT_EQ(f.dm->ADOConBank.path(), newPath);
+}
+
+TEST_F(KakusyuTest, BrowseOffersOnlyTheBankMasterFromTheCurrentFolder)
+{
+    TfrmKakusyu &s = open();
+    s.EditBankData->setText("/data/banks/銀行マスタ.mdb");
+    f.files.answer(QString());
+    s.btnBankToClick();
+    EXPECT_EQ(s.EditBankData->text(), "/data/banks/銀行マスタ.mdb");
+    f.files.answer("/other/銀行マスタ.mdb");
+    s.btnBankToClick();
+    EXPECT_EQ(s.EditBankData->text(), "/other/銀行マスタ.mdb");
+    ASSERT_EQ(f.files.calls().size(), 2u);
+    EXPECT_EQ(f.files.calls()[0].filter, "銀行データ|銀行マスタ.mdb");
+    EXPECT_EQ(f.files.calls()[0].folder, "/data/banks");
+    EXPECT_TRUE(f.files.calls()[0].fileName.isEmpty());
+    // Nothing is stored before the screen is left.
+    EXPECT_EQ(ini("DataFiles", "BankData"), "<none>");
+}
+
+TEST_F(KakusyuTest, DeleteAllKeepsFacilitiesAndTheSettingsFile)
+{
+    f.data.addFacility(1, "本部");
+    f.data.addConsignor("0000000001", "ｺｳ");
+    f.data.addRecipient("0000000001", 5, 1, "1", "ｲﾁ");
+    f.data.db.exec("INSERT INTO T_ヘッダレコード (振込依頼日, 施設コード) VALUES (20080115, 1)");
+    f.data.db.exec("INSERT INTO T_データレコード (振込依頼日, 施設コード, 取込順番) VALUES (20080115, 1, 10000)");
+    IniFile(f.iniPath()).writeString("Tesuuryou", "TesuuryouKingaku", "500");
+    const std::string iniBefore = test::readBytes(f.iniPath());
+    TfrmKakusyu &s = open();
+
+    f.boxes.answer(IdNo);
+    s.btnDelClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes.last().text, "全データを削除します\n\rよろしいですか？");
+    EXPECT_EQ(f.boxes.last().defaultButton, kDefaultButton1);
+    EXPECT_EQ(f.data.count("M_銀行"), 1);
+
+    f.boxes.answer(IdYes);
+    s.btnDelClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 3u);
+    EXPECT_EQ(f.boxes.last().text, "全データを削除しました。");
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Information);
+    for (const char *table : masters::kDeleteAllTables)
+        EXPECT_EQ(f.data.count(table), 0) << table;
+    EXPECT_EQ(f.data.count("M_施設"), 1);
+    EXPECT_EQ(test::readBytes(f.iniPath()), iniBefore);
+}
+
+TEST_F(KakusyuTest, FailedDeleteIsReportedAndDeletesNothing)
+{
+    f.data.addConsignor("0000000001", "ｺｳ");
+    TfrmKakusyu &s = open();
+    f.data.db.exec("DROP TABLE T_エンドレコード");
+    f.boxes.answer(IdYes);
+    s.btnDelClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.last().text, "全データの削除に失敗しました。");
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Information);
+    EXPECT_EQ(f.data.count("M_銀行"), 1);
+    EXPECT_FALSE(f.dm->ADOConFurikomi.inTransaction());
+}
+
+TEST_F(KakusyuTest, Render)
+{
+    IniFile(f.iniPath()).writeString("Tesuuryou", "TesuuryouKingaku", "30000");
+    TfrmKakusyu &s = open();
+    s.EditBankData->setText("C:\\Program Files\\Ledra\\Data\\銀行マスタ.MDB");
+    s.show();
+    test::renderIfAsked(s, "kakusyu");
+}
+
+} // namespace
