@@ -8,6 +8,8 @@
 #include "widgets/titlelabel.h"
 
 #include <QCloseEvent>
+
+#include <exception>
 #include <QVBoxLayout>
 
 namespace pelanova {
@@ -124,10 +126,18 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 int runMainWindow(const std::string &executablePath, TfrmMain::Services services,
                   const std::function<int()> &exec)
 {
-    TfrmMain main(executablePath, services);
-    if (!main.FormShow())
+    std::unique_ptr<TfrmMain> main;
+    try {
+        main = std::make_unique<TfrmMain>(executablePath, services);
+    } catch (const std::exception &error) {
+        // Nothing can run without the data module and the menu.
+        services.messages.messageBox(error.what(), kAppTitle, MessageIcon::Error, MessageButtons::Ok,
+                                     kDefaultButton1);
         return 1;
-    main.showMaximized();
+    }
+    if (!main->FormShow())
+        return 1;
+    main->showMaximized();
     return exec();
 }
 
