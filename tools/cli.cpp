@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "cli_output.h"
 #include "console.h"
 
 #include "core/format.h"
@@ -148,6 +149,8 @@ const std::map<std::string, Command> &commands()
         {"import", importFile},
         {"imports", listImports},
         {"delete", deleteImport},
+        {"lines", linesCommand},
+        {"write-file", writeFileCommand},
     };
     return table;
 }

@@ -1,4 +1,5 @@
 #include "output/furikomi.h"
+#include "core/format.h"
 #include "core/sqlite.h"
 
 #include <cstdio>
@@ -51,18 +52,7 @@ void setTotals(FurikomiList &out)
 
 std::string formatAmount(int64_t value)
 {
-    const bool negative = value < 0;
-    // Work on the magnitude as unsigned so that the smallest int64 is exact too.
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
-    std::string out;
-    const size_t n = digits.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return negative ? "-" + out : out;
+    return formatGrouped(value);
 }
 
 std::string formatFee(int64_t value)

@@ -121,19 +121,13 @@ GradientButton *TfrmMenu::addEntry(QFrame *group, const QColor &captionColour, c
     row->addWidget(button);
 
     auto *text = new QLabel(description, group);
-    text->setFrameShape(QFrame::Panel);
-    text->setFrameShadow(QFrame::Sunken);
-    text->setAutoFillBackground(true);
-    QPalette pal = text->palette();
-    pal.setColor(QPalette::Window, QColor(255, 255, 255));
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    text->setPalette(pal);
+    text->setStyleSheet(QStringLiteral("QLabel { background: white; color: black; border: 1px solid #9090a8; }"));
     QFont f = text->font();
     f.setFamily(QStringLiteral("ＭＳ ゴシック"));
     f.setPixelSize(14);
     text->setFont(f);
     text->setFixedSize(400, 64);
-    text->setContentsMargins(10, 0, 6, 0);
+    text->setIndent(10);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(text);
 

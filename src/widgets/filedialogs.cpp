@@ -22,18 +22,8 @@ std::vector<FileFilter> parseFileFilter(const QString &filter)
     return out;
 }
 
-namespace {
-
-QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &caption, const QString &folder,
-                  const QString &filter, const QString &fileName)
+QStringList qtNameFilters(const QString &filter)
 {
-    QFileDialog dialog(parent, caption, folder);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    if (mode == QFileDialog::AcceptSave)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true); // the callers ask themselves
-
     // Qt reads patterns out of "description (patterns)" only when they are
     // plain ASCII; a pattern such as 銀行マスタ.mdb is therefore offered by
     // itself, which still lists exactly the matching files.
@@ -46,8 +36,29 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
                 ascii = ascii && c.unicode() < 128 && c != QLatin1Char('(') && c != QLatin1Char(')');
         }
         const QString joined = f.patterns.join(QLatin1Char(' '));
-        names << (ascii ? f.description + QStringLiteral(" (") + joined + QLatin1Char(')') : joined);
+        if (!ascii)
+            names << joined;
+        else if (f.description.endsWith(QLatin1Char('(') + joined + QLatin1Char(')')))
+            names << f.description;
+        else
+            names << f.description + QStringLiteral(" (") + joined + QLatin1Char(')');
     }
+    return names;
+}
+
+namespace {
+
+QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &caption, const QString &folder,
+                  const QString &filter, const QString &fileName)
+{
+    QFileDialog dialog(parent, caption, folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true); // the callers ask themselves
+
+    const QStringList names = qtNameFilters(filter);
     if (!names.isEmpty())
         dialog.setNameFilters(names);
     if (!fileName.isEmpty())

@@ -1,12 +1,12 @@
 #include "widgets/keyeditems.h"
 
+#include "core/unitapp.h"
+
 namespace pelanova {
 
 QString itemToken(const QString &item, int index)
 {
-    if (index < 0)
-        return {};
-    return item.section(QLatin1Char('\t'), index, index).trimmed();
+    return QString::fromStdString(GetToken('\t', index, item.toStdString()));
 }
 
 QString itemTextAfterTab(const QString &item)

@@ -6,7 +6,7 @@ namespace pelanova {
 
 // A selection list item is one text: a key, a TAB and the shown part
 // ("0001\t東京"). Field 0 is the key, field 1 the shown part; fields are
-// trimmed, and a missing field is empty.
+// taken as GetToken takes them (trimmed; a missing field is empty).
 QString itemToken(const QString &item, int index);
 
 // Shown text of an item for the lists that show only the part after the key.

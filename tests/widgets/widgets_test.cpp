@@ -6,9 +6,15 @@
 #include "widgets/keyedlists.h"
 #include "widgets/messageboxes.h"
 #include "widgets/numericedit.h"
+#include "widgets/pagecontrol.h"
 #include "widgets/stripedgrid.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTabBar>
+#include <QTemporaryDir>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPainter>
@@ -38,6 +44,8 @@ private slots:
     void qtBoxHasJapaneseButtonsDefaultAndOneLineBreak_data();
     void qtBoxHasJapaneseButtonsDefaultAndOneLineBreak();
     void fileFilterPairsAreParsed();
+    void fileDialogOffersOnlyMatchingFilesWithoutRegardToCase();
+    void pageControlAsksBeforeTheUserChangesPage();
 };
 
 void WidgetsTest::itemTokensSplitOnTheFirstTab()
@@ -403,6 +411,85 @@ void WidgetsTest::fileFilterPairsAreParsed()
     QCOMPARE(dialogs.getSaveFileName(nullptr, "c", "/tmp", "x|*.txt"), QString());
     QCOMPARE(dialogs.calls().size(), size_t(2));
     QCOMPARE(dialogs.calls()[1].kind, ScriptedFileDialogs::Kind::Save);
+}
+
+void WidgetsTest::fileDialogOffersOnlyMatchingFilesWithoutRegardToCase()
+{
+    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(FB*.txt)|FB*.txt")), QStringList{QStringLiteral("振込データ(FB*.txt)")});
+    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(*.txt)|*.TXT")),
+             QStringList{QStringLiteral("振込データ(*.txt) (*.TXT)")});
+    QCOMPARE(qtNameFilters(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
+
+    QTemporaryDir dir;
+    for (const char *name : {"FB0115.TXT", "fb0116.txt", "Fb0117.Txt", "XX0115.txt", "FB0115.dat", "銀行マスタ.mdb"}) {
+        QFile f(QDir(dir.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    auto offered = [&](const QString &filter) {
+        QStringList names;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            QVERIFY(view);
+            auto *files = dialog->findChild<QFileSystemModel *>();
+            QVERIFY(files);
+            QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+            QTest::qWait(50);
+            for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            dialog->reject();
+        });
+        QtFileDialogs dialogs;
+        const QString chosen = dialogs.getOpenFileName(nullptr, QStringLiteral("c"), dir.path(), filter);
+        [&] { QVERIFY(chosen.isEmpty()); }();
+        names.sort();
+        return names;
+    };
+    QCOMPARE(offered(QStringLiteral("振込データ(FB*.txt)|FB*.txt")),
+             (QStringList{"FB0115.TXT", "Fb0117.Txt", "fb0116.txt"}));
+    QCOMPARE(offered(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
+}
+
+void WidgetsTest::pageControlAsksBeforeTheUserChangesPage()
+{
+    PageControl pages;
+    pages.addTab(new QWidget, QStringLiteral("振込先手数料"));
+    pages.addTab(new QWidget, QStringLiteral("銀行手数料"));
+    pages.setTabWidth(150);
+    pages.resize(400, 300);
+    pages.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pages));
+
+    bool allow = false;
+    QList<QPair<int, int>> asked;
+    int changed = 0;
+    connect(&pages, &PageControl::changing, &pages, [&](int from, int to, bool &ok) {
+        asked << qMakePair(from, to);
+        ok = allow;
+    });
+    connect(&pages, &QTabWidget::currentChanged, &pages, [&] { ++changed; });
+
+    QTabBar *bar = pages.tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QCOMPARE(pages.currentIndex(), 0);
+    QCOMPARE(changed, 0);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first(), qMakePair(0, 1));
+    QTest::keyClick(&pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages.currentIndex(), 0);
+    QCOMPARE(bar->tabRect(0).width(), 150);
+
+    allow = true;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QCOMPARE(pages.currentIndex(), 1);
+    QCOMPARE(changed, 1);
+    // Clicking the page already shown asks nothing.
+    asked.clear();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QVERIFY(asked.isEmpty());
+    pages.setCurrentIndex(0); // the screen's own switch
+    QVERIFY(asked.isEmpty());
 }
 
 int main(int argc, char **argv)
