@@ -8,6 +8,7 @@
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
+#include "widgets/pagecontrol.h"
 #include "widgets/stripedgrid.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace pelanova {
@@ -162,9 +162,9 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     layout->addLayout(strip);
     connect(cmbItakusya, &QComboBox::activated, this, [this](int) { cmbItakusyaClick(); });
 
-    PageControl1 = new QTabWidget(body());
+    PageControl1 = new PageControl(body());
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { width: 150px; }"));
+    PageControl1->setTabWidth(150);
     TabFurikomi = new QWidget;
     TabBank = new QWidget;
     PageControl1->addTab(TabFurikomi, QStringLiteral("振込先手数料"));
@@ -174,6 +174,8 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     buildRecipientPage();
     buildFeeTablePage();
 
+    connect(PageControl1, &PageControl::changing, this,
+            [this](int from, int to, bool &allow) { PageControl1Changing(from, to, allow); }, Qt::DirectConnection);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) { PageControl1Change(page); });
 
     FormCreate();
@@ -428,7 +430,6 @@ void TfrmFurikomiTesuuryou::FormCreate()
     {
         const QSignalBlocker block(PageControl1);
         PageControl1->setCurrentIndex(PageFurikomi);
-        m_page = PageFurikomi;
     }
     LoadConsignors();
     if (cmbItakusya->count() > 0)
@@ -639,17 +640,22 @@ void TfrmFurikomiTesuuryou::btnCancelBankClick()
     m_feeTableSnapshot = FeeTableSnapshot();
 }
 
-void TfrmFurikomiTesuuryou::PageControl1Change(int page)
+void TfrmFurikomiTesuuryou::PageControl1Changing(int from, int to, bool &allow)
 {
-    const int left = m_page;
-    m_page = page;
-    if (left == PageFurikomi && page != PageFurikomi) {
+    allow = true;
+    if (from == to)
+        return;
+    if (from == PageFurikomi) {
         if (recipientCurrent() && RecipientSnapshot() != m_recipientSnapshot && askSave(kAskSave))
             btnSaveClick();
-    } else if (left == PageBank && page != PageBank) {
+    } else if (from == PageBank) {
         if (FeeTableSnapshot() != m_feeTableSnapshot && askSave(kAskSave))
             btnSaveBankClick();
     }
+}
+
+void TfrmFurikomiTesuuryou::PageControl1Change(int page)
+{
     if (page == PageFurikomi)
         m_recipientSnapshot = RecipientSnapshot();
     else if (page == PageBank)
@@ -658,7 +664,7 @@ void TfrmFurikomiTesuuryou::PageControl1Change(int page)
 
 void TfrmFurikomiTesuuryou::btnMenuClick()
 {
-    const int page = m_page;
+    const int page = PageControl1->currentIndex();
     const bool recipientEdited = recipientCurrent() && RecipientSnapshot() != m_recipientSnapshot;
     const bool feeTableEdited = FeeTableSnapshot() != m_feeTableSnapshot;
 

@@ -14,13 +14,13 @@ class QCheckBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
-class QTabWidget;
 
 namespace pelanova {
 
 class GradientButton;
 class KeyedComboBox;
 class NumericEdit;
+class PageControl;
 class StripedGrid;
 
 // 振込手数料: for one consignor at a time, the fee category of each recipient
@@ -45,8 +45,10 @@ public:
     void btnCancelClick();
     void btnSaveBankClick();
     void btnCancelBankClick();
-    // After the page changed: the questions about the page left, then the
-    // new page's snapshot.
+    // Before the user turns the page: the questions about the page left.
+    // The page always turns.
+    void PageControl1Changing(int from, int to, bool &allow);
+    // After the page turned: the new page's snapshot.
     void PageControl1Change(int page);
     void btnTesuuryouAllClick();
 
@@ -63,7 +65,7 @@ public:
     GradientButton *btnTesuuryouAll;
     GradientButton *btnFurikomiPrint;
     KeyedComboBox *cmbItakusya;
-    QTabWidget *PageControl1;
+    PageControl *PageControl1;
     QWidget *TabFurikomi;
     QWidget *TabBank;
 
@@ -115,7 +117,6 @@ private:
     QString m_recipientSnapshot;
     QString m_feeTableSnapshot;
     bool m_loading = false;
-    int m_page = PageFurikomi;
     // The M_銀行 row the fee table page shows and saves into.
     std::optional<int64_t> m_feeTableRow;
 };

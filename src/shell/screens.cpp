@@ -1,5 +1,8 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
+#include "masters/formshisetumaster.h"
+#include "masters/formfurikomitesuuryou.h"
+#include "masters/formkakusyu.h"
 
 // The work screens: each is made known here with its header and one line
 // in applicationScreens().
@@ -22,9 +25,9 @@ ScreenFactories applicationScreens()
     screens[ScreenMenu] = make<TfrmMenu>;
     // screens[ScreenImport] = make<TfrmImport>;
     // screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
-    // screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
-    // screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
-    // screens[ScreenKakusyu] = make<TfrmKakusyu>;
+    screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
+    screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
+    screens[ScreenKakusyu] = make<TfrmKakusyu>;
     return screens;
 }
 

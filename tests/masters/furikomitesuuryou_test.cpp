@@ -3,7 +3,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
+#include <QTabBar>
+#include <QTest>
 
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formfurikomitesuuryouall.h"
@@ -11,6 +12,7 @@
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
+#include "widgets/pagecontrol.h"
 #include "widgets/stripedgrid.h"
 
 using namespace pelanova;
@@ -41,6 +43,15 @@ protected:
         screen = std::make_unique<TfrmFurikomiTesuuryou>(f.context(), nullptr);
         screen->resize(1000, 620);
         return *screen;
+    }
+
+    // Turns the page as the user does, with a click on its tab.
+    void turnPage(int page)
+    {
+        screen->show();
+        QTabBar *bar = screen->PageControl1->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+        ASSERT_EQ(screen->PageControl1->currentIndex(), page);
     }
 
     void chooseConsignor(int index)
@@ -191,15 +202,15 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
 {
     TfrmFurikomiTesuuryou &s = open();
     ASSERT_TRUE(s.GridList->setCurrentLine(2));
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageFurikomi);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
     EXPECT_TRUE(f.boxes.boxes.empty());
 
     // A fee edited, then the other page: asked, はい saves the fee table.
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     s.edtKingaku[7]->setText("111");
     f.boxes.answer(IdYes);
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageFurikomi);
+    turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
     ASSERT_EQ(f.boxes.boxes.size(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
     EXPECT_EQ(f.boxes.last().title, "振込手数料");
@@ -208,7 +219,7 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
     // A recipient edited, then the other page: いいえ drops it, the page changes.
     s.EditTesuuryou->setText("8");
     f.boxes.answer(IdNo);
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     EXPECT_EQ(f.boxes.boxes.size(), 2u);
     EXPECT_EQ(s.PageControl1->currentIndex(), TfrmFurikomiTesuuryou::PageBank);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
@@ -217,7 +228,7 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
 TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNothing)
 {
     TfrmFurikomiTesuuryou &s = open();
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     s.edtKingaku[0]->setText("5");
     chooseConsignor(1);
     EXPECT_EQ(s.lblBankCode->text(), "0009");
@@ -225,7 +236,7 @@ TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNo
     EXPECT_EQ(s.lblBankName->text(), "ｷﾞﾝｺｳ");
     EXPECT_EQ(s.edtKingaku[0]->value(), 10000);
     EXPECT_EQ(s.GridList->lineCount(), 1);
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageFurikomi);
+    turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
     EXPECT_TRUE(f.boxes.boxes.empty());
     EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 10000);
 }
@@ -234,7 +245,7 @@ TEST_F(FurikomiTesuuryouTest, FeeTableRoundTripsAllTwentyFourColumns)
 {
     {
         TfrmFurikomiTesuuryou &s = open();
-        s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+        turnPage(TfrmFurikomiTesuuryou::PageBank);
         for (int i = 0; i < masters::kFeeColumnCount; ++i)
             s.edtKingaku[i]->setText(QString::number(2000 + i * 7));
         s.edtKingaku[20]->clear();
@@ -260,7 +271,7 @@ TEST_F(FurikomiTesuuryouTest, FeeTableRoundTripsAllTwentyFourColumns)
 TEST_F(FurikomiTesuuryouTest, BandLabelsFollowTheirLimitsAndCancelReloads)
 {
     TfrmFurikomiTesuuryou &s = open();
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     EXPECT_EQ(s.lblKingaku[0]->text(), "10,000 円以上");
     EXPECT_EQ(s.lblKingaku[1]->text(), "30,000 円以上");
     s.edtKingaku[1]->setText("50000");
@@ -309,7 +320,7 @@ TEST_F(FurikomiTesuuryouTest, MenuWithoutEditsAsksNothingAndNoDropsTheFeeEdits)
         EXPECT_TRUE(f.boxes.boxes.empty());
     }
     TfrmFurikomiTesuuryou &s = open();
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     s.edtKingaku[0]->setText("1");
     f.boxes.answer(IdNo);
     s.btnMenu->click();
@@ -368,7 +379,7 @@ TEST_F(FurikomiTesuuryouTest, Render)
     s.show();
     s.GridList->setCurrentLine(2);
     test::renderIfAsked(s, "furikomitesuuryou_recipients");
-    s.PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
     test::renderIfAsked(s, "furikomitesuuryou_feetable");
     TfrmFurikomiTesuuryouAll bulk(f.boxes, f.data.db, [] { return std::string("0000000001"); });
     bulk.show();
