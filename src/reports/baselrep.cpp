@@ -404,9 +404,12 @@ void TBaseLRep::stopWorker()
         return;
     PreviewWorker *worker = m_worker;
     m_worker = nullptr;
+    // Its end handler would touch a window that may be half destroyed.
+    disconnect(worker, nullptr, this, nullptr);
     if (worker->isPaused())
         worker->resume(); // a stop request ends a paused worker as well
     worker->stop();
+    worker->deleteLater();
     m_workerRunning = false;
     if (m_actSuspend)
         m_actSuspend->setChecked(false);

@@ -33,16 +33,24 @@ int PreviewStore::append(const QImage &image)
                                      + m_file->errorString().toStdString());
     }
     // Report pages are black on white: eight bits of grey keep every shade of
-    // the anti-aliased text at a quarter of the size, and compress well.
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    // the anti-aliased text at a quarter of the size, and compress well. The
+    // loop is several times faster than QImage's general conversion.
+    const QImage source = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+                              ? image
+                              : image.convertToFormat(QImage::Format_RGB32);
+    const int width = source.width();
+    const int height = source.height();
     QByteArray raw;
-    raw.resize(static_cast<qsizetype>(grey.width()) * grey.height());
-    for (int y = 0; y < grey.height(); ++y)
-        std::memcpy(raw.data() + static_cast<qsizetype>(y) * grey.width(), grey.constScanLine(y),
-                    static_cast<size_t>(grey.width()));
+    raw.resize(static_cast<qsizetype>(width) * height);
+    auto *out = reinterpret_cast<uchar *>(raw.data());
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            *out++ = static_cast<uchar>(qGray(line[x]));
+    }
     const QByteArray packed = qCompress(raw, 1);
 
-    Entry entry{m_file->size(), packed.size(), grey.width(), grey.height()};
+    Entry entry{m_file->size(), packed.size(), width, height};
     if (!m_file->seek(entry.offset) || m_file->write(packed) != packed.size())
         throw std::runtime_error("cannot write the preview file: "
                                  + m_file->errorString().toStdString());

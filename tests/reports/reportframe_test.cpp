@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -412,6 +413,66 @@ private slots:
         QVERIFY(!f.report->isWorkerRunning());
         // A4 portrait.
         QCOMPARE(f.report->actPdf()->text(), QStringLiteral("PDF出力(&D)..."));
+    }
+
+    void failureWhilePrintingRestoresTheWindowAndReportsIt()
+    {
+        Fixture f(4);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        f.report->failAtRow = 7; // on page 2
+        f.choice = TBaseLRep::PrintChoice{};
+        f.report->ActPrintExecute();
+        QCOMPARE(f.boxes.messages.size(), size_t(1));
+        QCOMPARE(f.boxes.messages[0].text, std::string("the amount does not convert"));
+        QCOMPARE(f.boxes.messages[0].icon, MessageIcon::Error);
+        QVERIFY(!TPrintMsg::instance());
+        QVERIFY(f.report->isEnabled());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(f.report->engine().state(), ReportEngine::State::Idle);
+        // The next print runs normally again.
+        f.report->failAtRow = -1;
+        f.report->ActPrintExecute();
+        QCOMPARE(pdfPageCount(f.pdfPath), 4);
+    }
+
+    void failingQueryIsReportedAndNothingIsRendered()
+    {
+        Fixture f(2);
+        f.report->rows().failOpen = true;
+        f.report->ShowReport();
+        QCOMPARE(f.boxes.messages.size(), size_t(1));
+        QCOMPARE(f.boxes.messages[0].text, std::string("no such table: T_振込"));
+        QCOMPARE(f.log.pagesStarted, 0);
+        QVERIFY(!f.report->isWorkerRunning());
+    }
+
+    void withoutAPrinterPrintingAsksForAPdfFile()
+    {
+        Fixture f(2);
+        if (f.report->printer().outputFormat() != QPrinter::PdfFormat)
+            QSKIP("a printer is installed on this machine");
+        f.report->setPrintDialogHook([](QPrinter &, const TBaseLRep::PrintRequest &request) {
+            (void)request;
+            return std::optional<TBaseLRep::PrintChoice>(TBaseLRep::PrintChoice{});
+        });
+        f.report->ShowReport();
+        f.report->ActPrintExecute();
+        QCOMPARE(pdfPageCount(f.pdfPath), 2);
+        QVERIFY(f.report->printer().outputFileName().isEmpty()); // asked again next time
+    }
+
+    void printingNoticeSaysSoAndIsSingle()
+    {
+        TPrintMsg *notice = TPrintMsg::showNotice();
+        QCOMPARE(TPrintMsg::showNotice(), notice);
+        QCOMPARE(notice->windowTitle(), QStringLiteral("Now Printing..."));
+        QCOMPARE(notice->size(), QSize(243, 82));
+        QCOMPARE(notice->messageText(), QStringLiteral("ただいま印刷中です。\nしばらくお待ち下さい．．．"));
+        QVERIFY(QGuiApplication::overrideCursor());
+        TPrintMsg::closeNotice();
+        QVERIFY(!TPrintMsg::instance());
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // Not a check: a grab of the window for a person to look at.

@@ -40,6 +40,8 @@ TestReport::TestReport(int rows, int linesPerPage, MessageBoxes &boxes, RenderLo
             detail->clearTexts();
             return;
         }
+        if (m_rows.row() == failAtRow)
+            throw std::runtime_error("the amount does not convert");
         number->text = QString::number(m_rows.row() + 1);
         text->text = QStringLiteral("振込先 %1 番").arg(m_rows.row() + 1);
         m_rows.next();

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ public:
     bool isOpen() const override { return m_open; }
     void open() override
     {
+        if (failOpen)
+            throw std::runtime_error("no such table: T_振込");
         m_open = true;
         m_row = 0;
         ++opens;
@@ -54,6 +57,7 @@ public:
     void setRows(int rows) { m_rows = rows; }
 
     int opens = 0;
+    bool failOpen = false;
 
 private:
     int m_rows;
@@ -77,6 +81,8 @@ public:
     TestReport(int rows, int linesPerPage, MessageBoxes &boxes, RenderLog *log = nullptr);
 
     CountingDataSet &rows() { return m_rows; }
+    // Detail lines from this data row on throw while being filled.
+    int failAtRow = -1;
 
 protected:
     void ActPrintPrepare() override;
