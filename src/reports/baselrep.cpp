@@ -91,7 +91,8 @@ TBaseLRep::TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, Q
 
 TBaseLRep::~TBaseLRep()
 {
-    // The worker must not run a step against a window being destroyed.
+    // Neither the worker nor the jump field may call into a window being destroyed.
+    m_jump->removeEventFilter(this);
     stopWorker();
 }
 

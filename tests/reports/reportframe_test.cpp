@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <cmath>
 #include <QGuiApplication>
 #include <QDir>
 #include <QFile>
@@ -410,6 +411,14 @@ private slots:
         QVERIFY(text.contains("1 ﾍﾟｰｼﾞ") && text.contains("3 ﾍﾟｰｼﾞ"));
         QVERIFY(text.contains("試") && text.contains("振込先 15 番"));
         QVERIFY(pdfFonts(f.pdfPath).contains("IPAMincho"));
+        // A4 portrait, and positions measured from the paper edge: the centred
+        // "番号" of the grid's title row lies in its field at x 37..137, y 125..148
+        // layout units (0.75 pt each).
+        QVERIFY(pdfInfo(f.pdfPath).contains("(A4)"));
+        const QRectF box = pdfWordBox(f.pdfPath, QStringLiteral("番号"));
+        QVERIFY2(box.left() > 37 * 0.75 && box.right() < 137 * 0.75, qPrintable(QString::number(box.left())));
+        QVERIFY2(box.top() > 125 * 0.75 && box.bottom() < 148 * 0.75, qPrintable(QString::number(box.top())));
+        QVERIFY(std::abs(box.center().x() - 87 * 0.75) < 2);
         QVERIFY(!f.report->isWorkerRunning());
         // A4 portrait.
         QCOMPARE(f.report->actPdf()->text(), QStringLiteral("PDF出力(&D)..."));
@@ -470,6 +479,7 @@ private slots:
         QCOMPARE(notice->size(), QSize(243, 82));
         QCOMPARE(notice->messageText(), QStringLiteral("ただいま印刷中です。\nしばらくお待ち下さい．．．"));
         QVERIFY(QGuiApplication::overrideCursor());
+        notice->grab().save(QDir::temp().filePath("pelanova-print-notice.png"));
         TPrintMsg::closeNotice();
         QVERIFY(!TPrintMsg::instance());
         QVERIFY(!QGuiApplication::overrideCursor());

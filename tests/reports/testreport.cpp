@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace pelanova::test {
@@ -106,5 +107,24 @@ QString pdfText(const QString &path)
 }
 
 QString pdfFonts(const QString &path) { return run(QStringLiteral("pdffonts"), {path}); }
+
+QString pdfInfo(const QString &path) { return run(QStringLiteral("pdfinfo"), {path}); }
+
+QRectF pdfWordBox(const QString &path, const QString &word)
+{
+    const QString html = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                              QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")});
+    static const QRegularExpression pattern(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    auto matches = pattern.globalMatch(html);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch m = matches.next();
+        if (m.captured(5) == word)
+            return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                          QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
+    return {};
+}
 
 } // namespace pelanova::test

@@ -8,6 +8,7 @@
 #include "reports/baselrep.h"
 #include "reports/reportdataset.h"
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -102,5 +103,8 @@ bool waitForWorker(TBaseLRep &report, int timeoutMs = 20000);
 int pdfPageCount(const QString &path);
 QString pdfText(const QString &path);
 QString pdfFonts(const QString &path);
+QString pdfInfo(const QString &path);
+// Bounding box in points of the first word equal to `word` on page 1.
+QRectF pdfWordBox(const QString &path, const QString &word);
 
 } // namespace pelanova::test
