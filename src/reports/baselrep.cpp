@@ -381,10 +381,7 @@ void TBaseLRep::StartPreviewWorker(int zoom)
 {
     stopWorker();
     auto *worker = new PreviewWorker([this] { return IsReportFinished(); },
-                                     [this, zoom] {
-                                         (void)zoom;
-                                         return PreviewStep();
-                                     },
+                                     [this, zoom] { return PreviewStep(zoom); },
                                      this);
     m_worker = worker;
     connect(worker, &PreviewWorker::ended, this, [this, worker](bool completed) {
@@ -416,15 +413,15 @@ void TBaseLRep::stopWorker()
         m_actSuspend->setChecked(false);
 }
 
-bool TBaseLRep::PreviewStep()
+bool TBaseLRep::PreviewStep(int zoom)
 {
     try {
         if (m_engine.state() != ReportEngine::State::Previewing)
             return true;
-        if (m_zoom == 0) {
+        if (zoom == 0) {
             m_engine.renderPreviewPage(false);
         } else {
-            fillSheet(m_zoom);
+            fillSheet(zoom);
             m_engine.storeSheet(false);
         }
         UpdatePageDisplay();

@@ -173,7 +173,9 @@ private:
     void fillSheet(int zoom);
     void StartPreviewWorker(int zoom);
     void stopWorker();
-    bool PreviewStep();
+    // One step of the worker: the next page, or the next sheet of reduced
+    // pages, stored without being shown. Returns whether the report is finished.
+    bool PreviewStep(int zoom);
     void UpdatePageDisplay();
     void updateActions();
     void refreshImage();
