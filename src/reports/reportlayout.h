@@ -95,7 +95,9 @@ private:
     std::vector<std::unique_ptr<ReportField>> m_fields;
 };
 
-// One line of a row grid: fields in a 720-unit-wide strip.
+// One line of a row grid: fields in a 720-unit-wide strip, placed from the
+// top-left of the grid row it is drawn in. The height is the layout's design
+// height; the grid row it lands in decides its position.
 class ReportRowLayout : public ReportFieldSet
 {
 public:
