@@ -1,7 +1,7 @@
-#include <cstdio>
+// pelanova-cli: the command-line companion of Pelanova over the same core.
+#include "cli.h"
 
-int main()
+int main(int argc, char **argv)
 {
-    std::puts("usage: pelanova-cli [--db PATH] [--ini PATH] COMMAND ...");
-    return 2;
+    return pelanova::cli::run(argc, argv);
 }

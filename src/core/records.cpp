@@ -45,7 +45,9 @@ constexpr Field kDataLayout[] = {
 constexpr Field kTrailerLayout[] = {
     {"データ区分", 1, 1, K::Number},
     {"合計件数", 2, 6, K::Number},
-    {"合計金額", 8, 12, K::Number},
+    // The file's total of a large payroll can pass 2,147,483,647 yen; the
+    // 12-digit field is read in full rather than refusing a valid file.
+    {"合計金額", 8, 12, K::Total},
     {"振替済件数", 20, 6, K::Lenient},
     {"振替済金額", 26, 12, K::Lenient},
     {"振替不能件数", 38, 6, K::Lenient},
@@ -71,7 +73,7 @@ std::span<const Field> layout(int kind)
     }
 }
 
-std::optional<int32_t> parseNumber(std::string_view s)
+std::optional<int64_t> parseNumber64(std::string_view s)
 {
     size_t i = 0;
     while (i < s.size() && s[i] == ' ')
@@ -83,19 +85,23 @@ std::optional<int32_t> parseNumber(std::string_view s)
     }
     if (i == s.size())
         return std::nullopt;
-    int64_t value = 0;
+    uint64_t value = 0;
     for (; i < s.size(); ++i) {
         if (s[i] < '0' || s[i] > '9')
             return std::nullopt;
-        value = value * 10 + (s[i] - '0');
-        if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+        value = value * 10 + static_cast<uint64_t>(s[i] - '0');
+        if (value > uint64_t(std::numeric_limits<int64_t>::max()))
             return std::nullopt;
     }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
+    return negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
+}
+
+std::optional<int32_t> parseNumber(std::string_view s)
+{
+    const auto value = parseNumber64(s);
+    if (!value || *value > std::numeric_limits<int32_t>::max() || *value < std::numeric_limits<int32_t>::min())
         return std::nullopt;
-    return static_cast<int32_t>(value);
+    return static_cast<int32_t>(*value);
 }
 
 int32_t parseLenient(std::string_view s)
@@ -132,12 +138,13 @@ void split(std::string_view block, int kind, std::vector<Value> &out)
             v.isText = false;
             v.number = parseLenient(raw);
             break;
-        case K::Number: {
-            const auto n = parseNumber(raw);
+        case K::Number:
+        case K::Total: {
+            const auto n = f.kind == K::Total ? parseNumber64(raw) : std::optional<int64_t>(parseNumber(raw));
             if (!n) {
                 throw FormatError("数値であるべき項目「" + std::string(f.column) + "」（"
                                   + std::to_string(f.pos) + "桁目から" + std::to_string(f.width)
-                                  + "桁）が数値ではありません: '" + cp932::decode(raw) + "'");
+                                  + "桁）が正しい数値ではありません: '" + cp932::decode(raw) + "'");
             }
             v.isText = false;
             v.number = *n;

@@ -18,6 +18,7 @@ enum RecordKind : int { Header = 1, Data = 2, Trailer = 8, End = 9 };
 
 enum class FieldKind {
     Number,  // strict: an invalid value stops the import
+    Total,   // strict, but 64-bit: the trailer's 12-digit total amount
     Lenient, // an invalid value reads as -1
     Text,    // the exact bytes, trailing blanks included
 };
@@ -39,6 +40,8 @@ int recordKind(std::string_view block);
 // Strict number: leading blanks skipped, an optional sign, then digits only,
 // within a 32-bit signed integer. Nothing for anything else.
 std::optional<int32_t> parseNumber(std::string_view field);
+// The same rule over 64 bits (the trailer's total amount).
+std::optional<int64_t> parseNumber64(std::string_view field);
 int32_t parseLenient(std::string_view field);
 
 class FormatError : public std::runtime_error
@@ -52,7 +55,7 @@ public:
 struct Value
 {
     bool isText = false;
-    int32_t number = 0;
+    int64_t number = 0;
     std::string text;
 };
 

@@ -182,35 +182,45 @@ bool Database::hasTable(const std::string &name) const
 
 Transaction::Transaction(Database &db) : m_db(db)
 {
-    if (!m_db.inTransaction()) {
+    if (m_db.inTransaction()) {
+        // Savepoints of the same name nest; each unit releases its own.
+        m_savepoint = "pelanova_unit";
+        m_db.exec("SAVEPOINT " + m_savepoint);
+    } else {
         m_db.begin();
-        m_owner = true;
     }
+    m_active = true;
 }
 
 Transaction::~Transaction()
 {
-    if (m_owner) {
-        try {
-            m_db.rollback();
-        } catch (...) {
-        }
+    try {
+        rollback();
+    } catch (...) {
     }
 }
 
 void Transaction::commit()
 {
-    if (m_owner) {
+    if (!m_active)
+        return;
+    m_active = false;
+    if (m_savepoint.empty())
         m_db.commit();
-        m_owner = false;
-    }
+    else
+        m_db.exec("RELEASE " + m_savepoint);
 }
 
 void Transaction::rollback()
 {
-    if (m_owner) {
-        m_owner = false;
+    if (!m_active)
+        return;
+    m_active = false;
+    if (m_savepoint.empty()) {
         m_db.rollback();
+    } else {
+        m_db.exec("ROLLBACK TO " + m_savepoint);
+        m_db.exec("RELEASE " + m_savepoint);
     }
 }
 

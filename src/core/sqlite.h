@@ -70,8 +70,9 @@ private:
     std::string m_path;
 };
 
-// Begins a transaction unless one is active; rolls back on destruction unless
-// committed. An outer transaction is left to its owner.
+// Begins a transaction, or a savepoint inside an active one, and rolls it back
+// on destruction unless committed. Inside an outer transaction, commit()
+// releases the savepoint and rollback() undoes exactly this unit's work.
 class Transaction
 {
 public:
@@ -84,7 +85,8 @@ public:
 
 private:
     Database &m_db;
-    bool m_owner = false;
+    std::string m_savepoint; // empty for a transaction of our own
+    bool m_active = false;
 };
 
 class Statement

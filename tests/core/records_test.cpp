@@ -33,3 +33,15 @@ TEST(RecordFields, TextRuleAndNumbers)
     EXPECT_THROW(numberField(-1, 4), std::out_of_range);
     EXPECT_THROW(numberField(10000, 4), std::out_of_range);
 }
+
+TEST(RecordNumbers, TrailerTotalIsReadOverSixtyFourBits)
+{
+    std::string trailer = "8000002" + std::string("003000000000") + std::string(101, ' ');
+    std::vector<Value> values;
+    split(trailer, Trailer, values);
+    EXPECT_EQ(values[2].number, 3000000000LL);
+    std::string data(120, ' ');
+    data.replace(0, 1, "2");
+    data.replace(80, 10, "3000000000");
+    EXPECT_THROW(split(data, Data, values), FormatError); // an amount stays 32-bit
+}

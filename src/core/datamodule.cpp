@@ -1,0 +1,125 @@
+#include "core/datamodule.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/schema.h"
+
+namespace pelanova {
+
+namespace {
+
+bool isBlankText(const std::string &text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) > 0x20)
+            return false;
+    }
+    return true;
+}
+
+bool fileExists(const std::string &path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+// Opens an external database read-only. A file that is no database, or a bank
+// master without its table, leaves the connection closed.
+bool openExternal(sql::Database &connection, const std::string &path, bool bankMaster)
+{
+    connection.close();
+    if (!fileExists(path))
+        return false;
+    try {
+        connection.open(path, sql::Database::Mode::ReadOnly);
+        if (bankMaster && !connection.hasTable(schema::kBankMaster))
+            connection.close();
+    } catch (const std::exception &) {
+        connection.close();
+    }
+    return connection.isOpen();
+}
+
+} // namespace
+
+TDM1::TDM1(const std::string &executablePath, MessageBoxes *boxes)
+    : TDM1(settingsFileFor(executablePath), ownDatabaseFor(executablePath), boxes)
+{
+}
+
+TDM1::TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes)
+    : m_settingsFile(settingsFile), m_ownDatabase(ownDatabase), m_boxes(boxes)
+{
+    DataModuleCreate();
+}
+
+std::string TDM1::settingsFileFor(const std::string &executablePath)
+{
+    return IniFile::pathForExecutable(executablePath);
+}
+
+std::string TDM1::ownDatabaseFor(const std::string &executablePath)
+{
+    const std::filesystem::path dir = std::filesystem::path(executablePath).parent_path();
+    return (dir / "data" / "FBDB.db").string();
+}
+
+TSettings TDM1::settings(std::vector<SettingsItem> items) const
+{
+    return TSettings(m_settingsFile, std::move(items), m_boxes);
+}
+
+bool TDM1::ReadTesuuryouKubun() const
+{
+    return settings({settings::TesuuryouKubun.withDefault("False")}).ReadBool("TesuuryouKubun");
+}
+
+int TDM1::ReadTesuuryouKingaku() const
+{
+    return settings({settings::TesuuryouKingaku}).ReadInteger("TesuuryouKingaku");
+}
+
+bool TDM1::ConnectBank(const std::string &path)
+{
+    return openExternal(ADOConBank, path, true);
+}
+
+void TDM1::DataModuleCreate()
+{
+    // The own database is never created here: it must exist and hold the
+    // system's tables, or the connection stays closed and the main window ends
+    // the program.
+    ADOConFurikomi.close();
+    if (fileExists(m_ownDatabase)) {
+        try {
+            ADOConFurikomi.open(m_ownDatabase, sql::Database::Mode::ReadWrite);
+            if (!schema::hasOwnTables(ADOConFurikomi))
+                ADOConFurikomi.close();
+        } catch (const std::exception &) {
+            ADOConFurikomi.close();
+        }
+    }
+
+    connectRecorded(ADOConLedra, settings::LedraData, kDefaultLedraPath, false);
+    connectRecorded(ADOConBank, settings::BankData, kDefaultBankPath, true);
+}
+
+void TDM1::connectRecorded(sql::Database &connection, const SettingsItem &item,
+                           const char *defaultPath, bool bankMaster)
+{
+    TSettings items = settings({item});
+    std::string path = items.ReadString(item.Name);
+    if (isBlankText(path))
+        path = defaultPath;
+    if (!openExternal(connection, path, bankMaster))
+        return;
+    // The database found is recorded so that the settings screen shows it. A
+    // settings file that cannot be written does not close a database that opened.
+    try {
+        items.WriteString(item.Name, path);
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace pelanova

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/inifile.h"
+#include "core/sqlite.h"
+
+namespace pelanova {
+
+class MessageBoxes;
+
+// The data module: the settings file and the three database connections,
+// created once at start and kept until the program ends. Each connection is
+// either open or closed after start-up; whoever uses the accounting or bank
+// master connection must expect it closed.
+class TDM1
+{
+public:
+    // Where the accounting and bank master databases are looked for when the
+    // settings name none.
+    static constexpr const char *kDefaultLedraPath = "C:\\Program Files\\Ledra\\Data\\Ledra.MDB";
+    static constexpr const char *kDefaultBankPath = "C:\\Program Files\\Ledra\\Data\\銀行マスタ.MDB";
+
+    // The settings file is the executable's path with ".ini"; the own
+    // database is data/FBDB.db in the executable's folder.
+    explicit TDM1(const std::string &executablePath, MessageBoxes *boxes = nullptr);
+    // Explicit settings file and own database (the command-line tool's --ini
+    // and --db, and tests).
+    TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes);
+
+    TDM1(const TDM1 &) = delete;
+    TDM1 &operator=(const TDM1 &) = delete;
+
+    // The own database (read-write), the accounting database (read-only,
+    // never queried) and the bank master with T_銀行マスタ (read-only).
+    sql::Database ADOConFurikomi;
+    sql::Database ADOConLedra;
+    sql::Database ADOConBank;
+
+    const std::string &settingsFile() const { return m_settingsFile; }
+    const std::string &ownDatabasePath() const { return m_ownDatabase; }
+    MessageBoxes *messageBoxes() const { return m_boxes; }
+
+    // A set of settings items on this module's settings file.
+    TSettings settings(std::vector<SettingsItem> items) const;
+
+    // The fee category that the import gives new recipients.
+    bool ReadTesuuryouKubun() const;
+    int ReadTesuuryouKingaku() const;
+
+    // Closes the bank master connection and opens it on path. True when it is
+    // open; on failure it stays closed. The settings are not touched.
+    bool ConnectBank(const std::string &path);
+
+    static std::string settingsFileFor(const std::string &executablePath);
+    static std::string ownDatabaseFor(const std::string &executablePath);
+
+private:
+    void DataModuleCreate();
+    void connectRecorded(sql::Database &connection, const SettingsItem &item,
+                         const char *defaultPath, bool bankMaster);
+
+    std::string m_settingsFile;
+    std::string m_ownDatabase;
+    MessageBoxes *m_boxes = nullptr;
+};
+
+} // namespace pelanova

@@ -1,0 +1,35 @@
+#include "core/format.h"
+#include "core/my_year.h"
+
+#include <cstdio>
+
+namespace pelanova {
+
+std::string formatGrouped(int64_t value)
+{
+    const bool negative = value < 0;
+    // Work on the unsigned magnitude so that INT64_MIN formats too.
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    std::string digits = std::to_string(magnitude);
+    std::string out;
+    out.reserve(digits.size() + digits.size() / 3 + 1);
+    if (negative)
+        out.push_back('-');
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
+}
+
+std::string formatShortDate(int yyyymmdd)
+{
+    if (!IsValidDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100))
+        return {};
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+    return buf;
+}
+
+} // namespace pelanova

@@ -1,0 +1,185 @@
+#include "core/tesuuryou.h"
+#include "core/sqlite.h"
+
+#include <functional>
+
+namespace pelanova {
+namespace {
+
+constexpr const char *kRelationPrefix[3] = {"当銀行", "他支店", "他銀行"};
+
+int64_t intOrZero(const sql::Statement &st, int index)
+{
+    return index < 0 || st.isNull(index) ? 0 : st.int64(index);
+}
+
+std::string textOrEmpty(const sql::Statement &st, int index)
+{
+    return index < 0 || st.isNull(index) ? std::string() : st.text(index);
+}
+
+int64_t intColumn(const sql::Statement &st, const std::string &name)
+{
+    return intOrZero(st, st.columnIndex(name));
+}
+
+std::string textColumn(const sql::Statement &st, const std::string &name)
+{
+    return textOrEmpty(st, st.columnIndex(name));
+}
+
+} // namespace
+
+std::string GetYokinSyubetuName(int64_t code)
+{
+    for (const TYokinSyubetu &s : kYokinSyubetu) {
+        if (s.Code == code)
+            return std::string(s.Name);
+    }
+    return {};
+}
+
+zengin::ConsignorFields ConsignorRow::headerFields() const
+{
+    zengin::ConsignorFields f;
+    f.code = code;
+    f.name = name;
+    f.bankNumber = static_cast<int>(bankNumber);
+    f.bankName = bankName;
+    f.branchNumber = static_cast<int>(branchNumber);
+    f.branchName = branchName;
+    f.accountType = static_cast<int>(accountType);
+    f.account = account;
+    return f;
+}
+
+ConsignorRow readConsignorRow(const sql::Statement &st)
+{
+    ConsignorRow row;
+    row.id = intColumn(st, "ID");
+    row.code = textColumn(st, "委託者コード");
+    row.name = textColumn(st, "委託者名");
+    row.bankNumber = intColumn(st, "銀行番号");
+    row.bankName = textColumn(st, "銀行名");
+    row.branchNumber = intColumn(st, "支店番号");
+    row.branchName = textColumn(st, "支店名");
+    row.accountType = intColumn(st, "預金種目");
+    row.account = textColumn(st, "口座番号");
+    row.bankKanji = textColumn(st, "銀行名漢字");
+    row.branchKanji = textColumn(st, "支店名漢字");
+    for (int r = 0; r < 3; ++r) {
+        const std::string p = kRelationPrefix[r];
+        row.limits[r] = {intColumn(st, p + "1未満"), intColumn(st, p + "2未満")};
+        row.telegraphicFees[r] = {intColumn(st, p + "1未満電信手数料"), intColumn(st, p + "2未満電信手数料"),
+                                  intColumn(st, p + "3以上電信手数料")};
+        row.documentFees[r] = {intColumn(st, p + "1未満文書手数料"), intColumn(st, p + "2未満文書手数料"),
+                               intColumn(st, p + "3以上文書手数料")};
+    }
+    return row;
+}
+
+std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::string_view consignorCode)
+{
+    sql::Statement st = db.prepare("SELECT\n  *\nFROM\n  M_銀行\nWHERE\n  委託者コード = "
+                                   + sql::quote(consignorCode) + "\nORDER BY\n  ID");
+    if (!st.step())
+        return std::nullopt;
+    return readConsignorRow(st);
+}
+
+size_t RecipientRows::KeyHash::operator()(const Key &k) const
+{
+    size_t h = std::hash<std::string>()(k.account);
+    h ^= std::hash<int64_t>()(k.bank) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    h ^= std::hash<int64_t>()(k.branch) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignorCode)
+{
+    sql::Statement st = db.prepare("SELECT\n  *\nFROM\n  M_受取人\nWHERE\n  委託者コード = "
+                                   + sql::quote(consignorCode) + "\nORDER BY\n  ID");
+    const int id = st.columnIndex("ID");
+    const int bank = st.columnIndex("銀行番号");
+    const int branch = st.columnIndex("支店番号");
+    const int account = st.columnIndex("口座番号");
+    const int category = st.columnIndex("手数料区分");
+    const int threshold = st.columnIndex("手数料金額");
+    const int bankKanji = st.columnIndex("銀行名漢字");
+    const int branchKanji = st.columnIndex("支店名漢字");
+    while (st.step()) {
+        RecipientRow row;
+        row.id = intOrZero(st, id);
+        if (bank >= 0 && !st.isNull(bank))
+            row.bankNumber = st.int64(bank);
+        if (branch >= 0 && !st.isNull(branch))
+            row.branchNumber = st.int64(branch);
+        if (account >= 0 && !st.isNull(account))
+            row.account = st.text(account);
+        row.category = intOrZero(st, category);
+        row.threshold = intOrZero(st, threshold);
+        row.bankKanji = textOrEmpty(st, bankKanji);
+        row.branchKanji = textOrEmpty(st, branchKanji);
+        add(std::move(row));
+    }
+}
+
+void RecipientRows::add(RecipientRow row)
+{
+    m_rows.push_back(std::move(row));
+    const RecipientRow &r = m_rows.back();
+    if (r.bankNumber && r.branchNumber && r.account)
+        m_index.try_emplace(Key{*r.bankNumber, *r.branchNumber, *r.account}, m_rows.size() - 1);
+}
+
+const RecipientRow *RecipientRows::find(int64_t bankNumber, int64_t branchNumber, std::string_view account) const
+{
+    const auto it = m_index.find(Key{bankNumber, branchNumber, std::string(account)});
+    return it == m_index.end() ? nullptr : &m_rows[it->second];
+}
+
+void GetTesuuryou(TTesuuryou &t, std::string &ginkouKanji, std::string &shitenKanji, int64_t bankNumber,
+                  int64_t branchNumber, std::string_view accountNumber, const RecipientRows &recipients,
+                  const std::optional<ConsignorRow> &consignor)
+{
+    t.JisyaTesuuryou = 0;
+    t.AitesakiTesuuryou = 0;
+    ginkouKanji.clear();
+    shitenKanji.clear();
+    int64_t category = 0;
+    int64_t threshold = 0;
+
+    if (const RecipientRow *r = recipients.find(bankNumber, branchNumber, accountNumber)) {
+        category = r->category;
+        threshold = r->threshold;
+        ginkouKanji = r->bankKanji;
+        shitenKanji = r->branchKanji;
+    }
+
+    if (!consignor)
+        return;
+
+    FeeRelation relation = FeeRelation::Taginkou;
+    if (consignor->bankNumber == bankNumber && consignor->branchNumber == branchNumber)
+        relation = FeeRelation::Touginkou;
+    else if (consignor->bankNumber == bankNumber)
+        relation = FeeRelation::Tashiten;
+    const auto rel = static_cast<size_t>(relation);
+
+    const auto &limits = consignor->limits[rel];
+    size_t band = 2;
+    if (t.Kingaku < limits[0])
+        band = 0;
+    else if (t.Kingaku < limits[1])
+        band = 1;
+    const int64_t fee = consignor->telegraphicFees[rel][band];
+
+    const bool recipientBears = category != 0 && t.Kingaku >= threshold;
+    t.Kingaku -= fee;
+    if (recipientBears)
+        t.AitesakiTesuuryou = fee;
+    else
+        t.JisyaTesuuryou = fee;
+}
+
+} // namespace pelanova

@@ -1,0 +1,145 @@
+#pragma once
+
+// UnitTesuuryou: the bank transfer fee of one destination account and amount,
+// and the deposit (account) types.
+
+#include "core/records.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pelanova::sql {
+class Database;
+class Statement;
+}
+
+namespace pelanova {
+
+// --- Deposit types ---------------------------------------------------------
+
+struct TYokinSyubetu
+{
+    int Code;
+    std::string_view Name;
+};
+
+inline constexpr std::array<TYokinSyubetu, 3> kYokinSyubetu = {{
+    {1, "普通"},
+    {2, "当座"},
+    {9, "その他"},
+}};
+
+// The name of a deposit-type code; empty for any code not in the table.
+std::string GetYokinSyubetuName(int64_t code);
+
+// --- Fee calculation -------------------------------------------------------
+
+// One fee calculation. On entry Kingaku is the gross amount; on return it is
+// the gross amount minus the fee (whoever bears it), and exactly one of the two
+// fee fields holds the fee (or neither, when there is no fee). The amount that
+// actually goes to the recipient is Kingaku + JisyaTesuuryou.
+// Amounts are 64-bit so that merged sums beyond 2,147,483,647 yen stay exact.
+struct TTesuuryou
+{
+    int64_t Kingaku = 0;
+    int64_t JisyaTesuuryou = 0;    // borne by the consignor's side
+    int64_t AitesakiTesuuryou = 0; // borne by the recipient (deducted)
+};
+
+// Where the money goes, seen from the consignor's own account.
+enum class FeeRelation { Touginkou = 0, Tashiten = 1, Taginkou = 2 };
+
+// The consignor's M_銀行 row: account data for the file header and the fee
+// table. Columns without a value read as 0 or empty text.
+struct ConsignorRow
+{
+    int64_t id = 0;
+    std::string code;       // 委託者コード
+    std::string name;       // 委託者名
+    int64_t bankNumber = 0; // 銀行番号
+    std::string bankName;   // 銀行名
+    int64_t branchNumber = 0;
+    std::string branchName;
+    int64_t accountType = 0; // 預金種目
+    std::string account;     // 口座番号
+    std::string bankKanji;   // 銀行名漢字
+    std::string branchKanji; // 支店名漢字
+
+    // Per relation (FeeRelation order): band limits 1 and 2, telegraphic fees
+    // of bands 1 to 3, document fees of bands 1 to 3 (stored, never charged).
+    std::array<std::array<int64_t, 2>, 3> limits{};
+    std::array<std::array<int64_t, 3>, 3> telegraphicFees{};
+    std::array<std::array<int64_t, 3>, 3> documentFees{};
+
+    zengin::ConsignorFields headerFields() const;
+};
+
+// The consignor's row of M_銀行 (the earliest stored one should there be
+// several), or nothing when the consignor has none.
+std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::string_view consignorCode);
+
+// Reads a ConsignorRow from the current row of a "SELECT * FROM M_銀行" statement.
+ConsignorRow readConsignorRow(const sql::Statement &st);
+
+// One row of M_受取人 as the fee calculation needs it.
+struct RecipientRow
+{
+    int64_t id = 0;
+    std::optional<int64_t> bankNumber;   // 銀行番号
+    std::optional<int64_t> branchNumber; // 支店番号
+    std::optional<std::string> account;  // 口座番号
+    int64_t category = 0;                // 手数料区分
+    int64_t threshold = 0;               // 手数料金額
+    std::string bankKanji;               // 銀行名漢字
+    std::string branchKanji;             // 支店名漢字
+};
+
+// One consignor's recipient rows, loaded once. find() answers what a search of
+// "銀行番号 = b AND 支店番号 = s AND 口座番号 = 'a'" through the rows in stored
+// order finds: the matching row with the lowest ID. Rows with a missing bank
+// number, branch number or account number match nothing, as in SQL.
+class RecipientRows
+{
+public:
+    RecipientRows() = default;
+    RecipientRows(const sql::Database &db, std::string_view consignorCode);
+
+    // Rows must be added in stored (ID) order; a later duplicate is kept but
+    // never found.
+    void add(RecipientRow row);
+    const RecipientRow *find(int64_t bankNumber, int64_t branchNumber, std::string_view account) const;
+    size_t size() const { return m_rows.size(); }
+
+private:
+    struct Key
+    {
+        int64_t bank;
+        int64_t branch;
+        std::string account;
+        bool operator==(const Key &) const = default;
+    };
+    struct KeyHash
+    {
+        size_t operator()(const Key &k) const;
+    };
+
+    std::vector<RecipientRow> m_rows;
+    std::unordered_map<Key, size_t, KeyHash> m_index;
+};
+
+// Prices one transfer: the fee of the relation and band of the gross amount in
+// the consignor's fee table, borne by the recipient when its fee category is
+// not 0 and the gross amount reaches its threshold, else by the consignor's
+// side. Hands back the recipient's kanji bank and branch names (empty when the
+// account is not among the recipients). Without a consignor row there is no
+// fee and Kingaku stays as it is.
+void GetTesuuryou(TTesuuryou &tesuuryou, std::string &ginkouKanji, std::string &shitenKanji,
+                  int64_t bankNumber, int64_t branchNumber, std::string_view accountNumber,
+                  const RecipientRows &recipients, const std::optional<ConsignorRow> &consignor);
+
+} // namespace pelanova

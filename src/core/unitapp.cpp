@@ -1,0 +1,108 @@
+#include "core/unitapp.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "core/cp932.h"
+
+namespace pelanova {
+
+void ErrorMsg(MessageBoxes &boxes, const std::string &text)
+{
+    boxes.messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+}
+
+int YesNoMsg(MessageBoxes &boxes, const std::string &text, int defaultButton)
+{
+    return boxes.messageBox(text, kAppTitle, MessageIcon::Question, MessageButtons::YesNo,
+                            defaultButton);
+}
+
+int YesNoCancelMsg(MessageBoxes &boxes, const std::string &text, int defaultButton)
+{
+    return boxes.messageBox(text, kAppTitle, MessageIcon::Question, MessageButtons::YesNoCancel,
+                            defaultButton);
+}
+
+int64_t FileSizeByName(const std::string &path)
+{
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (!std::filesystem::is_regular_file(p, ec))
+        return 0;
+    const std::uintmax_t size = std::filesystem::file_size(p, ec);
+    if (ec)
+        return 0;
+    return static_cast<int64_t>(size);
+}
+
+namespace {
+
+template <typename String>
+String trimmed(const String &s)
+{
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Splits the CP932 bytes: the byte after a lead byte belongs to its character
+// and never counts as the delimiter.
+std::optional<std::string> fieldOfBytes(const std::string &bytes, char delimiter, int index)
+{
+    std::string field;
+    int number = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (cp932::isLeadByte(b) && i + 1 < bytes.size()) {
+            field += bytes[i];
+            field += bytes[++i];
+            continue;
+        }
+        if (bytes[i] == delimiter) {
+            if (number == index)
+                break;
+            ++number;
+            field.clear();
+            continue;
+        }
+        field += bytes[i];
+    }
+    if (number != index)
+        return std::nullopt;
+    return trimmed(field);
+}
+
+} // namespace
+
+std::string GetToken(char delimiter, int index, const std::string &text)
+{
+    if (index < 0)
+        return {};
+    if (const std::optional<std::string> bytes = cp932::encode(text)) {
+        const std::optional<std::string> field = fieldOfBytes(*bytes, delimiter, index);
+        return field ? cp932::decode(*field) : std::string();
+    }
+    // Text with characters outside CP932: every multi-byte UTF-8 character is
+    // one character, so only a plain ASCII delimiter splits.
+    std::string field;
+    int number = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == delimiter && static_cast<unsigned char>(delimiter) < 0x80) {
+            if (number == index)
+                break;
+            ++number;
+            field.clear();
+            continue;
+        }
+        field += text[i];
+    }
+    return number == index ? trimmed(field) : std::string();
+}
+
+} // namespace pelanova

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/records.h"
+#include "core/sqlite.h"
+#include "core/userinterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace pelanova {
+
+// One line of a facility's import history: the header row joined with its
+// trailer (which may be missing) and the facility's name.
+struct ImportHistoryRow
+{
+    int requestDate = 0;                 // the header's 振込依頼日: the import's key
+    std::string facilityName;            // empty when the facility is not registered
+    std::optional<int> trailerDate;      // the trailer's 振込依頼日
+    std::optional<int64_t> count;        // 合計件数
+    std::optional<int64_t> total;        // 合計金額
+    std::optional<int> updateDate;       // the trailer's 更新年月日
+};
+
+// Stores one facility's transfer file under a transfer request date, lists and
+// deletes imports. A file is stored whole or not at all. The engine talks to
+// the user only through MessageBoxes and Progress.
+class ImportEngine
+{
+public:
+    enum class Outcome { Stored, Refused, Cancelled, Failed };
+
+    // bank may be null or closed: kanji names are then left empty.
+    ImportEngine(sql::Database &own, const sql::Database *bank, MessageBoxes &boxes, Progress &progress);
+
+    // Fee category and threshold given to new recipients.
+    void setRecipientDefaults(bool feeCategory, int feeThreshold);
+    // Called after a deletion is committed, before its message (the history refresh).
+    void setHistoryChangedHandler(std::function<void()> handler) { m_historyChanged = std::move(handler); }
+
+    bool IsAlreadyImported(int facility, int requestDate);
+    std::string FindFacilityFileName(int facility);
+    Outcome ImportTransferFile(const std::string &path, std::optional<int> facility, int requestDate,
+                               int importDay);
+    std::vector<ImportHistoryRow> ListImports(int facility);
+    bool DeleteImport(int facility, int requestDate);
+    std::pair<std::string, std::string> FindBankKanjiNames(int bank, int branch);
+
+    static constexpr const char *kTitle = "総合振込データ取込";
+
+private:
+    class Run;
+
+    void prepare();
+    void message(const std::string &text, const std::string &title, MessageIcon icon);
+    void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
+                      std::optional<int> sequence);
+    void EnsureConsignor(std::string_view header);
+    void EnsureRecipient(std::string_view header, std::string_view data);
+
+    sql::Database &m_db;
+    const sql::Database *m_bank;
+    MessageBoxes &m_boxes;
+    Progress &m_progress;
+    bool m_feeCategory = false;
+    int m_feeThreshold = 0;
+    std::function<void()> m_historyChanged;
+
+    // Context of the running import.
+    int m_facility = 0;
+    int m_requestDate = 0;
+    int m_importDay = 0;
+    std::vector<zengin::Value> m_values;
+    std::unordered_set<std::string> m_knownRecipients; // accounts seen in this run
+
+    sql::Statement m_insertHeader, m_insertData, m_insertTrailer, m_insertEnd;
+    sql::Statement m_findConsignor, m_addConsignor, m_findRecipient, m_addRecipient;
+    sql::Statement m_findBank;
+};
+
+} // namespace pelanova

@@ -1,0 +1,283 @@
+#include "output/furikomi.h"
+#include "core/format.h"
+#include "core/sqlite.h"
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace pelanova::output {
+namespace {
+
+std::string joinLines(const std::vector<std::string> &lines)
+{
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i)
+            out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+std::string textOrEmpty(const sql::Statement &st, int index)
+{
+    return index < 0 || st.isNull(index) ? std::string() : st.text(index);
+}
+
+int64_t intOrZero(const sql::Statement &st, int index)
+{
+    return index < 0 || st.isNull(index) ? 0 : st.int64(index);
+}
+
+std::vector<std::string> keyedItems(const sql::Database &db, const std::string &statement, const char *keyColumn,
+                                    const char *textColumn)
+{
+    std::vector<std::string> items;
+    sql::Statement st = db.prepare(statement);
+    const int key = st.columnIndex(keyColumn);
+    const int text = st.columnIndex(textColumn);
+    while (st.step())
+        items.push_back(textOrEmpty(st, key) + '\t' + textOrEmpty(st, text));
+    return items;
+}
+
+void setTotals(FurikomiList &out)
+{
+    out.countText = std::to_string(out.count) + ' ';
+    out.sumText = formatAmount(out.sum) + ' ';
+    out.totalsSet = true;
+}
+
+} // namespace
+
+std::string formatAmount(int64_t value)
+{
+    return formatGrouped(value);
+}
+
+std::string formatFee(int64_t value)
+{
+    return value == 0 ? std::string() : formatAmount(value);
+}
+
+std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4lld-%.3lld", static_cast<long long>(bankNumber),
+                  static_cast<long long>(branchNumber));
+    return buf;
+}
+
+std::vector<std::string> LoadFurikomiDates(const sql::Database &db)
+{
+    const std::string statement = joinLines({
+        "SELECT",
+        "  COUNT(施設コード) AS 施設数,",
+        "  振込依頼日",
+        "FROM",
+        "  T_ヘッダレコード",
+        "GROUP BY",
+        "  振込依頼日",
+        "ORDER BY",
+        "  振込依頼日 DESC",
+    });
+    return keyedItems(db, statement, "振込依頼日", "施設数");
+}
+
+std::vector<std::string> LoadItakusya(const sql::Database &db)
+{
+    const std::string statement = joinLines({
+        "SELECT",
+        "  委託者コード,",
+        "  委託者名",
+        "FROM",
+        "  M_銀行",
+        "ORDER BY",
+        "  委託者コード",
+    });
+    return keyedItems(db, statement, "委託者コード", "委託者名");
+}
+
+std::vector<std::string> LoadBumon(const sql::Database &db, const std::string &consignorCode, int date)
+{
+    // Only the facilities filed under the chosen date, each once: the list
+    // selects lines of that date, so facilities of other dates would show
+    // nothing and a facility of several dates would repeat.
+    const std::string statement = joinLines({
+        "SELECT DISTINCT",
+        "  T_ヘッダレコード.施設コード,",
+        "  M_施設.施設名 AS 施設名",
+        "FROM",
+        "  T_ヘッダレコード LEFT JOIN M_施設 ON T_ヘッダレコード.施設コード = M_施設.施設コード",
+        "WHERE",
+        "  委託者コード = " + sql::quote(consignorCode),
+        "  AND T_ヘッダレコード.振込依頼日 = " + std::to_string(date),
+        "ORDER BY",
+        "  T_ヘッダレコード.施設コード",
+    });
+    std::vector<std::string> items{kAllFacilitiesItem};
+    for (std::string &item : keyedItems(db, statement, "施設コード", "施設名"))
+        items.push_back(std::move(item));
+    return items;
+}
+
+std::string BuildFurikomiSql(int date, const std::string &consignorCode, int facilityKey)
+{
+    const std::string from1 =
+        "  T_ヘッダレコード INNER JOIN T_データレコード ON (T_ヘッダレコード.振込依頼日 = T_データレコード.振込依頼日)";
+    const std::string from2 = "     AND (T_ヘッダレコード.施設コード = T_データレコード.施設コード)";
+    // FIRST(x, ID) takes x from the group's earliest stored row; ID breaks ties
+    // of 取込順番 so that the order never depends on the query plan.
+    const std::string order = "  FIRST(T_データレコード.取込順番, T_データレコード.ID), MIN(T_データレコード.ID)";
+    if (!isAllFacilityMode(facilityKey)) {
+        return joinLines({
+            "SELECT",
+            "  T_データレコード.引落銀行番号 AS 振込銀行番号,",
+            "  T_データレコード.引落銀行名 AS 振込銀行名,",
+            "  T_データレコード.引落支店番号 AS 振込支店番号,",
+            "  T_データレコード.引落支店名 AS 振込支店名,",
+            "  T_データレコード.預金項目,",
+            "  T_データレコード.口座番号,",
+            "  T_データレコード.預金者名 AS 振込先名,",
+            "  T_データレコード.引落金額 AS 振込金額",
+            "FROM",
+            from1,
+            from2,
+            "WHERE",
+            "  T_データレコード.振込依頼日 = " + std::to_string(date),
+            "  AND T_データレコード.施設コード = " + std::to_string(facilityKey),
+            "  AND T_ヘッダレコード.委託者コード = " + sql::quote(consignorCode),
+            "GROUP BY",
+            "  T_データレコード.引落銀行番号,",
+            "  T_データレコード.引落銀行名,",
+            "  T_データレコード.引落支店番号,",
+            "  T_データレコード.引落支店名,",
+            "  T_データレコード.預金項目,",
+            "  T_データレコード.口座番号,",
+            "  T_データレコード.預金者名,",
+            "  T_データレコード.引落金額",
+            "ORDER BY",
+            order,
+        });
+    }
+    return joinLines({
+        "SELECT",
+        "  T_データレコード.引落銀行番号 AS 振込銀行番号,",
+        "  FIRST(T_データレコード.引落銀行名, T_データレコード.ID) AS 振込銀行名,",
+        "  T_データレコード.引落支店番号 AS 振込支店番号,",
+        "  FIRST(T_データレコード.引落支店名, T_データレコード.ID) AS 振込支店名,",
+        "  T_データレコード.預金項目,",
+        "  T_データレコード.口座番号,",
+        "  FIRST(T_データレコード.預金者名, T_データレコード.ID) AS 振込先名,",
+        "  SUM(T_データレコード.引落金額) AS 振込金額,",
+        "  T_ヘッダレコード.委託者コード",
+        "FROM",
+        from1,
+        from2,
+        "WHERE",
+        "  T_データレコード.振込依頼日 = " + std::to_string(date),
+        "  AND T_ヘッダレコード.委託者コード = " + sql::quote(consignorCode),
+        "GROUP BY",
+        "  T_データレコード.引落銀行番号,",
+        "  T_データレコード.引落支店番号,",
+        "  T_データレコード.預金項目,",
+        "  T_データレコード.口座番号,",
+        "  T_ヘッダレコード.委託者コード",
+        "ORDER BY",
+        order,
+    });
+}
+
+FurikomiRowReader::FurikomiRowReader(const sql::Statement &st) : m_st(st)
+{
+    const char *names[8] = {"振込銀行番号", "振込銀行名", "振込支店番号", "振込支店名",
+                            "預金項目",     "口座番号",   "振込先名",     "振込金額"};
+    for (int i = 0; i < 8; ++i) {
+        m_columns[i] = st.columnIndex(names[i]);
+        if (m_columns[i] < 0)
+            throw sql::Error(std::string("集計結果に列「") + names[i] + "」がありません。", 1);
+    }
+}
+
+FurikomiRow FurikomiRowReader::read() const
+{
+    FurikomiRow row;
+    row.bankNumber = intOrZero(m_st, m_columns[0]);
+    row.bankName = textOrEmpty(m_st, m_columns[1]);
+    row.branchNumber = intOrZero(m_st, m_columns[2]);
+    row.branchName = textOrEmpty(m_st, m_columns[3]);
+    row.accountType = intOrZero(m_st, m_columns[4]);
+    row.account = textOrEmpty(m_st, m_columns[5]);
+    row.payee = textOrEmpty(m_st, m_columns[6]);
+    row.amount = intOrZero(m_st, m_columns[7]);
+    return row;
+}
+
+std::vector<FurikomiRow> readFurikomiRows(const sql::Database &db, const std::string &statement)
+{
+    sql::Statement st = db.prepare(statement);
+    const FurikomiRowReader reader(st);
+    std::vector<FurikomiRow> rows;
+    while (st.step())
+        rows.push_back(reader.read());
+    return rows;
+}
+
+TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const TTesuuryou &fee, const std::string &ginkouKanji,
+                               const std::string &shitenKanji)
+{
+    TFurikomiLine line;
+    line.code = formatBankBranch(row.bankNumber, row.branchNumber);
+    line.bankName = ginkouKanji.empty() ? row.bankName : ginkouKanji;
+    line.branchName = shitenKanji.empty() ? row.branchName : shitenKanji;
+    line.depositType = GetYokinSyubetuName(row.accountType);
+    line.payee = row.payee;
+    line.amount = formatAmount(fee.Kingaku + fee.JisyaTesuuryou);
+    line.ownFee = formatFee(fee.JisyaTesuuryou);
+    line.recipientFee = formatFee(fee.AitesakiTesuuryou);
+    return line;
+}
+
+void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                      FurikomiList &out, const FurikomiLineSink &onLine)
+{
+    out = FurikomiList();
+    const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
+    const RecipientRows recipients(db, consignorCode);
+
+    out.allFacilities = isAllFacilityMode(facilityKey);
+    out.statement = BuildFurikomiSql(date, consignorCode, facilityKey);
+    sql::Statement st = db.prepare(out.statement);
+    const FurikomiRowReader reader(st);
+
+    std::string ginkouKanji;
+    std::string shitenKanji;
+    try {
+        while (st.step()) {
+            const FurikomiRow row = reader.read();
+            TTesuuryou fee;
+            fee.Kingaku = row.amount;
+            GetTesuuryou(fee, ginkouKanji, shitenKanji, row.bankNumber, row.branchNumber, row.account,
+                         recipients, consignor);
+            out.lines.push_back(makeFurikomiLine(row, fee, ginkouKanji, shitenKanji));
+            if (onLine)
+                onLine(out.lines.back());
+            out.count += 1;
+            out.sum += row.amount;
+        }
+    } catch (...) {
+        setTotals(out);
+        throw;
+    }
+    setTotals(out);
+}
+
+FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,
+                              int facilityKey)
+{
+    FurikomiList out;
+    LoadFurikomiList(db, date, consignorCode, facilityKey, out);
+    return out;
+}
+
+} // namespace pelanova::output

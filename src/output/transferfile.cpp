@@ -1,0 +1,236 @@
+#include "output/transferfile.h"
+#include "core/cp932.h"
+#include "core/records.h"
+#include "core/sqlite.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pelanova::output {
+namespace {
+
+constexpr int64_t kMaxAmount = 9'999'999'999;     // 10-digit amount field
+constexpr int64_t kMaxTotal = 999'999'999'999;    // 12-digit total field
+constexpr int64_t kMaxCount = 999'999;            // 6-digit count field
+
+std::string trimRight(std::string s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.pop_back();
+    return s;
+}
+
+// "3件目の振込（0001-001 普通 1234567 ﾔﾏﾀﾞ ﾀﾛｳ）"
+std::string lineName(size_t index, const FurikomiRow &row)
+{
+    std::string s = std::to_string(index + 1) + "件目の振込（" + formatBankBranch(row.bankNumber, row.branchNumber);
+    const std::string type = GetYokinSyubetuName(row.accountType);
+    if (!type.empty())
+        s += " " + type;
+    s += " " + trimRight(row.account);
+    const std::string payee = trimRight(row.payee);
+    if (!payee.empty())
+        s += " " + payee;
+    return s + "）";
+}
+
+bool fitsNumber(int64_t value, int64_t max) { return value >= 0 && value <= max; }
+
+// A text that has no Shift-JIS form would go out with '?' in its place.
+const char *unencodable(std::initializer_list<std::pair<const char *, const std::string *>> fields)
+{
+    for (const auto &[label, value] : fields) {
+        if (!cp932::encode(*value))
+            return label;
+    }
+    return nullptr;
+}
+
+TransferFileResult refuse(std::string message)
+{
+    TransferFileResult r;
+    r.message = std::move(message) + "\n\rファイルは作成していません。";
+    return r;
+}
+
+std::string errnoText(int err) { return std::strerror(err); }
+
+} // namespace
+
+TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consignor, int transferRequestDate,
+                                     const std::vector<FurikomiRow> &rows, const RecipientRows &recipients,
+                                     const std::optional<ConsignorRow> &feeTable, std::string &content)
+{
+    content.clear();
+    if (!consignor)
+        return refuse("委託者が登録されていないため、ヘッダレコードを作成できません。");
+    if (!fitsNumber(consignor->bankNumber, 9999) || !fitsNumber(consignor->branchNumber, 999))
+        return refuse("委託者の銀行番号・支店番号（" + std::to_string(consignor->bankNumber) + "-"
+                      + std::to_string(consignor->branchNumber) + "）が桁数に収まりません。");
+    if (const char *label = unencodable({{"委託者コード", &consignor->code},
+                                         {"委託者名", &consignor->name},
+                                         {"銀行名", &consignor->bankName},
+                                         {"支店名", &consignor->branchName},
+                                         {"口座番号", &consignor->account}}))
+        return refuse(std::string("委託者の") + label + "に Shift-JIS で表せない文字があります。");
+    if (rows.size() > static_cast<size_t>(kMaxCount))
+        return refuse("振込件数 " + std::to_string(rows.size()) + "件が6桁に収まりません。");
+
+    std::string out;
+    out.reserve((rows.size() + 3) * zengin::kRecordSize);
+    try {
+        out += zengin::buildHeader(consignor->headerFields(), transferRequestDate);
+    } catch (const std::out_of_range &) {
+        return refuse("振込依頼日 " + std::to_string(transferRequestDate) + " からヘッダレコードを作成できません。");
+    }
+
+    int64_t total = 0;
+    std::string ginkouKanji;
+    std::string shitenKanji;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const FurikomiRow &row = rows[i];
+        TTesuuryou fee;
+        fee.Kingaku = row.amount;
+        GetTesuuryou(fee, ginkouKanji, shitenKanji, row.bankNumber, row.branchNumber, row.account, recipients,
+                     feeTable);
+        const int64_t amount = fee.Kingaku + fee.JisyaTesuuryou;
+        if (amount < 0) {
+            std::string why = "の金額 " + formatAmount(row.amount) + "円";
+            if (fee.AitesakiTesuuryou != 0)
+                why += "は、先方負担の手数料 " + formatAmount(fee.AitesakiTesuuryou) + "円を差し引くと";
+            else
+                why += "は";
+            return refuse(lineName(i, row) + why + "マイナス（" + formatAmount(amount) + "円）になります。");
+        }
+        if (amount > kMaxAmount)
+            return refuse(lineName(i, row) + "の金額 " + formatAmount(amount) + "円が10桁に収まりません。");
+        if (!fitsNumber(row.bankNumber, 9999) || !fitsNumber(row.branchNumber, 999))
+            return refuse(lineName(i, row) + "の銀行番号・支店番号が桁数に収まりません。");
+        if (const char *label = unencodable({{"銀行名", &row.bankName},
+                                             {"支店名", &row.branchName},
+                                             {"口座番号", &row.account},
+                                             {"振込先名", &row.payee}}))
+            return refuse(lineName(i, row) + "の" + label + "に Shift-JIS で表せない文字があります。");
+        total += amount;
+        if (total > kMaxTotal)
+            return refuse(lineName(i, row) + "までの合計金額 " + formatAmount(total) + "円が12桁に収まりません。");
+
+        zengin::TransferFields t;
+        t.bankNumber = static_cast<int>(row.bankNumber);
+        t.bankName = row.bankName;
+        t.branchNumber = static_cast<int>(row.branchNumber);
+        t.branchName = row.branchName;
+        t.accountType = static_cast<int>(row.accountType);
+        t.account = row.account;
+        t.name = row.payee;
+        out += zengin::buildData(t, amount);
+    }
+    out += zengin::buildTrailer(static_cast<int64_t>(rows.size()), total);
+    out += zengin::buildEnd();
+
+    content = std::move(out);
+    TransferFileResult r;
+    r.ok = true;
+    r.count = static_cast<int64_t>(rows.size());
+    r.total = total;
+    return r;
+}
+
+std::string replaceFileAtomically(const std::string &path, const std::string &bytes)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return path + ": ファイルを作成できません（" + errnoText(errno) + "）";
+
+    auto fail = [&](const char *what, int err) {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return path + ": " + what + "（" + errnoText(err) + "）";
+    };
+
+    // Keep the permissions of the file being replaced; a new file gets the
+    // usual ones (mkstemp creates it readable by the owner only).
+    struct stat st{};
+    mode_t mode;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return fail("ファイルの属性を設定できません", errno);
+
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("ファイルに書き込めません", errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        return fail("ファイルに書き込めません", errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmpl.c_str());
+        return path + ": ファイルに書き込めません（" + errnoText(err) + "）";
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmpl.c_str());
+        return path + ": ファイルを作成できません（" + errnoText(err) + "）";
+    }
+    return {};
+}
+
+TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
+                                     int transferRequestDate, const std::vector<FurikomiRow> &rows,
+                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable)
+{
+    std::string content;
+    TransferFileResult r = buildTransferFile(consignor, transferRequestDate, rows, recipients, feeTable, content);
+    if (!r.ok)
+        return r;
+    const std::string error = replaceFileAtomically(path, content);
+    if (!error.empty()) {
+        TransferFileResult failed;
+        failed.message = error;
+        return failed;
+    }
+    return r;
+}
+
+TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
+                                     const std::string &consignorCode, int transferRequestDate,
+                                     const std::string &aggregationStatement)
+{
+    try {
+        const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
+        const RecipientRows recipients(db, consignorCode);
+        const std::vector<FurikomiRow> rows = readFurikomiRows(db, aggregationStatement);
+        return WriteTransferFile(path, consignor, transferRequestDate, rows, recipients, consignor);
+    } catch (const sql::Error &e) {
+        TransferFileResult r;
+        r.message = e.what();
+        return r;
+    }
+}
+
+} // namespace pelanova::output

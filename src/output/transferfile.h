@@ -1,0 +1,61 @@
+#pragma once
+
+// The merged Zengin transfer file of one consignor and transfer request date:
+// header, one data record per aggregated line with the amount after a fee that
+// the recipient bears, trailer, end; 120 Shift-JIS bytes each, nothing between.
+
+#include "core/tesuuryou.h"
+#include "output/furikomi.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelanova::sql {
+class Database;
+}
+
+namespace pelanova::output {
+
+struct TransferFileResult
+{
+    bool ok = false;
+    // On failure: what went wrong and, for a line, which one (UTF-8). The
+    // target is then untouched: an earlier file stays as it was.
+    std::string message;
+    int64_t count = 0; // data records written
+    int64_t total = 0; // sum of the amounts written
+};
+
+// The complete file content. Every line is checked before anything is
+// returned: an amount that the fee makes negative, an amount beyond 10 digits,
+// a total beyond 12 digits, more than 999,999 lines, a number that does not fit
+// its field or a text with a character that Shift-JIS cannot hold make the
+// result fail with a message naming the line, and `content` stays empty.
+TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consignor, int transferRequestDate,
+                                     const std::vector<FurikomiRow> &rows, const RecipientRows &recipients,
+                                     const std::optional<ConsignorRow> &feeTable, std::string &content);
+
+// Builds the file (above) and, only when every line is sound, writes it to a
+// temporary file beside `path` and renames that over `path`. Overwrites an
+// existing file: asking first is the caller's business. Never throws for a
+// refused line or an I/O failure; reports them in the result.
+TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
+                                     int transferRequestDate, const std::vector<FurikomiRow> &rows,
+                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable);
+
+// As above, reading the consignor's M_銀行 row (for the header and as the fee
+// table), its M_受取人 rows and the rows of the aggregation statement (the
+// all-facility text of BuildFurikomiSql) from the database. A database error
+// is reported in the result as well.
+TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
+                                     const std::string &consignorCode, int transferRequestDate,
+                                     const std::string &aggregationStatement);
+
+// Writes bytes to path through a temporary file in the same folder and a
+// rename, so that a reader never sees a partial file. Empty on success, else
+// the reason.
+std::string replaceFileAtomically(const std::string &path, const std::string &bytes);
+
+} // namespace pelanova::output

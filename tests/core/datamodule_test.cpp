@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "core/datamodule.h"
+#include "core/schema.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempdir.h"
+
+using namespace pelanova;
+using pelanova::test::readBytes;
+using pelanova::test::ScriptedMessageBoxes;
+using pelanova::test::TempDir;
+using pelanova::test::writeBytes;
+
+namespace {
+
+void makeOwnDatabase(const std::string &path)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    sql::Database db;
+    db.open(path, sql::Database::Mode::Create);
+    schema::createOwnDatabase(db);
+}
+
+void makeBankMaster(const std::string &path)
+{
+    sql::Database db;
+    db.open(path, sql::Database::Mode::Create);
+    schema::createBankMaster(db);
+}
+
+// Runs the test body with the working folder set to dir, where the default
+// paths of the external databases (relative names here) are looked for.
+class InFolder
+{
+public:
+    explicit InFolder(const std::filesystem::path &dir) : m_old(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(m_old); }
+
+private:
+    std::filesystem::path m_old;
+};
+
+} // namespace
+
+TEST(Connections, PathsFollowTheExecutable)
+{
+    EXPECT_EQ(TDM1::settingsFileFor("/opt/p/pelanova"), "/opt/p/pelanova.ini");
+    EXPECT_EQ(TDM1::ownDatabaseFor("/opt/p/pelanova"), "/opt/p/data/FBDB.db");
+}
+
+TEST(Connections, NothingFoundCreatesNothing)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string exe = dir.file("pelanova");
+    TDM1 dm(exe);
+    EXPECT_FALSE(dm.ADOConFurikomi.isOpen());
+    EXPECT_FALSE(dm.ADOConLedra.isOpen());
+    EXPECT_FALSE(dm.ADOConBank.isOpen());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("data/FBDB.db")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("pelanova.ini")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()), 0);
+}
+
+TEST(Connections, OwnDatabaseMustHoldTheTables)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string own = dir.file("data/FBDB.db");
+    std::filesystem::create_directories(dir.file("data"));
+
+    writeBytes(own, "this is a text file, not a database\n");
+    EXPECT_FALSE(TDM1(dir.file("app.ini"), own, nullptr).ADOConFurikomi.isOpen());
+    writeBytes(own, "");
+    EXPECT_FALSE(TDM1(dir.file("app.ini"), own, nullptr).ADOConFurikomi.isOpen());
+    EXPECT_EQ(readBytes(own), "") << "an empty file was given tables";
+
+    std::filesystem::remove(own);
+    makeOwnDatabase(own);
+    TDM1 dm(dir.file("pelanova"));
+    ASSERT_TRUE(dm.ADOConFurikomi.isOpen());
+    dm.ADOConFurikomi.exec("DELETE FROM M_施設"); // writable
+}
+
+TEST(Connections, FoundDatabasesAreRecorded)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string ini = dir.file("app.ini");
+    // The default paths, as relative names in the working folder.
+    makeBankMaster(TDM1::kDefaultBankPath);
+    makeBankMaster(TDM1::kDefaultLedraPath);
+    writeBytes(ini, "[DataFiles]\r\nBankData=   \r\n");
+
+    TDM1 dm(ini, dir.file("data/FBDB.db"), nullptr);
+    EXPECT_TRUE(dm.ADOConLedra.isOpen());
+    EXPECT_TRUE(dm.ADOConBank.isOpen());
+    const TSettings s = dm.settings({settings::LedraData, settings::BankData});
+    EXPECT_EQ(s.ReadString("LedraData"), TDM1::kDefaultLedraPath);
+    EXPECT_EQ(s.ReadString("BankData"), TDM1::kDefaultBankPath);
+    // The external databases are read-only.
+    EXPECT_THROW(dm.ADOConBank.exec("DELETE FROM T_銀行マスタ"), sql::Error);
+}
+
+TEST(Connections, MissingOrBrokenPathsAreNeverWritten)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string ini = dir.file("app.ini");
+    const std::string text = dir.file("notes.txt");
+    writeBytes(text, "not a database");
+    const std::string before = "[DataFiles]\r\nLedraData=" + dir.file("gone.mdb") + "\r\nBankData=" + text + "\r\n";
+    writeBytes(ini, before);
+
+    TDM1 dm(ini, dir.file("data/FBDB.db"), nullptr);
+    EXPECT_FALSE(dm.ADOConLedra.isOpen());
+    EXPECT_FALSE(dm.ADOConBank.isOpen());
+    EXPECT_EQ(readBytes(ini), before);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("gone.mdb")));
+}
+
+TEST(Connections, BankMasterCanBeRepointed)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string bank = dir.file("bank.db");
+    makeBankMaster(bank);
+    writeBytes(dir.file("other.db"), "");
+
+    TDM1 dm(dir.file("app.ini"), dir.file("data/FBDB.db"), nullptr);
+    EXPECT_FALSE(dm.ADOConBank.isOpen());
+    EXPECT_TRUE(dm.ConnectBank(bank));
+    EXPECT_TRUE(dm.ADOConBank.isOpen());
+    // An empty database has no T_銀行マスタ: not a bank master.
+    EXPECT_FALSE(dm.ConnectBank(dir.file("other.db")));
+    EXPECT_FALSE(dm.ADOConBank.isOpen());
+    EXPECT_FALSE(dm.ConnectBank(dir.file("missing.db")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("app.ini")));
+}
+
+TEST(Connections, ImportFeeDefaults)
+{
+    TempDir dir;
+    const std::string ini = dir.file("app.ini");
+    TDM1 dm(ini, dir.file("data/FBDB.db"), nullptr);
+    EXPECT_FALSE(dm.ReadTesuuryouKubun());
+    EXPECT_EQ(dm.ReadTesuuryouKingaku(), 0);
+    writeBytes(ini, "[tesuuryou]\ntesuuryoukubun=1\nTesuuryouKingaku=440\n");
+    EXPECT_TRUE(dm.ReadTesuuryouKubun());
+    EXPECT_EQ(dm.ReadTesuuryouKingaku(), 440);
+}

@@ -1,0 +1,453 @@
+#include "import/importengine.h"
+
+#include "core/cp932.h"
+#include "core/records.h"
+#include "core/schema.h"
+#include "core/sqlite.h"
+#include "support/recordingui.h"
+#include "support/zenginfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace pelanova;
+using testdata::DataSpec;
+using testdata::HeaderSpec;
+
+namespace {
+
+constexpr int kDate = 20080115;
+constexpr int kToday = 20080110;
+
+std::string dumpTable(const sql::Database &db, const std::string &table)
+{
+    sql::Statement st = db.prepare("SELECT * FROM " + table + " ORDER BY ID");
+    std::string out;
+    while (st.step()) {
+        for (int i = 0; i < st.columnCount(); ++i)
+            out += (st.isNull(i) ? std::string("NULL") : st.text(i)) + "|";
+        out += "\n";
+    }
+    return out;
+}
+
+std::string dumpAll(const sql::Database &db)
+{
+    std::string out;
+    for (const char *t : {schema::kHeader, schema::kData, schema::kTrailer, schema::kEnd, schema::kConsignor,
+                          schema::kRecipient, schema::kFacility})
+        out += std::string(t) + ":\n" + dumpTable(db, t);
+    return out;
+}
+
+class ImportEngineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        db.open(":memory:", sql::Database::Mode::Create);
+        schema::createOwnDatabase(db);
+        db.exec("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名) VALUES (3, '第三施設', 'FB')");
+        db.exec("INSERT INTO M_施設 (施設コード, 施設名) VALUES (4, '第四施設')");
+        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_import_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string file(const std::string &name, const std::string &bytes)
+    {
+        const std::string path = (dir / name).string();
+        testdata::writeFile(path, bytes);
+        return path;
+    }
+
+    // A well-formed file: header, n data records to accounts 0..n-1 mod accounts, trailer, end.
+    std::string simpleFile(int n, int accounts = 1000000, const HeaderSpec &h = {})
+    {
+        std::string bytes = testdata::header(h);
+        for (int i = 0; i < n; ++i) {
+            DataSpec d;
+            char account[8];
+            std::snprintf(account, sizeof account, "%07d", i % accounts);
+            d.account = account;
+            bytes += testdata::data(d);
+        }
+        char count[7], total[13];
+        std::snprintf(count, sizeof count, "%06d", n);
+        std::snprintf(total, sizeof total, "%012lld", 12345LL * n);
+        bytes += testdata::trailer(count, total) + testdata::end();
+        return bytes;
+    }
+
+    ImportEngine::Outcome import(const std::string &path, int facility = 3, int date = kDate)
+    {
+        return engine->ImportTransferFile(path, facility, date, kToday);
+    }
+
+    int count(const std::string &table)
+    {
+        sql::Statement st = db.prepare("SELECT COUNT(*) FROM " + table);
+        st.step();
+        return st.integer(0);
+    }
+
+    sql::Database db;
+    sql::Database bank; // closed unless a test opens it
+    testdata::RecordingMessageBoxes boxes;
+    testdata::RecordingProgress progress;
+    std::unique_ptr<ImportEngine> engine;
+    std::filesystem::path dir;
+};
+
+} // namespace
+
+TEST_F(ImportEngineTest, StoresEveryColumnOfTheFourRecordKinds)
+{
+    HeaderSpec h;
+    DataSpec d;
+    d.designation = "1";
+    d.customer = "ABCDEFGHIJ0123456789";
+    d.clearing = "0042";
+    const std::string bytes = testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345")
+                              + testdata::end();
+    ASSERT_EQ(import(file("a.txt", bytes)), ImportEngine::Outcome::Stored);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    sql::Statement hdr = db.prepare("SELECT * FROM T_ヘッダレコード");
+    ASSERT_TRUE(hdr.step());
+    EXPECT_EQ(hdr.integer("振込依頼日"), kDate);
+    EXPECT_EQ(hdr.integer("施設コード"), 3);
+    EXPECT_EQ(hdr.integer("データ区分"), 1);
+    EXPECT_EQ(hdr.integer("種別コード"), 21);
+    EXPECT_EQ(hdr.integer("コード区分"), 0);
+    EXPECT_EQ(hdr.text("委託者コード"), "0000012345");
+    EXPECT_EQ(hdr.text("委託者名"), cp932::decode(h.consignorName));
+    EXPECT_EQ(hdr.integer("引落日"), 115);
+    EXPECT_EQ(hdr.integer("取引銀行コード"), 1);
+    EXPECT_EQ(hdr.text("取引銀行名"), cp932::decode(h.bankName));
+    EXPECT_EQ(hdr.integer("取引支店コード"), 1);
+    EXPECT_EQ(hdr.text("取引支店名"), cp932::decode(h.branchName));
+    EXPECT_EQ(hdr.integer("預金種目"), 1);
+    EXPECT_EQ(hdr.text("口座番号"), "1234567");
+    EXPECT_EQ(hdr.text("ダミー"), std::string(17, ' '));
+    EXPECT_EQ(hdr.integer("更新年月日"), kToday);
+
+    sql::Statement dat = db.prepare("SELECT * FROM T_データレコード");
+    ASSERT_TRUE(dat.step());
+    EXPECT_EQ(dat.integer("振込依頼日"), kDate);
+    EXPECT_EQ(dat.integer("施設コード"), 3);
+    EXPECT_EQ(dat.integer("取込順番"), 30000);
+    EXPECT_EQ(dat.integer("データ区分"), 2);
+    EXPECT_EQ(dat.integer("引落銀行番号"), 5);
+    EXPECT_EQ(dat.text("引落銀行名"), cp932::decode(d.bankName));
+    EXPECT_EQ(dat.integer("引落支店番号"), 123);
+    EXPECT_EQ(dat.text("引落支店名"), cp932::decode(d.branchName));
+    EXPECT_EQ(dat.text("ダミー1"), "0042");
+    EXPECT_EQ(dat.integer("預金項目"), 1);
+    EXPECT_EQ(dat.text("口座番号"), "7654321");
+    EXPECT_EQ(dat.text("預金者名"), cp932::decode(d.name));
+    EXPECT_EQ(dat.integer("引落金額"), 12345);
+    EXPECT_EQ(dat.integer("新規コード"), 0);
+    EXPECT_EQ(dat.text("顧客番号"), "ABCDEFGHIJ0123456789");
+    EXPECT_EQ(dat.integer("振込結果コード"), 1);
+    EXPECT_EQ(dat.text("ダミー2"), std::string(8, ' '));
+    EXPECT_EQ(dat.integer("更新年月日"), kToday);
+
+    sql::Statement trl = db.prepare("SELECT * FROM T_トレーラレコード");
+    ASSERT_TRUE(trl.step());
+    EXPECT_EQ(trl.integer("振込依頼日"), kDate);
+    EXPECT_EQ(trl.integer("データ区分"), 8);
+    EXPECT_EQ(trl.integer("合計件数"), 1);
+    EXPECT_EQ(trl.integer("合計金額"), 12345);
+    for (const char *c : {"振替済件数", "振替済金額", "振替不能件数", "振替不能金額"})
+        EXPECT_EQ(trl.integer(c), -1) << c;
+    EXPECT_EQ(trl.text("ダミー"), std::string(65, ' '));
+
+    sql::Statement endRow = db.prepare("SELECT * FROM T_エンドレコード");
+    ASSERT_TRUE(endRow.step());
+    EXPECT_EQ(endRow.integer("データ区分"), 9);
+    EXPECT_EQ(endRow.text("ダミー"), std::string(119, ' '));
+    EXPECT_EQ(endRow.integer("施設コード"), 3);
+
+    // A new consignor with the default fee table, a new recipient with the defaults.
+    sql::Statement bankRow = db.prepare("SELECT * FROM M_銀行");
+    ASSERT_TRUE(bankRow.step());
+    EXPECT_EQ(bankRow.text("委託者名"), cp932::decode(h.consignorName));
+    EXPECT_EQ(bankRow.integer("銀行番号"), 1);
+    EXPECT_EQ(bankRow.integer("支店番号"), 1);
+    EXPECT_EQ(bankRow.integer("預金種目"), 1);
+    EXPECT_EQ(bankRow.integer("当銀行1未満"), 10000);
+    EXPECT_EQ(bankRow.integer("他支店3以上電信手数料"), 210);
+    EXPECT_EQ(bankRow.integer("他銀行2未満文書手数料"), 420);
+    EXPECT_EQ(bankRow.integer("他銀行3以上電信手数料"), 630);
+    EXPECT_TRUE(bankRow.isNull("銀行名漢字"));
+    sql::Statement rcp = db.prepare("SELECT * FROM M_受取人");
+    ASSERT_TRUE(rcp.step());
+    EXPECT_EQ(rcp.text("委託者コード"), "0000012345");
+    EXPECT_EQ(rcp.integer("銀行番号"), 5);
+    EXPECT_EQ(rcp.integer("支店番号"), 123);
+    EXPECT_EQ(rcp.text("受取人名"), cp932::decode(d.name));
+    EXPECT_EQ(rcp.integer("預金種別"), 1);
+    EXPECT_EQ(rcp.integer("手数料区分"), 0);
+    EXPECT_EQ(rcp.integer("手数料金額"), 0);
+    EXPECT_TRUE(rcp.isNull("支店名漢字"));
+}
+
+TEST_F(ImportEngineTest, NamesGoBackOutWithTheirExactBytes)
+{
+    // ED 40 is an NEC-selected IBM extension that Unicode maps onto FA 5C; 80 and FD are no characters.
+    HeaderSpec h;
+    h.consignorName = std::string("\xED\x40\x80\xFD", 4) + std::string(36, ' ');
+    DataSpec d;
+    d.name = std::string("\x87\x90\xB1\xFE", 4) + std::string(26, ' ');
+    ASSERT_EQ(import(file("b.txt", testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345")
+                                      + testdata::end())),
+              ImportEngine::Outcome::Stored);
+    sql::Statement st = db.prepare("SELECT 委託者名 FROM M_銀行");
+    ASSERT_TRUE(st.step());
+    zengin::ConsignorFields c;
+    c.code = "0000012345";
+    c.name = st.text(0);
+    EXPECT_EQ(zengin::buildHeader(c, kDate).substr(14, 40), h.consignorName);
+
+    sql::Statement rows = db.prepare("SELECT 預金者名 FROM T_データレコード");
+    ASSERT_TRUE(rows.step());
+    zengin::TransferFields t;
+    t.name = rows.text(0);
+    EXPECT_EQ(zengin::buildData(t, 1).substr(50, 30), d.name);
+}
+
+TEST_F(ImportEngineTest, FacilityThreeNumbersItsTransfersFrom30000)
+{
+    ASSERT_EQ(import(file("c.txt", simpleFile(3))), ImportEngine::Outcome::Stored);
+    sql::Statement st = db.prepare("SELECT 取込順番 FROM T_データレコード ORDER BY ID");
+    std::vector<int> seq;
+    while (st.step())
+        seq.push_back(st.integer(0));
+    EXPECT_EQ(seq, (std::vector<int>{30000, 30001, 30002}));
+}
+
+TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
+{
+    ASSERT_EQ(import(file("ok.txt", simpleFile(2)), 4), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+
+    struct Case
+    {
+        const char *what;
+        std::string bytes;
+        const char *message;
+    };
+    std::string crlf;
+    for (const std::string &r : {testdata::header(), testdata::data(), testdata::end()})
+        crlf += r + "\r\n";
+    std::string unknown = testdata::header() + testdata::data() + testdata::blankRecord('5');
+    HeaderSpec wrongDate;
+    wrongDate.mmdd = "0116";
+    DataSpec blankNewCode;
+    blankNewCode.newCode = " ";
+    DataSpec hugeAmount;
+    hugeAmount.amount = "2147483648";
+    DataSpec letters;
+    letters.bank = "00A5";
+    const std::vector<Case> cases = {
+        {"CR/LF after each record", crlf, "全銀協のデータではありません。"},
+        {"short last block", simpleFile(2) + "9", "全銀協のデータではありません。"},
+        {"unknown record kind", unknown, "認識できないデータが含まれているため認識できません。"},
+        {"header date", simpleFile(2, 5, wrongDate), "振込依頼日が設定とデータが一致していないため処理を中断します。"},
+        {"blank strict number", testdata::header() + testdata::data() + testdata::data(blankNewCode), nullptr},
+        {"amount over 2147483647", testdata::header() + testdata::data(hugeAmount), nullptr},
+        {"letters in a number", testdata::header() + testdata::data(letters), nullptr},
+        {"data before header", testdata::data() + testdata::header(), "ヘッダレコードより前に明細レコードがあるため取り込めません。"},
+        {"second header", testdata::header() + testdata::data() + testdata::header(), nullptr},
+    };
+    for (const Case &c : cases) {
+        boxes.shown.clear();
+        const auto outcome = import(file("bad.txt", c.bytes));
+        EXPECT_NE(outcome, ImportEngine::Outcome::Stored) << c.what;
+        EXPECT_EQ(dumpAll(db), before) << c.what;
+        ASSERT_EQ(boxes.shown.size(), 1u) << c.what;
+        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error) << c.what;
+        if (c.message) {
+            EXPECT_EQ(boxes.shown[0].text, c.message) << c.what;
+            EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込") << c.what;
+        } else if (outcome == ImportEngine::Outcome::Failed) {
+            EXPECT_EQ(boxes.shown[0].title, kAppTitle) << c.what;
+        }
+        EXPECT_EQ(progress.opened, progress.closed) << c.what;
+        EXPECT_FALSE(progress.busy) << c.what;
+        EXPECT_FALSE(db.inTransaction()) << c.what;
+    }
+
+    // A file that cannot be opened, a missing facility code, a database error.
+    boxes.shown.clear();
+    EXPECT_EQ(import((dir / "missing.txt").string()), ImportEngine::Outcome::Failed);
+    EXPECT_EQ(engine->ImportTransferFile(file("x.txt", simpleFile(1)), std::nullopt, kDate, kToday),
+              ImportEngine::Outcome::Refused);
+    db.exec("CREATE TRIGGER boom BEFORE INSERT ON M_受取人 WHEN NEW.口座番号 = '0000002' "
+            "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    EXPECT_EQ(import(file("y.txt", simpleFile(5))), ImportEngine::Outcome::Failed);
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[1].text, "施設コードの取得に失敗しました。");
+    EXPECT_EQ(boxes.shown[2].text, "disk full");
+    EXPECT_EQ(boxes.shown[2].title, kAppTitle);
+    db.exec("DROP TRIGGER boom");
+    EXPECT_EQ(dumpAll(db), before);
+}
+
+TEST_F(ImportEngineTest, EmptyFileStoresNothingAndSaysNothing)
+{
+    EXPECT_EQ(import(file("empty.txt", "")), ImportEngine::Outcome::Stored);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(count("T_ヘッダレコード"), 0);
+}
+
+TEST_F(ImportEngineTest, CancelPartWayStoresNothing)
+{
+    const std::string path = file("long.txt", simpleFile(500, 50));
+    progress.onEvents = [](testdata::RecordingProgress &p) {
+        if (p.position == 300)
+            p.cancel = true;
+    };
+    EXPECT_EQ(import(path), ImportEngine::Outcome::Cancelled);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "振込データの取込はキャンセルされました。");
+    EXPECT_EQ(boxes.shown[0].title, "総合振込データ");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(count("T_データレコード"), 0);
+    EXPECT_EQ(count("M_受取人"), 0);
+    EXPECT_EQ(count("M_銀行"), 0);
+    EXPECT_EQ(progress.closed, 1);
+    EXPECT_EQ(progress.range, 503);
+    EXPECT_EQ(progress.shownAt, 3); // shown from the third block on
+    EXPECT_FALSE(db.inTransaction());
+
+    // The next import starts with the cancel request cleared.
+    progress.onEvents = nullptr;
+    EXPECT_EQ(import(path), ImportEngine::Outcome::Stored);
+    EXPECT_EQ(count("T_データレコード"), 500);
+    EXPECT_EQ(count("M_受取人"), 50);
+}
+
+TEST_F(ImportEngineTest, AlreadyImportedIsReported)
+{
+    EXPECT_FALSE(engine->IsAlreadyImported(3, kDate));
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(import(file("d.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
+    EXPECT_TRUE(engine->IsAlreadyImported(3, kDate));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。");
+    EXPECT_FALSE(engine->IsAlreadyImported(4, kDate));
+    EXPECT_FALSE(engine->IsAlreadyImported(3, kDate + 1));
+}
+
+TEST_F(ImportEngineTest, KnownMastersKeepTheirValuesAndNewRecipientsGetTheDefaults)
+{
+    ASSERT_EQ(import(file("e.txt", simpleFile(2, 1))), ImportEngine::Outcome::Stored);
+    EXPECT_EQ(count("M_受取人"), 1); // two transfers to one account
+    db.exec("UPDATE M_銀行 SET 他銀行1未満電信手数料 = 999");
+    db.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 7");
+
+    engine->setRecipientDefaults(true, 30000);
+    HeaderSpec renamed;
+    renamed.consignorName = std::string(40, 'X');
+    ASSERT_EQ(import(file("f.txt", simpleFile(2, 2, renamed)), 4), ImportEngine::Outcome::Stored);
+    sql::Statement c = db.prepare("SELECT 委託者名, 他銀行1未満電信手数料 FROM M_銀行");
+    ASSERT_TRUE(c.step());
+    EXPECT_NE(c.text(0), std::string(40, 'X'));
+    EXPECT_EQ(c.integer(1), 999);
+    EXPECT_FALSE(c.step());
+    sql::Statement r = db.prepare("SELECT 口座番号, 手数料区分, 手数料金額 FROM M_受取人 ORDER BY ID");
+    ASSERT_TRUE(r.step());
+    EXPECT_EQ(r.integer(1), 1);
+    EXPECT_EQ(r.integer(2), 7);
+    ASSERT_TRUE(r.step());
+    EXPECT_EQ(r.text(0), "0000001");
+    EXPECT_EQ(r.integer(1), 1);
+    EXPECT_EQ(r.integer(2), 30000);
+    EXPECT_FALSE(r.step());
+}
+
+TEST_F(ImportEngineTest, KanjiNamesComeFromTheBankMasterByNumericValue)
+{
+    bank.open(":memory:", sql::Database::Mode::Create);
+    schema::createBankMaster(bank);
+    bank.exec("INSERT INTO T_銀行マスタ (銀行番号, 銀行名, 支店番号, 支店名) VALUES "
+              "('0005', '三菱東京', '123', '新宿'), ('0001', 'みずほ', '001', '本店')");
+    engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 123), (std::pair<std::string, std::string>{"三菱東京", "新宿"}));
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 124), (std::pair<std::string, std::string>{}));
+    ASSERT_EQ(import(file("g.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
+    sql::Statement c = db.prepare("SELECT 銀行名漢字, 支店名漢字 FROM M_銀行");
+    ASSERT_TRUE(c.step());
+    EXPECT_EQ(c.text(0), "みずほ");
+    EXPECT_EQ(c.text(1), "本店");
+    sql::Statement r = db.prepare("SELECT 銀行名漢字, 支店名漢字 FROM M_受取人");
+    ASSERT_TRUE(r.step());
+    EXPECT_EQ(r.text(0), "三菱東京");
+    EXPECT_EQ(r.text(1), "新宿");
+}
+
+TEST_F(ImportEngineTest, HistoryListsNewestFirstAndKeepsRowsWithoutTrailer)
+{
+    ASSERT_EQ(import(file("h1.txt", simpleFile(2))), ImportEngine::Outcome::Stored);
+    HeaderSpec next;
+    next.mmdd = "0116";
+    ASSERT_EQ(import(file("h2.txt", testdata::header(next) + testdata::data()), 3, 20080116),
+              ImportEngine::Outcome::Stored);
+    const auto rows = engine->ListImports(3);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].requestDate, 20080116);
+    EXPECT_FALSE(rows[0].trailerDate.has_value());
+    EXPECT_EQ(rows[1].requestDate, kDate);
+    EXPECT_EQ(rows[1].facilityName, "第三施設");
+    EXPECT_EQ(rows[1].trailerDate, kDate);
+    EXPECT_EQ(rows[1].count, 2);
+    EXPECT_EQ(rows[1].total, 24690);
+    EXPECT_EQ(rows[1].updateDate, kToday);
+    EXPECT_TRUE(engine->ListImports(4).empty());
+    EXPECT_EQ(engine->FindFacilityFileName(3), "FB");
+    EXPECT_EQ(engine->FindFacilityFileName(9), "");
+}
+
+TEST_F(ImportEngineTest, DeleteKeepsMastersUntilTheConsignorsLastImportGoes)
+{
+    ASSERT_EQ(import(file("i1.txt", simpleFile(2))), ImportEngine::Outcome::Stored);
+    ASSERT_EQ(import(file("i2.txt", simpleFile(2)), 4), ImportEngine::Outcome::Stored);
+    int refreshed = 0;
+    engine->setHistoryChangedHandler([&] { ++refreshed; });
+
+    EXPECT_TRUE(engine->DeleteImport(3, kDate));
+    EXPECT_EQ(refreshed, 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "削除しました。");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(count("T_ヘッダレコード"), 1);
+    EXPECT_EQ(count("T_データレコード"), 2);
+    EXPECT_EQ(count("T_トレーラレコード"), 1);
+    EXPECT_EQ(count("T_エンドレコード"), 1);
+    EXPECT_EQ(count("M_銀行"), 1);
+    EXPECT_EQ(count("M_受取人"), 2);
+
+    EXPECT_TRUE(engine->DeleteImport(4, kDate));
+    EXPECT_EQ(count("T_データレコード"), 0);
+    EXPECT_EQ(count("M_銀行"), 0);
+    EXPECT_EQ(count("M_受取人"), 0);
+    EXPECT_EQ(count("M_施設"), 2);
+}
+
+TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
+{
+    ASSERT_EQ(import(file("j.txt", simpleFile(2))), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+    db.exec("CREATE TRIGGER nodelete BEFORE DELETE ON T_エンドレコード BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    EXPECT_FALSE(engine->DeleteImport(3, kDate));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "取込データの削除に失敗しました。");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    db.exec("DROP TRIGGER nodelete");
+    EXPECT_EQ(dumpAll(db), before);
+}

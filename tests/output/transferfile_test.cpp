@@ -1,0 +1,203 @@
+#include "output/transferfile.h"
+#include "outputfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace pelanova;
+using namespace pelanova::output;
+using pelanova::testing::OutputDb;
+using pelanova::testing::transferTo;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kDate = 20080115;
+const std::string kCode = "0000012345";
+
+// The expectation is spelled out byte by byte here, independently of the
+// record builders.
+std::string pad(const std::string &bytes, size_t width) { return std::string(width - bytes.size(), ' ') + bytes; }
+std::string blanks(size_t n) { return std::string(n, ' '); }
+
+const std::string kKatakanaGinkou = "\xB7\xDE\xDD\xBA\xB3"; // ｷﾞﾝｺｳ
+const std::string kKatakanaShiten = "\xBC\xC3\xDD";         // ｼﾃﾝ
+
+std::string expectedHeader()
+{
+    return "1" "21" "0" "0000012345" + pad("\xB6)\xC3\xBD\xC4", 40) + "0115" + "0001"
+           + pad("\xCE\xDD\xB7\xDE\xDD\xBA\xB3", 15) + "001" + pad("\xCE\xDD\xC3\xDD", 15) + "1" + "7654321"
+           + blanks(17);
+}
+
+std::string expectedData(const std::string &account, const std::string &nameBytes, const std::string &amount10)
+{
+    return "2" "0005" + pad(kKatakanaGinkou, 15) + "001" + pad(kKatakanaShiten, 15) + blanks(4) + "1" + account
+           + pad(nameBytes, 30) + amount10 + "0" + std::string(20, '0') + " " + blanks(8);
+}
+
+std::string expectedEnd() { return "9" + blanks(119); }
+
+class TempDir
+{
+public:
+    TempDir()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "pelanova-fees-XXXXXX").string();
+        path = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string file(const std::string &name) const { return (path / name).string(); }
+    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
+    fs::path path;
+};
+
+std::string readAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TransferFileResult writeAllFacilities(const OutputDb &t, const std::string &path)
+{
+    return WriteTransferFile(t.db, path, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1));
+}
+
+} // namespace
+
+TEST(TransferFile, BytesOfHeaderDataTrailerAndEnd)
+{
+    // A name with codes that do not survive a trip through Unicode (ED 40 and
+    // 87 90 come back as other bytes) must still go out with its own bytes.
+    const std::string oddName = "\xB1\xB2\xED\x40\x87\x90";
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.addRecipient(kCode, 5, 1, "1111111", 1, 30000);
+    t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ")});
+    t.import(kDate, 2, kCode, {transferTo("1111111", 20000, "ｱｲｳ"), transferTo("2222222", 50000, cp932::decode(oddName))});
+
+    TempDir dir;
+    const std::string path = dir.file("BANK.TXT");
+    const TransferFileResult r = writeAllFacilities(t, path);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(r.total, 49370 + 50000);
+
+    const std::string expected = expectedHeader()
+                                 + expectedData("1111111", "\xB1\xB2\xB3", "0000049370") // recipient bears 630
+                                 + expectedData("2222222", oddName, "0000050000")        // consignor bears 630
+                                 + "8" "000002" "000000099370" + blanks(101) + expectedEnd();
+    const std::string written = readAll(path);
+    EXPECT_EQ(written.size(), 5 * 120u);
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(dir.entries(), 1u); // no temporary file left behind
+}
+
+TEST(TransferFile, EmptyAggregationWritesThreeRecords)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    TempDir dir;
+    const std::string path = dir.file("EMPTY.TXT");
+    writeAll(path, "an older, longer file that must be replaced entirely");
+    const TransferFileResult r = writeAllFacilities(t, path);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(readAll(path), expectedHeader() + "8" "     0" "           0" + blanks(101) + expectedEnd());
+}
+
+TEST(TransferFile, TotalsBeyond32BitsAreWrittenExactly)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.import(kDate, 1, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
+    t.import(kDate, 2, kCode, {transferTo("1111111", 2'000'000'000, "ｱ"), transferTo("2222222", 1'000'000'000, "ｲ")});
+    TempDir dir;
+    const std::string path = dir.file("BIG.TXT");
+    const TransferFileResult r = writeAllFacilities(t, path);
+    ASSERT_TRUE(r.ok) << r.message;
+    const std::string written = readAll(path);
+    ASSERT_EQ(written.size(), 5 * 120u);
+    EXPECT_EQ(written.substr(120 + 80, 10), "4000000000"); // the consignor's side bears the fee
+    EXPECT_EQ(written.substr(360, 19), "8" "000002" "005000000000");
+    EXPECT_EQ(r.total, 5'000'000'000);
+}
+
+TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.addRecipient(kCode, 5, 1, "2222222", 1, 0); // bears every fee
+    t.import(kDate, 1, kCode, {transferTo("1111111", 1000, "ｱ"), transferTo("2222222", 300, "ﾀﾅｶ")});
+    TempDir dir;
+    const std::string path = dir.file("BANK.TXT");
+    writeAll(path, "EARLIER");
+
+    TransferFileResult r = writeAllFacilities(t, path);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("2件目"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("ﾀﾅｶ"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("マイナス"), std::string::npos) << r.message;
+    EXPECT_EQ(readAll(path), "EARLIER");
+    EXPECT_EQ(dir.entries(), 1u);
+
+    // More than 10 digits after the merge.
+    OutputDb big;
+    big.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    big.import(kDate, 1, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
+    for (int f = 2; f <= 6; ++f)
+        big.import(kDate, f, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
+    r = writeAllFacilities(big, path);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("10桁"), std::string::npos) << r.message;
+    EXPECT_EQ(readAll(path), "EARLIER");
+
+    // A total beyond 12 digits, every line within 10.
+    std::vector<FurikomiRow> rows(101);
+    for (auto &row : rows) {
+        row.bankNumber = 5;
+        row.account = "1111111";
+        row.amount = 9'999'999'999;
+    }
+    const auto consignor = loadConsignorRow(t.db, kCode);
+    r = WriteTransferFile(path, consignor, kDate, rows, RecipientRows(), std::nullopt);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("101件目"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("12桁"), std::string::npos) << r.message;
+    EXPECT_EQ(readAll(path), "EARLIER");
+
+    // No consignor row: no header can be made.
+    r = WriteTransferFile(path, std::nullopt, kDate, {}, RecipientRows(), std::nullopt);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(readAll(path), "EARLIER");
+    EXPECT_EQ(dir.entries(), 1u);
+}
+
+TEST(TransferFile, UnwritableTargetIsReported)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    TempDir dir;
+    const TransferFileResult r = writeAllFacilities(t, dir.file("missing/BANK.TXT"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("missing/BANK.TXT"), std::string::npos) << r.message;
+
+    // A folder in the way: the rename fails and the temporary file goes away.
+    fs::create_directory(dir.path / "TAKEN.TXT");
+    const TransferFileResult r2 = writeAllFacilities(t, dir.file("TAKEN.TXT"));
+    EXPECT_FALSE(r2.ok);
+    EXPECT_EQ(dir.entries(), 1u);
+
+    // A database error (a statement that does not run) is a failure too.
+    const TransferFileResult r3 = WriteTransferFile(t.db, dir.file("X.TXT"), kCode, kDate, "SELECT nonsense");
+    EXPECT_FALSE(r3.ok);
+    EXPECT_FALSE(fs::exists(dir.file("X.TXT")));
+}

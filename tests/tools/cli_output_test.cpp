@@ -1,0 +1,122 @@
+// End-to-end: the output commands of pelanova-cli on files imported by the tool.
+#include "support/zenginfile.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+
+namespace {
+
+class CliOutputTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_cli_output_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ASSERT_EQ(cli("init-db").status, 0);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    struct Result
+    {
+        int status;
+        std::string out;
+    };
+
+    Result cli(const std::string &args)
+    {
+        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + path("FBDB.db") + "' --ini '"
+                                + path("pelanova.ini") + "' " + args + " 2>'" + path("err.txt") + "'";
+        FILE *p = popen(cmd.c_str(), "r");
+        Result r{-1, {}};
+        std::array<char, 4096> buf;
+        size_t n;
+        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+            r.out.append(buf.data(), n);
+        const int status = pclose(p);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+
+    std::string read(const std::string &name)
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::string path(const std::string &name) const { return (dir / name).string(); }
+
+    std::filesystem::path dir;
+};
+
+testdata::DataSpec to(const std::string &account, const std::string &amount)
+{
+    testdata::DataSpec d;
+    d.account = account;
+    d.amount = amount;
+    return d;
+}
+
+} // namespace
+
+TEST_F(CliOutputTest, LinesOfOneFacilityAndOfAllFacilities)
+{
+    ASSERT_EQ(cli("facility-add 1 第一施設").status, 0);
+    ASSERT_EQ(cli("facility-add 2 第二施設").status, 0);
+    // Facility 2 is imported first: its account 2222222 leads the merged list.
+    testdata::writeFile(path("f2.txt"), testdata::header() + testdata::data(to("2222222", "0000020000"))
+                                            + testdata::data(to("1111111", "0000005000"))
+                                            + testdata::trailer("000002", "000000025000") + testdata::end());
+    testdata::writeFile(path("f1.txt"), testdata::header() + testdata::data(to("1111111", "0000030000"))
+                                            + testdata::trailer("000001", "000000030000") + testdata::end());
+    ASSERT_EQ(cli("import --facility 2 --date 20080115 " + path("f2.txt")).status, 0);
+    ASSERT_EQ(cli("import --facility 1 --date 20080115 " + path("f1.txt")).status, 0);
+
+    const std::string name = std::string(20, ' ') + "ﾔﾏﾀﾞ ﾀﾛｳ  ";
+    const std::string bank = "0005-123\t          ﾐﾂｲｽﾐ\t          ｼﾝｼﾞｭ\t普通\t" + name + "\t";
+    const auto all = cli("lines --date 20080115 --consignor 0000012345");
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.out, bank + "20,000\t420\t\n" + bank + "35,000\t630\t\nTOTAL\t2\t55,000\n");
+
+    const auto one = cli("lines --date 20080115 --consignor 0000012345 --facility 1");
+    EXPECT_EQ(one.out, bank + "30,000\t630\t\nTOTAL\t1\t30,000\n");
+    EXPECT_EQ(cli("lines --date 20080116 --consignor 0000012345").out, "TOTAL\t0\t0\n");
+    EXPECT_EQ(cli("lines --date 2008011 --consignor 0000012345").status, 2);
+}
+
+TEST_F(CliOutputTest, WrittenFileRepeatsTheImportedBytesAndIsNotOverwrittenWithoutForce)
+{
+    // One facility, the consignor bears every fee: the merged file is the
+    // imported file again, byte for byte.
+    const std::string original = testdata::header() + testdata::data(to("2222222", "0000020000"))
+                                 + testdata::data(to("1111111", "0000005000"))
+                                 + testdata::trailer("000002", "000000025000") + testdata::end();
+    testdata::writeFile(path("in.txt"), original);
+    ASSERT_EQ(cli("import --facility 4 --date 20080115 " + path("in.txt")).status, 0);
+
+    const auto written = cli("write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT"));
+    EXPECT_EQ(written.status, 0);
+    EXPECT_EQ(written.out, "振込データの作成が完了しました。\n");
+    EXPECT_EQ(read("OUT.TXT"), original);
+
+    testdata::writeFile(path("OUT.TXT"), "keep me");
+    const auto refused = cli("write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(read("err.txt"), "すでにファイルが存在しています。\n");
+    EXPECT_EQ(read("OUT.TXT"), "keep me");
+
+    EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345 --force " + path("OUT.TXT")).status, 0);
+    EXPECT_EQ(read("OUT.TXT"), original);
+
+    // A consignor that is not registered has no header: refused, nothing written.
+    EXPECT_EQ(cli("write-file --date 20080115 --consignor nobody " + path("NONE.TXT")).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(path("NONE.TXT")));
+    EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345").status, 2);
+}

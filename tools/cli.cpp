@@ -1,0 +1,285 @@
+#include "cli.h"
+#include "cli_output.h"
+#include "console.h"
+
+#include "core/format.h"
+#include "core/my_year.h"
+#include "core/schema.h"
+#include "core/sqlite.h"
+#include "import/importengine.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+
+namespace pelanova::cli {
+namespace {
+
+constexpr const char *kUsage =
+    "usage: pelanova-cli [--db PATH] [--ini PATH] COMMAND ...\n"
+    "\n"
+    "  --db PATH    the own database (default: data/FBDB.db beside the program)\n"
+    "  --ini PATH   the settings file (default: pelanova.ini beside the program)\n"
+    "\n"
+    "commands:\n"
+    "  init-db                                   create an empty own database\n"
+    "  facility-add CODE NAME [FILE_PREFIX]      register a facility\n"
+    "  import --facility CODE --date YYYYMMDD FILE\n"
+    "                                            import a transfer file\n"
+    "  imports --facility CODE                   list a facility's imports (TSV)\n"
+    "  delete --facility CODE --date YYYYMMDD    delete one import\n"
+    "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
+    "                                            list the aggregated transfers (TSV)\n"
+    "  write-file --date YYYYMMDD --consignor CODE [--force] FILE\n"
+    "                                            write the merged transfer file\n";
+
+std::filesystem::path programDir()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+int today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+void requireCount(const Arguments &args, size_t count)
+{
+    if (args.positional.size() != count)
+        throw UsageError(args.command + ": wrong number of arguments");
+}
+
+int initDb(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 0);
+    std::error_code ec;
+    if (std::filesystem::exists(ctx.dbPath, ec) && std::filesystem::file_size(ctx.dbPath, ec) > 0) {
+        std::cerr << "データベースはすでに存在します: " << ctx.dbPath << '\n';
+        return Refused;
+    }
+    const auto dir = std::filesystem::path(ctx.dbPath).parent_path();
+    if (!dir.empty())
+        std::filesystem::create_directories(dir, ec);
+    sql::Database db;
+    db.open(ctx.dbPath, sql::Database::Mode::Create);
+    schema::createOwnDatabase(db);
+    std::cout << "データベースを作成しました: " << ctx.dbPath << '\n';
+    return Ok;
+}
+
+int facilityAdd(Context &ctx, const Arguments &args)
+{
+    if (args.positional.size() < 2 || args.positional.size() > 3)
+        throw UsageError("facility-add: CODE NAME [FILE_PREFIX]");
+    const int code = parseInteger(args.positional[0], "CODE");
+    sql::Database &db = ctx.ownDatabase();
+    sql::Statement find = db.prepare("SELECT 施設コード FROM M_施設 WHERE 施設コード = :施設コード");
+    find.bind(":施設コード", code);
+    if (find.step()) {
+        std::cerr << "施設コード " << code << " はすでに登録されています。\n";
+        return Refused;
+    }
+    sql::Statement add = db.prepare("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名)\n"
+                                    "VALUES (:施設コード, :施設名, :総合振込データファイル名)");
+    add.bind(":施設コード", code).bind(":施設名", args.positional[1]);
+    if (args.positional.size() == 3 && !args.positional[2].empty())
+        add.bind(":総合振込データファイル名", args.positional[2]);
+    else
+        add.bindNull(":総合振込データファイル名");
+    add.run();
+    return Ok;
+}
+
+std::optional<int> facilityCode(const std::string &text)
+{
+    try {
+        return parseInteger(text, "--facility");
+    } catch (const UsageError &) {
+        return std::nullopt; // the engine reports a facility without a numeric code
+    }
+}
+
+int importFile(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 1);
+    const std::optional<int> facility = facilityCode(args.option("--facility"));
+    const int date = parseDate(args.option("--date"));
+    ImportEngine &engine = ctx.importEngine();
+    if (facility && engine.IsAlreadyImported(*facility, date))
+        return Refused;
+    const auto outcome = engine.ImportTransferFile(args.positional[0], facility, date, today());
+    return outcome == ImportEngine::Outcome::Stored ? Ok : Refused;
+}
+
+int listImports(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 0);
+    const int facility = parseInteger(args.option("--facility"), "--facility");
+    for (const ImportHistoryRow &row : ctx.importEngine().ListImports(facility)) {
+        std::cout << row.facilityName << '\t' << formatShortDate(row.trailerDate.value_or(0)) << '\t'
+                  << (row.count ? std::to_string(*row.count) : std::string()) << '\t'
+                  << (row.total ? formatGrouped(*row.total) : std::string()) << '\t'
+                  << formatShortDate(row.updateDate.value_or(0)) << '\n';
+    }
+    return Ok;
+}
+
+int deleteImport(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 0);
+    const int facility = parseInteger(args.option("--facility"), "--facility");
+    const int date = parseDate(args.option("--date"));
+    return ctx.importEngine().DeleteImport(facility, date) ? Ok : Refused;
+}
+
+using Command = std::function<int(Context &, const Arguments &)>;
+
+const std::map<std::string, Command> &commands()
+{
+    static const std::map<std::string, Command> table = {
+        {"init-db", initDb},
+        {"facility-add", facilityAdd},
+        {"import", importFile},
+        {"imports", listImports},
+        {"delete", deleteImport},
+        {"lines", linesCommand},
+        {"write-file", writeFileCommand},
+    };
+    return table;
+}
+
+bool isFlag(const std::string &name)
+{
+    return name == "--force" || name == "--help";
+}
+
+} // namespace
+
+std::string Arguments::option(const std::string &name) const
+{
+    auto it = options.find(name);
+    if (it == options.end())
+        throw UsageError(command + ": " + name + " is required");
+    return it->second;
+}
+
+std::string Arguments::option(const std::string &name, const std::string &fallback) const
+{
+    auto it = options.find(name);
+    return it == options.end() ? fallback : it->second;
+}
+
+int parseInteger(const std::string &text, const char *what)
+{
+    try {
+        size_t used = 0;
+        const long value = std::stol(text, &used);
+        if (used == text.size() && value >= INT32_MIN && value <= INT32_MAX)
+            return static_cast<int>(value);
+    } catch (const std::exception &) {
+    }
+    throw UsageError(std::string(what) + ": not an integer: " + text);
+}
+
+int parseDate(const std::string &text)
+{
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos
+        || !IsValidDate(std::stoi(text) / 10000, std::stoi(text) / 100 % 100, std::stoi(text) % 100))
+        throw UsageError("not a date (YYYYMMDD): " + text);
+    return std::stoi(text);
+}
+
+Context::Context(std::string db, std::string ini)
+    : dbPath(std::move(db)), iniPath(std::move(ini))
+{
+}
+
+Context::~Context() = default;
+
+TDM1 &Context::dataModule()
+{
+    if (!m_dm)
+        m_dm = std::make_unique<TDM1>(iniPath, dbPath, &m_boxes);
+    return *m_dm;
+}
+
+sql::Database &Context::ownDatabase()
+{
+    sql::Database &own = dataModule().ADOConFurikomi;
+    if (!own.isOpen())
+        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
+    return own;
+}
+
+ImportEngine &Context::importEngine()
+{
+    if (!m_engine) {
+        TDM1 &dm = dataModule();
+        m_engine = std::make_unique<ImportEngine>(ownDatabase(), &dm.ADOConBank, m_boxes, m_progress);
+        m_engine->setRecipientDefaults(dm.ReadTesuuryouKubun(), dm.ReadTesuuryouKingaku());
+    }
+    return *m_engine;
+}
+
+int run(int argc, char **argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string db = (programDir() / "data" / "FBDB.db").string();
+    std::string ini = (programDir() / "pelanova.ini").string();
+    try {
+        size_t i = 0;
+        for (; i < words.size() && words[i].rfind("--", 0) == 0; ++i) {
+            if (words[i] == "--help") {
+                std::cout << kUsage;
+                return Ok;
+            }
+            if (i + 1 >= words.size())
+                throw UsageError(words[i] + " needs a value");
+            if (words[i] == "--db")
+                db = words[++i];
+            else if (words[i] == "--ini")
+                ini = words[++i];
+            else
+                throw UsageError("unknown option " + words[i]);
+        }
+        if (i >= words.size())
+            throw UsageError("no command");
+        Arguments args;
+        args.command = words[i++];
+        for (; i < words.size(); ++i) {
+            const std::string &w = words[i];
+            if (w.rfind("--", 0) == 0 && w.size() > 2) {
+                if (isFlag(w)) {
+                    args.options[w] = "";
+                } else {
+                    if (i + 1 >= words.size())
+                        throw UsageError(w + " needs a value");
+                    args.options[w] = words[++i];
+                }
+            } else {
+                args.positional.push_back(w);
+            }
+        }
+        const auto &table = commands();
+        auto it = table.find(args.command);
+        if (it == table.end())
+            throw UsageError("unknown command " + args.command);
+        Context ctx(db, ini);
+        return it->second(ctx, args);
+    } catch (const UsageError &e) {
+        std::cerr << "pelanova-cli: " << e.what() << "\n\n" << kUsage;
+        return Usage;
+    } catch (const std::exception &e) {
+        std::cerr << displayText(e.what()) << '\n';
+        return Refused;
+    }
+}
+
+} // namespace pelanova::cli

@@ -1,0 +1,67 @@
+#include "cli_output.h"
+#include "console.h"
+
+#include "core/userinterface.h"
+#include "output/furikomi.h"
+#include "output/transferfile.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace pelanova::cli {
+namespace {
+
+// The totals texts end in one blank (they are made for the screen's panels).
+std::string withoutTrailingBlank(std::string text)
+{
+    if (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+int linesCommand(Context &ctx, const Arguments &args)
+{
+    if (!args.positional.empty())
+        throw UsageError("lines: wrong number of arguments");
+    const int date = parseDate(args.option("--date"));
+    const std::string consignor = args.option("--consignor");
+    const int facility = parseInteger(args.option("--facility", "-1"), "--facility");
+
+    const output::FurikomiList list = output::LoadFurikomiList(ctx.ownDatabase(), date, consignor, facility);
+    for (const output::TFurikomiLine &line : list.lines) {
+        std::cout << line.code << '\t' << line.bankName << '\t' << line.branchName << '\t' << line.depositType
+                  << '\t' << line.payee << '\t' << line.amount << '\t' << line.ownFee << '\t' << line.recipientFee
+                  << '\n';
+    }
+    std::cout << "TOTAL\t" << withoutTrailingBlank(list.countText) << '\t' << withoutTrailingBlank(list.sumText)
+              << '\n';
+    return Ok;
+}
+
+int writeFileCommand(Context &ctx, const Arguments &args)
+{
+    if (args.positional.size() != 1)
+        throw UsageError("write-file: FILE is required");
+    const int date = parseDate(args.option("--date"));
+    const std::string consignor = args.option("--consignor");
+    const std::string &file = args.positional[0];
+
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) && !args.flag("--force")) {
+        std::cerr << "すでにファイルが存在しています。\n";
+        return Refused;
+    }
+    const std::string statement = output::BuildFurikomiSql(date, consignor, -1);
+    const output::TransferFileResult result =
+        output::WriteTransferFile(ctx.ownDatabase(), file, consignor, date, statement);
+    if (!result.ok) {
+        std::cerr << displayText(result.message) << '\n';
+        return Refused;
+    }
+    std::cout << "振込データの作成が完了しました。\n";
+    return Ok;
+}
+
+} // namespace pelanova::cli

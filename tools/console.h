@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/datamodule.h"
+#include "core/sqlite.h"
+#include "core/userinterface.h"
+
+#include <memory>
+#include <string>
+
+namespace pelanova {
+class ImportEngine;
+}
+
+namespace pelanova::cli {
+
+// Message boxes on the console: errors on stderr, everything else on stdout.
+// Questions take their default button (the tool runs unattended).
+class ConsoleMessageBoxes : public MessageBoxes
+{
+public:
+    int messageBox(const std::string &text, const std::string &title, MessageIcon icon,
+                   MessageButtons buttons, int defaultButton) override;
+};
+
+// No progress dialog on the console.
+class SilentProgress : public Progress
+{
+public:
+    void open() override {}
+    void setMessage(const std::string &) override {}
+    void setRange(int64_t) override {}
+    void setPosition(int64_t) override {}
+    void show() override {}
+    void processEvents() override {}
+    bool cancelRequested() const override { return false; }
+    void close() override {}
+    void setBusy(bool) override {}
+};
+
+// What one command works with; opened on first use.
+class Context
+{
+public:
+    Context(std::string dbPath, std::string iniPath);
+    ~Context();
+
+    // The data module on --ini and --db, created on first use (init-db needs none).
+    TDM1 &dataModule();
+    sql::Database &ownDatabase();
+    ImportEngine &importEngine();
+    MessageBoxes &messageBoxes() { return m_boxes; }
+
+    const std::string dbPath;
+    const std::string iniPath;
+
+private:
+    ConsoleMessageBoxes m_boxes;
+    std::unique_ptr<TDM1> m_dm;
+    SilentProgress m_progress;
+    std::unique_ptr<ImportEngine> m_engine;
+};
+
+} // namespace pelanova::cli
