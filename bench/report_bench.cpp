@@ -155,6 +155,9 @@ struct Figures
     double firstMs = 0;
     double allMs = 0;
     double pdfMs = 0;
+    double quarterFirstMs = 0;
+    double quarterAllMs = 0;
+    int quarterSheets = 0;
     int images = 0;
     long long storeBytes = 0;
     long long pdfBytes = 0;
@@ -180,6 +183,13 @@ Figures run(int pages)
     report->ActPdfExecute();
     f.pdfMs = timer.nsecsElapsed() / 1e6;
     f.pdfBytes = QFile(pdf).size();
+    timer.restart();
+    report->Act80Execute(25);
+    f.quarterFirstMs = timer.nsecsElapsed() / 1e6;
+    while (report->isWorkerRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    f.quarterAllMs = timer.nsecsElapsed() / 1e6;
+    f.quarterSheets = report->engine().store().count();
     QFile::remove(pdf);
     delete report;
     return f;
@@ -209,6 +219,9 @@ int main(int argc, char **argv)
     std::printf("first page / whole report   %.2f %%\n", 100.0 * f.firstMs / f.allMs);
     std::printf("PDF                         %.1f ms, %.1f pages/s, %.1f MB\n", f.pdfMs,
                 pages * 1000.0 / f.pdfMs, f.pdfBytes / 1048576.0);
+
+    std::printf("25 %% preview                first sheet %.1f ms, all %d sheets %.1f ms\n",
+                f.quarterFirstMs, f.quarterSheets, f.quarterAllMs);
 
     for (int n : {100, 1000}) {
         QProcess child;
