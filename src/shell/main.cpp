@@ -1,0 +1,21 @@
+#include "shell/application.h"
+#include "shell/formcarender.h"
+#include "shell/formmain.h"
+#include "widgets/filedialogs.h"
+#include "widgets/japanesefonts.h"
+#include "widgets/messageboxes.h"
+
+int main(int argc, char **argv)
+{
+    pelanova::PelanovaApplication app(argc, argv);
+    pelanova::installJapaneseFonts();
+    pelanova::useScreenFont();
+
+    pelanova::QtMessageBoxes messages;
+    pelanova::QtFileDialogs files;
+    pelanova::QtDatePicker dates;
+    app.setErrorDisplay(&messages);
+
+    return pelanova::runMainWindow(QCoreApplication::applicationFilePath().toStdString(),
+                                   {messages, files, dates}, [&app] { return app.exec(); });
+}

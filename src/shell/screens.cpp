@@ -1,0 +1,31 @@
+#include "shell/formmain.h"
+#include "shell/formmenu.h"
+
+// The work screens: each is made known here with its header and one line
+// in applicationScreens().
+
+namespace pelanova {
+
+namespace {
+
+template <typename Screen>
+HostedScreen *make(ScreenContext &context, QWidget *parent)
+{
+    return new Screen(context, parent);
+}
+
+} // namespace
+
+ScreenFactories applicationScreens()
+{
+    ScreenFactories screens;
+    screens[ScreenMenu] = make<TfrmMenu>;
+    // screens[ScreenImport] = make<TfrmImport>;
+    // screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
+    // screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
+    // screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
+    // screens[ScreenKakusyu] = make<TfrmKakusyu>;
+    return screens;
+}
+
+} // namespace pelanova

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+class QWidget;
+
+namespace pelanova {
+
+// Open-file and save-file dialogs. The filter is written as the screens give
+// it: pairs of description and pattern separated by "|"
+// ("振込データ(FB*.txt)|FB*.txt"); several patterns in one pair are separated
+// by ";". Each call returns the chosen full path, or an empty text when the
+// user cancels.
+class FileDialogs
+{
+public:
+    virtual ~FileDialogs() = default;
+    virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                    const QString &filter, const QString &fileName = QString()) = 0;
+    virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                    const QString &filter, const QString &fileName = QString()) = 0;
+};
+
+struct FileFilter
+{
+    QString description;
+    QStringList patterns;
+};
+// Splits "desc|pattern|desc|pattern" into its pairs.
+std::vector<FileFilter> parseFileFilter(const QString &filter);
+
+// The filter as Qt's file dialog takes it ("振込データ(FB*.txt)",
+// "銀行マスタ.mdb").
+QStringList qtNameFilters(const QString &filter);
+
+// Qt's own (not the desktop's native) file dialog, so that patterns match
+// without regard to case, as file names do on the systems the files come from.
+class QtFileDialogs : public FileDialogs
+{
+public:
+    QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
+                            const QString &filter, const QString &fileName = QString()) override;
+    QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
+                            const QString &filter, const QString &fileName = QString()) override;
+};
+
+// File dialogs for tests: every call is recorded and answered from the queue;
+// with no answer left the dialog counts as cancelled.
+class ScriptedFileDialogs : public FileDialogs
+{
+public:
+    enum class Kind { Open, Save };
+    struct Call
+    {
+        Kind kind;
+        QString caption;
+        QString folder;
+        QString filter;
+        QString fileName;
+    };
+
+    // An empty path answers as a cancel.
+    void answer(const QString &path) { m_answers.push_back(path); }
+    QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
+                            const QString &filter, const QString &fileName = QString()) override;
+    QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
+                            const QString &filter, const QString &fileName = QString()) override;
+
+    const std::vector<Call> &calls() const { return m_calls; }
+    size_t answersLeft() const { return m_answers.size(); }
+
+private:
+    QString next(Kind kind, const QString &caption, const QString &folder, const QString &filter,
+                 const QString &fileName);
+
+    std::deque<QString> m_answers;
+    std::vector<Call> m_calls;
+};
+
+} // namespace pelanova

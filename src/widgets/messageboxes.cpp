@@ -1,0 +1,141 @@
+#include "widgets/messageboxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace pelanova {
+
+namespace {
+
+struct ButtonSpec
+{
+    QMessageBox::StandardButton button;
+    const char *text;
+    int result;
+};
+
+std::vector<ButtonSpec> buttonSpecs(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return {{QMessageBox::Ok, "OK", IdOk}};
+    case MessageButtons::YesNo:
+        return {{QMessageBox::Yes, "はい", IdYes}, {QMessageBox::No, "いいえ", IdNo}};
+    case MessageButtons::YesNoCancel:
+        return {{QMessageBox::Yes, "はい", IdYes},
+                {QMessageBox::No, "いいえ", IdNo},
+                {QMessageBox::Cancel, "キャンセル", IdCancel}};
+    case MessageButtons::AbortRetryIgnore:
+        return {{QMessageBox::Abort, "中止", IdAbort},
+                {QMessageBox::Retry, "再試行", IdRetry},
+                {QMessageBox::Ignore, "無視", IdIgnore}};
+    }
+    return {{QMessageBox::Ok, "OK", IdOk}};
+}
+
+int defaultIndex(int defaultButton, size_t count)
+{
+    const size_t index = defaultButton == kDefaultButton3 ? 2 : defaultButton == kDefaultButton2 ? 1 : 0;
+    return int(index < count ? index : 0);
+}
+
+// What a box gives when it is closed without a button (Esc, close box): the
+// answer that changes nothing.
+int closedResult(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok: return IdOk;
+    case MessageButtons::YesNo: return IdNo;
+    case MessageButtons::YesNoCancel: return IdCancel;
+    case MessageButtons::AbortRetryIgnore: return IdAbort;
+    }
+    return IdCancel;
+}
+
+QMessageBox::Icon qtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+int defaultButtonResult(MessageButtons buttons, int defaultButton)
+{
+    const std::vector<ButtonSpec> specs = buttonSpecs(buttons);
+    return specs[size_t(defaultIndex(defaultButton, specs.size()))].result;
+}
+
+QtMessageBoxes::QtMessageBoxes(QWidget *fallbackParent)
+    : m_fallback(fallbackParent)
+{
+}
+
+int QtMessageBoxes::messageBox(const std::string &text, const std::string &title, MessageIcon icon,
+                               MessageButtons buttons, int defaultButton)
+{
+    QWidget *parent = QApplication::activeModalWidget();
+    if (!parent)
+        parent = QApplication::activeWindow();
+    if (!parent)
+        parent = m_fallback;
+
+    QMessageBox box(parent);
+    box.setIcon(qtIcon(icon));
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(displayText(text)));
+
+    const std::vector<ButtonSpec> specs = buttonSpecs(buttons);
+    std::vector<QPushButton *> created;
+    for (const ButtonSpec &spec : specs) {
+        QPushButton *button = box.addButton(spec.button);
+        button->setText(QString::fromUtf8(spec.text));
+        created.push_back(button);
+    }
+    box.setDefaultButton(created[size_t(defaultIndex(defaultButton, specs.size()))]);
+    const int closed = closedResult(buttons);
+    for (size_t i = 0; i < specs.size(); ++i) {
+        if (specs[i].result == closed)
+            box.setEscapeButton(created[i]);
+    }
+
+    box.exec();
+    const QAbstractButton *clicked = box.clickedButton();
+    for (size_t i = 0; i < specs.size(); ++i) {
+        if (clicked == created[i])
+            return specs[i].result;
+    }
+    return closed;
+}
+
+int ScriptedMessageBoxes::messageBox(const std::string &text, const std::string &title, MessageIcon icon,
+                                     MessageButtons buttons, int defaultButton)
+{
+    int result;
+    if (m_answers.empty()) {
+        result = defaultButtonResult(buttons, defaultButton);
+        ++m_unscripted;
+    } else {
+        result = m_answers.front();
+        m_answers.pop_front();
+    }
+    m_shown.push_back({text, title, icon, buttons, defaultButton, result});
+    return result;
+}
+
+void ScriptedMessageBoxes::clear()
+{
+    m_answers.clear();
+    m_shown.clear();
+    m_unscripted = 0;
+}
+
+} // namespace pelanova

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QTableWidget>
+
+#include <functional>
+
+namespace pelanova {
+
+struct GridColumn
+{
+    QString caption;
+    int width = 64;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    bool hidden = false; // kept as a key of the line, never shown
+};
+
+// Read-only list grid: a caption row (the header), then one empty placeholder
+// row of zero height that can never be selected, so the grid always has a row
+// below its captions; the data lines follow it. Lines are numbered from 0 (the
+// first line below the placeholder). Whole rows are selected, one at a time.
+//
+// Before the selection moves to another line the grid emits selectingLine;
+// a receiver that sets allow to false keeps the selection where it is. The
+// receiver must be connected directly (it answers through the reference).
+//
+// Unselected lines are striped (lines 0, 2, 4 ... in the stripe colour, the
+// others in the window colour); a selected line is drawn on a green ground in
+// the selection text colour, on one line, vertically centred, aligned as its
+// column says. A screen can take over the drawing of any cell with a cell
+// painter.
+class StripedGrid : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    // Returns true when it has drawn the cell itself.
+    using CellPainter =
+        std::function<bool(QPainter &painter, const QRect &rect, int line, int column, bool selected)>;
+
+    explicit StripedGrid(QWidget *parent = nullptr);
+
+    void setColumns(const QList<GridColumn> &columns);
+    GridColumn columnDefinition(int column) const;
+    int columnCountDefined() const { return int(m_columns.size()); }
+
+    int lineCount() const;
+    // Appends a line; returns its number.
+    int addLine(const QStringList &cells);
+    // Removes every line; the captions and the placeholder row stay.
+    void clearLines();
+    QString cellText(int line, int column) const;
+    void setCellText(int line, int column, const QString &text);
+
+    // The selected line, -1 when none.
+    int currentLine() const;
+    // Selects a line (asking selectingLine first); -1 clears the selection.
+    // Returns whether the selection is now on that line.
+    bool setCurrentLine(int line);
+
+    void setLineHeight(int pixels);
+    void setStripeColour(const QColor &colour);
+    QColor stripeColour() const { return m_stripe; }
+    void setSelectionColour(const QColor &background);
+    QColor selectionColour() const { return m_selection; }
+    void setCellPainter(CellPainter painter);
+
+    // Grid row of a line and back (row 0 is the placeholder).
+    static int rowOfLine(int line) { return line + 1; }
+    static int lineOfRow(int row) { return row - 1; }
+
+    // Used by the selection model: may the current row move to this row?
+    bool allowCurrentRow(int row);
+    // Used by the delegate.
+    bool paintCell(QPainter &painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+
+signals:
+    void selectingLine(int line, bool &allow);
+    void currentLineChanged(int line);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    QList<GridColumn> m_columns;
+    QColor m_stripe{0xD7, 0xE0, 0xEC};
+    QColor m_selection{0, 0x80, 0};
+    CellPainter m_painter;
+    bool m_asking = false;
+    bool m_focusing = false;
+};
+
+} // namespace pelanova

@@ -1,0 +1,508 @@
+// The main window's screen switching, the close question, the start without
+// a database, the calendar dialog and the general error display.
+
+#include "core/datamodule.h"
+#include "core/schema.h"
+#include "core/sqlite.h"
+#include "core/userinterface.h"
+#include "shell/application.h"
+#include "shell/formbase.h"
+#include "shell/formcarender.h"
+#include "shell/formmain.h"
+#include "shell/formmenu.h"
+#include "shell/hostpanel.h"
+#include "shell/scriptedcontext.h"
+#include "widgets/filedialogs.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/japanesefonts.h"
+#include "widgets/messageboxes.h"
+#include "widgets/monthcalendar.h"
+#include "widgets/titlelabel.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+
+using namespace pelanova;
+
+namespace {
+
+// A work screen that counts its lives and its close handling.
+struct ProbeCounts
+{
+    int created = 0;
+    int closed = 0;
+    int destroyed = 0;
+};
+ProbeCounts probe;
+
+class ProbeScreen : public TfrmBase
+{
+public:
+    ProbeScreen(ScreenContext &context, QWidget *parent)
+        : TfrmBase(context, parent)
+    {
+        setWindowTitle(QStringLiteral("施設マスター"));
+        setTitle(QStringLiteral("施設マスター"));
+        createHeaderButton(QStringLiteral(" 新　規"));
+        createHeaderButton(QStringLiteral(" 修　正"));
+        ++probe.created;
+    }
+    ~ProbeScreen() override { ++probe.destroyed; }
+
+protected:
+    void FormClose() override { ++probe.closed; }
+};
+
+void discardClosedScreens()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+ScreenFactories probeScreens()
+{
+    ScreenFactories screens = applicationScreens();
+    screens[ScreenShisetuMaster] = [](ScreenContext &c, QWidget *p) -> HostedScreen * {
+        return new ProbeScreen(c, p);
+    };
+    return screens;
+}
+
+// An executable path in a folder of its own, with or without the database.
+struct Installation
+{
+    QTemporaryDir dir;
+    std::string exe;
+
+    explicit Installation(bool withDatabase)
+    {
+        exe = QDir(dir.path()).filePath(QStringLiteral("pelanova")).toStdString();
+        if (withDatabase) {
+            std::filesystem::create_directories(std::filesystem::path(dir.path().toStdString()) / "data");
+            sql::Database db;
+            db.open(TDM1::ownDatabaseFor(exe), sql::Database::Mode::Create);
+            schema::createOwnDatabase(db);
+        }
+    }
+};
+
+} // namespace
+
+class ShellTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        probe = {};
+        m_boxes.clear();
+    }
+    void startsWithTheMenuInTheTitledWindow();
+    void showScreenCreatesClosesOnceAndDiscards();
+    void showScreenIgnoresUnknownAndMissingScreens();
+    void screenFailingToOpenLeavesTheMenu();
+    void baseScreenAloneReturnsToTheMenu();
+    void closeQuestionDefaultsToNoAndKeepsTheScreen();
+    void missingOrBrokenDatabaseEndsWithoutCloseQuestion();
+    void startsWhenTheDatabaseIsThere();
+    void hostedScreenFollowsResizing();
+    void calendarOkWritesTheDateBack();
+    void calendarCancelEscAndCloseBoxChangeNothing();
+    void calendarOpensOnTodayForNoDate();
+    void scriptedDatePickerAnswers();
+    void uncaughtErrorsAreShownAndTheApplicationGoesOn();
+    void renderMainWindow();
+
+private:
+    ScriptedMessageBoxes m_boxes;
+    ScriptedFileDialogs m_files;
+    ScriptedDatePicker m_dates;
+    TfrmMain::Services services() { return {m_boxes, m_files, m_dates}; }
+};
+
+void ShellTest::startsWithTheMenuInTheTitledWindow()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    QCOMPARE(main.windowTitle(), QStringLiteral("Pelanova（全銀協対応）"));
+    QCOMPARE(main.pnlTitle->text(), QStringLiteral("Pelanova（全銀協対応）"));
+    QVERIFY(main.dm().ADOConFurikomi.isOpen());
+    auto *menu = qobject_cast<TfrmMenu *>(main.hostedScreen());
+    QVERIFY(menu);
+    QCOMPARE(main.screen(ScreenMenu), menu);
+    // Only screens that exist can be opened from the menu.
+    QVERIFY(menu->btnShisetuMaster->isEnabled());
+    QVERIFY(!menu->btnImport->isEnabled());
+    QVERIFY(menu->BitBtnSystemEnd->isEnabled());
+    QCOMPARE(menu->btnFurikomiIraiPrint->text(), QStringLiteral("振込依頼書"));
+    QCOMPARE(menu->btnShisetuMaster->size(), QSize(161, 64));
+    QVERIFY(m_boxes.count() == 0);
+}
+
+void ShellTest::showScreenCreatesClosesOnceAndDiscards()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    main.show();
+    QPointer<HostedScreen> menu = main.hostedScreen();
+
+    qobject_cast<TfrmMenu *>(menu.data())->btnShisetuMaster->click();
+    QPointer<HostedScreen> first = main.hostedScreen();
+    QVERIFY(dynamic_cast<ProbeScreen *>(first.data()));
+    QCOMPARE(probe.created, 1);
+    QVERIFY(first->isVisible());
+    QVERIFY(menu && menu->isHidden());
+    discardClosedScreens();
+    QVERIFY(!menu);                     // the menu is discarded once left
+    QCOMPARE(main.screen(ScreenMenu), nullptr);
+
+    // メニュー: close handling once, then the menu, then the screen is gone.
+    static_cast<TfrmBase *>(first.data())->btnMenu->click();
+    QCOMPARE(probe.closed, 1);
+    QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
+    discardClosedScreens();
+    QVERIFY(!first);
+    QCOMPARE(probe.destroyed, 1);
+    QCOMPARE(probe.closed, 1);
+
+    // The next visit makes a fresh screen.
+    main.ShowScreen(ScreenShisetuMaster);
+    QCOMPARE(probe.created, 2);
+    QPointer<HostedScreen> second = main.hostedScreen();
+    QVERIFY(dynamic_cast<ProbeScreen *>(second.data()));
+
+    // Asking for the shown screen again also runs its close handling once
+    // and shows a new one, never the one being discarded.
+    main.ShowScreen(ScreenShisetuMaster);
+    QCOMPARE(probe.closed, 2);
+    QCOMPARE(probe.created, 3);
+    QVERIFY(main.hostedScreen() != second.data());
+    discardClosedScreens();
+    QVERIFY(!second);
+    QVERIFY(main.hostedScreen());
+
+    // Leaving the application with a work screen shown destroys it without
+    // its close handling.
+    m_boxes.clear();
+    m_boxes.answer(IdYes);
+    QVERIFY(main.close());
+    QCOMPARE(probe.closed, 2);
+}
+
+void ShellTest::showScreenIgnoresUnknownAndMissingScreens()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    main.show();
+    main.ShowScreen(ScreenShisetuMaster);
+    HostedScreen *shown = main.hostedScreen();
+    for (const uint8_t id : {uint8_t(7), uint8_t(8), uint8_t(255), uint8_t(ScreenImport)}) {
+        main.ShowScreen(id);
+        QCOMPARE(main.hostedScreen(), shown);
+        QVERIFY(!shown->isClosing());
+    }
+    QCOMPARE(probe.closed, 0);
+    QCOMPARE(probe.created, 1);
+    QCOMPARE(m_boxes.count(), size_t(0));
+    QVERIFY(main.isVisible());
+}
+
+void ShellTest::screenFailingToOpenLeavesTheMenu()
+{
+    Installation inst(true);
+    ScreenFactories screens = probeScreens();
+    screens[ScreenKakusyu] = [](ScreenContext &, QWidget *) -> HostedScreen * {
+        throw sql::Error("database is locked", 5);
+    };
+    TfrmMain main(inst.exe, services(), screens);
+    main.show();
+    main.ShowScreen(ScreenShisetuMaster);
+    QVERIFY_THROWS_EXCEPTION(sql::Error, main.ShowScreen(ScreenKakusyu));
+    QCOMPARE(probe.closed, 1);
+    QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
+    QVERIFY(main.hostedScreen()->isVisible());
+}
+
+void ShellTest::baseScreenAloneReturnsToTheMenu()
+{
+    Installation inst(true);
+    TDM1 dm(inst.exe);
+    ScriptedScreenContext scripted(dm);
+    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context, nullptr);
+    QCOMPARE(screen->btnMenu->text(), QStringLiteral("メニュー"));
+    QCOMPARE(screen->btnMenu->size(), QSize(116, 41));
+    QCOMPARE(screen->Panel1->height(), 49);
+    QCOMPARE(screen->pnlTitle->width(), 176);
+    QCOMPARE(screen->pnlTitle->text(), QStringLiteral("施設マスター"));
+    screen->btnMenu->click();
+    screen->btnMenu->click(); // a second click before it is gone does no harm
+    QCOMPARE(probe.closed, 1);
+    QCOMPARE(scripted.shownScreens, (std::vector<uint8_t>{ScreenMenu, ScreenMenu}));
+    discardClosedScreens();
+    QVERIFY(!screen);
+}
+
+void ShellTest::closeQuestionDefaultsToNoAndKeepsTheScreen()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    main.show();
+    main.ShowScreen(ScreenShisetuMaster);
+    HostedScreen *shown = main.hostedScreen();
+
+    // システム終了 (screen id 6), answered いいえ.
+    m_boxes.answer(IdNo);
+    main.ShowScreen(ScreenEnd);
+    QCOMPARE(m_boxes.count(), size_t(1));
+    const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+    QCOMPARE(box.text, std::string("システムを終了します。よろしいですか？"));
+    QCOMPARE(box.title, std::string(kAppTitle));
+    QCOMPARE(box.icon, MessageIcon::Question);
+    QCOMPARE(box.buttons, MessageButtons::YesNo);
+    QCOMPARE(box.defaultButton, kDefaultButton2);
+    QCOMPARE(defaultButtonResult(box.buttons, box.defaultButton), int(IdNo));
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.hostedScreen(), shown);
+    QCOMPARE(probe.closed, 0);
+
+    // The close box and the window manager ask the same; Enter takes いいえ.
+    QVERIFY(!main.close());
+    QCOMPARE(m_boxes.count(), size_t(2));
+    QCOMPARE(m_boxes.last().text, std::string("システムを終了します。よろしいですか？"));
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.hostedScreen(), shown);
+
+    m_boxes.answer(IdYes);
+    main.ShowScreen(ScreenEnd);
+    QVERIFY(!main.isVisible());
+    QCOMPARE(probe.closed, 0);
+}
+
+void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
+{
+    for (const bool broken : {false, true}) {
+        m_boxes.clear();
+        Installation inst(false);
+        if (broken) {
+            QDir(inst.dir.path()).mkpath(QStringLiteral("data"));
+            QFile junk(QString::fromStdString(TDM1::ownDatabaseFor(inst.exe)));
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write("this is no database, just text of some length .................");
+        }
+        bool ran = false;
+        const int status = runMainWindow(inst.exe, services(), [&] {
+            ran = true;
+            return 0;
+        });
+        QVERIFY(status != 0);
+        QVERIFY(!ran);
+        QCOMPARE(m_boxes.count(), size_t(1));
+        const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+        QCOMPARE(box.text, std::string("データベースの接続に失敗しました。\n\r処理を中断します。"));
+        QCOMPARE(box.title, std::string("データベースの接続"));
+        QCOMPARE(box.icon, MessageIcon::Error);
+        QCOMPARE(box.buttons, MessageButtons::Ok);
+        QVERIFY(!QFile::exists(QString::fromStdString(TDM1::ownDatabaseFor(inst.exe))) || broken);
+    }
+}
+
+void ShellTest::startsWhenTheDatabaseIsThere()
+{
+    Installation inst(true);
+    bool ran = false;
+    const int status = runMainWindow(inst.exe, services(), [&] {
+        ran = true;
+        TfrmMain *main = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *m = qobject_cast<TfrmMain *>(w); m && m->isVisible())
+                main = m;
+        }
+        return main && main->isMaximized() ? 0 : 3;
+    });
+    QVERIFY(ran);
+    QCOMPARE(status, 0);
+    QCOMPARE(m_boxes.count(), size_t(0)); // ending the program's own way asks nothing
+}
+
+void ShellTest::hostedScreenFollowsResizing()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    main.resize(900, 650);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    auto check = [&](const char *when) {
+        QCoreApplication::processEvents();
+        HostedScreen *screen = main.hostedScreen();
+        QVERIFY2(screen, when);
+        QCOMPARE(screen->geometry(), main.FormPanel1->rect());
+        const QRect area = main.FormPanel1->geometry();
+        QCOMPARE(area, QRect(3, 41 + 3, main.width() - 6, main.height() - 41 - 6));
+        QCOMPARE(main.pnlTitle->geometry(), QRect(0, 0, main.width(), 41));
+    };
+    check("first");
+    main.ShowScreen(ScreenShisetuMaster);
+    check("hosted");
+    main.resize(1200, 800);
+    check("resized");
+    main.showMaximized();
+    check("maximised");
+    main.showNormal();
+    check("restored");
+    main.resize(640, 480);
+    main.ShowScreen(ScreenMenu);
+    check("menu");
+}
+
+namespace {
+
+// Runs fn on the calendar dialog once it is shown modally.
+void onCalendar(std::function<void(TfrmCarender *)> fn)
+{
+    QTimer::singleShot(0, [fn] {
+        auto *dialog = qobject_cast<TfrmCarender *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        fn(dialog);
+    });
+}
+
+} // namespace
+
+void ShellTest::calendarOkWritesTheDateBack()
+{
+    TfrmCarender dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("カレンダ"));
+    QCOMPARE(dialog.size(), QSize(351, 186));
+    QCOMPARE(dialog.btnOk->text(), QStringLiteral("決定"));
+    QCOMPARE(dialog.btnCancel->text(), QStringLiteral("キャンセル"));
+    QVERIFY(!(dialog.btnOk->focusPolicy() & Qt::TabFocus));
+    QVERIFY(!(dialog.btnCancel->focusPolicy() & Qt::TabFocus));
+
+    QDate date(2008, 1, 15);
+    QDate shown;
+    onCalendar([&](TfrmCarender *d) {
+        shown = d->MonthCalendar1->date();
+        d->MonthCalendar1->setDate(QDate(2008, 2, 3));
+        d->btnOk->click();
+    });
+    QCOMPARE(dialog.PickDate(date), 1);
+    QCOMPARE(shown, QDate(2008, 1, 15));
+    QCOMPARE(date, QDate(2008, 2, 3));
+
+    // The user moves by keys in the calendar and confirms.
+    QtDatePicker picker;
+    QDate picked(2010, 5, 31);
+    onCalendar([](TfrmCarender *d) {
+        QTest::keyClick(d->MonthCalendar1->focusWidget() ? d->MonthCalendar1->focusWidget() : d->MonthCalendar1,
+                        Qt::Key_Right);
+        d->btnOk->click();
+    });
+    QCOMPARE(picker.pickDate(nullptr, picked), 1);
+    QCOMPARE(picked, QDate(2010, 6, 1));
+}
+
+void ShellTest::calendarCancelEscAndCloseBoxChangeNothing()
+{
+    const QList<std::function<void(TfrmCarender *)>> endings = {
+        [](TfrmCarender *d) { d->btnCancel->click(); },
+        [](TfrmCarender *d) { QTest::keyClick(d, Qt::Key_Escape); },
+        [](TfrmCarender *d) {
+            // Esc pressed while the calendar itself has the focus.
+            QWidget *inner = d->focusWidget() ? d->focusWidget() : d->MonthCalendar1;
+            QTest::keyClick(inner, Qt::Key_Escape);
+        },
+        [](TfrmCarender *d) { d->close(); },
+    };
+    for (const auto &ending : endings) {
+        QtDatePicker picker;
+        QDate date(2008, 1, 15);
+        onCalendar([ending](TfrmCarender *d) {
+            d->MonthCalendar1->setDate(QDate(2009, 9, 9));
+            ending(d);
+        });
+        QCOMPARE(picker.pickDate(nullptr, date), 2);
+        QCOMPARE(date, QDate(2008, 1, 15));
+    }
+}
+
+void ShellTest::calendarOpensOnTodayForNoDate()
+{
+    QtDatePicker picker;
+    QDate none;
+    QDate shown;
+    onCalendar([&](TfrmCarender *d) {
+        shown = d->MonthCalendar1->date();
+        d->btnCancel->click();
+    });
+    QCOMPARE(picker.pickDate(nullptr, none), 2);
+    QCOMPARE(shown, QDate::currentDate());
+    QVERIFY(!none.isValid());
+}
+
+void ShellTest::scriptedDatePickerAnswers()
+{
+    ScriptedDatePicker dates;
+    dates.answerOk(QDate(2008, 3, 1));
+    dates.answerCancel();
+    QDate d(2008, 1, 1);
+    QCOMPARE(dates.pickDate(nullptr, d), 1);
+    QCOMPARE(d, QDate(2008, 3, 1));
+    QCOMPARE(dates.pickDate(nullptr, d), 2);
+    QCOMPARE(d, QDate(2008, 3, 1));
+    QCOMPARE(dates.pickDate(nullptr, d), 2); // unscripted: cancelled
+    QCOMPARE(dates.openedOn().size(), size_t(3));
+    QCOMPARE(dates.openedOn()[0], QDate(2008, 1, 1));
+}
+
+void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
+{
+    auto *app = qobject_cast<PelanovaApplication *>(QCoreApplication::instance());
+    QVERIFY(app);
+    app->setErrorDisplay(&m_boxes);
+    QPushButton button;
+    connect(&button, &QPushButton::clicked, [] { throw sql::Error("no such table: M_施設", 1); });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    app->setErrorDisplay(nullptr);
+    QCOMPARE(m_boxes.count(), size_t(1));
+    QCOMPARE(m_boxes.last().text, std::string("no such table: M_施設"));
+    QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
+    QCOMPARE(m_boxes.last().title, std::string(kAppTitle));
+}
+
+void ShellTest::renderMainWindow()
+{
+    // Set PELANOVA_RENDER_DIR to look at the windows as pictures.
+    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
+    if (dir.isEmpty())
+        QSKIP("PELANOVA_RENDER_DIR not set");
+    Installation inst(true);
+    TfrmMain main(inst.exe, services(), probeScreens());
+    main.resize(1024, 720);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-menu.png")));
+    main.ShowScreen(ScreenShisetuMaster);
+    QCoreApplication::processEvents();
+    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-base.png")));
+    TfrmCarender calendar;
+    calendar.MonthCalendar1->setDate(QDate(2008, 1, 15));
+    calendar.show();
+    QVERIFY(calendar.grab().save(dir + QStringLiteral("/pelanova-calendar.png")));
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    PelanovaApplication app(argc, argv);
+    installJapaneseFonts();
+    useScreenFont();
+    ShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "shell_test.moc"

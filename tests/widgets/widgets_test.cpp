@@ -1,0 +1,559 @@
+// Behaviour of the control kit that screens rely on.
+
+#include "widgets/ellipsisedit.h"
+#include "widgets/filedialogs.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/monthcalendar.h"
+#include "widgets/titlelabel.h"
+#include "widgets/japanesefonts.h"
+#include "widgets/keyeditems.h"
+#include "widgets/keyedlists.h"
+#include "widgets/messageboxes.h"
+#include "widgets/numericedit.h"
+#include "widgets/pagecontrol.h"
+#include "widgets/stripedgrid.h"
+
+#include <QApplication>
+#include <QVBoxLayout>
+#include <QHBoxLayout>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace pelanova;
+
+class WidgetsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void itemTokensSplitOnTheFirstTab();
+    void numericEntryReadsEmptyAndJunkAsZero();
+    void numericEntryKeepsGroupedTextStableWhenSetOrTyped();
+    void numericEntryRefusesLettersAndTooManyDigits();
+    void numericEntryShowsButtonFaceWhenDisabled();
+    void gridKeepsPlaceholderRowBelowCaptions();
+    void gridRefusalKeepsSelectionForKeysMouseAndCode();
+    void gridDrawsSelectedLineGreenAndStripes();
+    void gridPlaceholderAndCaptionRowCannotBeSelected();
+    void keyedComboShowsChosenPartAndReadsKey();
+    void keyedListBoxReadsKey();
+    void scriptedBoxesRecordAndTakeDefaultWhenUnscripted();
+    void qtBoxHasJapaneseButtonsDefaultAndOneLineBreak_data();
+    void qtBoxHasJapaneseButtonsDefaultAndOneLineBreak();
+    void fileFilterPairsAreParsed();
+    void fileDialogOffersOnlyMatchingFilesWithoutRegardToCase();
+    void pageControlAsksBeforeTheUserChangesPage();
+    void renderKit();
+};
+
+void WidgetsTest::itemTokensSplitOnTheFirstTab()
+{
+    QCOMPARE(itemToken(QStringLiteral("0001\t東京"), 0), QStringLiteral("0001"));
+    QCOMPARE(itemToken(QStringLiteral("0001\t東京"), 1), QStringLiteral("東京"));
+    QCOMPARE(itemToken(QStringLiteral("a\tb"), 2), QString());
+    QCOMPARE(itemToken(QString(), 0), QString());
+    QCOMPARE(itemTextTabAsBar(QStringLiteral("0001\t東京\tx")), QStringLiteral("0001|東京\tx"));
+}
+
+void WidgetsTest::numericEntryReadsEmptyAndJunkAsZero()
+{
+    NumericEdit edit;
+    QCOMPARE(edit.value(), 0);
+    edit.setText(QStringLiteral("abc"));
+    QCOMPARE(edit.value(), 0);
+    edit.setText(QStringLiteral("12a"));
+    QCOMPARE(edit.value(), 0);
+    edit.setText(QStringLiteral("  250 "));
+    QCOMPARE(edit.value(), 250);
+    edit.setText(QStringLiteral("1,234"));
+    QCOMPARE(edit.value(), 1234);
+    edit.setText(QStringLiteral("1234567890123456789")); // beyond any amount
+    QCOMPARE(edit.value(), 0);
+    edit.setValue(-5);
+    QCOMPARE(edit.text(), QStringLiteral("0"));
+}
+
+void WidgetsTest::numericEntryKeepsGroupedTextStableWhenSetOrTyped()
+{
+    NumericEdit plain;
+    plain.setText(QStringLiteral("0012"));
+    QCOMPARE(plain.text(), QStringLiteral("0012")); // no grouping: as given
+    QCOMPARE(plain.value(), 12);
+
+    NumericEdit edit;
+    edit.setDigitGrouping(true);
+    edit.setText(QStringLiteral("1234567"));
+    QCOMPARE(edit.text(), QStringLiteral("1,234,567"));
+    edit.setValue(1000);
+    QCOMPARE(edit.text(), QStringLiteral("1,000"));
+    edit.setText(QString());
+    QCOMPARE(edit.text(), QString());
+    QCOMPARE(edit.value(), 0);
+    edit.setText(QStringLiteral("0"));
+    QCOMPARE(edit.text(), QStringLiteral("0"));
+
+    edit.show();
+    edit.setFocus();
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("30000"));
+    QCOMPARE(edit.text(), QStringLiteral("30,000"));
+    QCOMPARE(edit.cursorPosition(), 6);
+    // Typing in the middle keeps the cursor behind the same digit.
+    edit.setCursorPosition(1); // after "3"
+    QTest::keyClicks(&edit, QStringLiteral("1"));
+    QCOMPARE(edit.text(), QStringLiteral("310,000"));
+    QCOMPARE(edit.value(), 310000);
+    QCOMPARE(edit.cursorPosition(), 2);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QCOMPARE(edit.text(), QStringLiteral("30,000"));
+
+    // Switching grouping off leaves the plain digits.
+    edit.setDigitGrouping(false);
+    QCOMPARE(edit.text(), QStringLiteral("30000"));
+}
+
+void WidgetsTest::numericEntryRefusesLettersAndTooManyDigits()
+{
+    NumericEdit edit;
+    edit.setMaxDigits(4);
+    edit.show();
+    edit.setFocus();
+    QTest::keyClicks(&edit, QStringLiteral("1a2-3.457"));
+    QCOMPARE(edit.text(), QStringLiteral("1234"));
+    QVERIFY(!edit.testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+void WidgetsTest::numericEntryShowsButtonFaceWhenDisabled()
+{
+    NumericEdit edit;
+    const QPalette standard;
+    QCOMPARE(edit.palette().color(QPalette::Base), standard.color(QPalette::Base));
+    edit.setEnabled(false);
+    QCOMPARE(edit.palette().color(QPalette::Disabled, QPalette::Base), standard.color(QPalette::Button));
+    edit.setEnabled(true);
+    QCOMPARE(edit.palette().color(QPalette::Active, QPalette::Base), standard.color(QPalette::Base));
+}
+
+static void fillGrid(StripedGrid &grid, int lines)
+{
+    grid.setColumns({{QStringLiteral("施設コード"), 64, Qt::AlignLeft, false},
+                     {QStringLiteral("キー"), 40, Qt::AlignLeft, true},
+                     {QStringLiteral("金額"), 90, Qt::AlignRight, false}});
+    for (int i = 0; i < lines; ++i)
+        grid.addLine({QString::number(i + 1), QStringLiteral("k%1").arg(i), QString::number((i + 1) * 1000)});
+}
+
+void WidgetsTest::gridKeepsPlaceholderRowBelowCaptions()
+{
+    StripedGrid grid;
+    QCOMPARE(grid.lineCount(), 0);
+    QCOMPARE(grid.rowCount(), 1);
+    QCOMPARE(grid.currentLine(), -1);
+    fillGrid(grid, 3);
+    QCOMPARE(grid.lineCount(), 3);
+    QCOMPARE(grid.rowCount(), 4);
+    QVERIFY(grid.isRowHidden(0));
+    QCOMPARE(grid.cellText(0, 0), QStringLiteral("1"));
+    QCOMPARE(grid.cellText(2, 2), QStringLiteral("3000"));
+    QCOMPARE(grid.cellText(1, 1), QStringLiteral("k1")); // hidden columns keep their text
+    QVERIFY(grid.isColumnHidden(1));
+    QCOMPARE(grid.horizontalHeaderItem(2)->text(), QStringLiteral("金額"));
+    QVERIFY(grid.setCurrentLine(2));
+    grid.clearLines();
+    QCOMPARE(grid.lineCount(), 0);
+    QCOMPARE(grid.rowCount(), 1);
+    QVERIFY(grid.isRowHidden(0));
+    QCOMPARE(grid.currentLine(), -1);
+    fillGrid(grid, 1);
+    QCOMPARE(grid.lineCount(), 1);
+}
+
+void WidgetsTest::gridRefusalKeepsSelectionForKeysMouseAndCode()
+{
+    StripedGrid grid;
+    fillGrid(grid, 4);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+
+    bool allow = true;
+    QList<int> asked;
+    connect(&grid, &StripedGrid::selectingLine, &grid, [&](int line, bool &ok) {
+        asked << line;
+        ok = allow;
+    });
+    QVERIFY(grid.setCurrentLine(1));
+    QCOMPARE(asked, QList<int>{1});
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
+
+    allow = false;
+    QVERIFY(!grid.setCurrentLine(3));
+    QCOMPARE(grid.currentLine(), 1);
+
+    grid.setFocus();
+    QTest::keyClick(grid.viewport(), Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QCOMPARE(grid.currentLine(), 1);
+
+    const QRect cell = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(2), 0));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(grid.currentLine(), 1);
+    const QModelIndexList selected = grid.selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), StripedGrid::rowOfLine(1));
+
+    // Moving within the selected line asks nothing.
+    asked.clear();
+    const QRect same = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(1), 2));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, same.center());
+    QVERIFY(asked.isEmpty());
+
+    allow = true;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(grid.currentLine(), 2);
+    QCOMPARE(grid.selectionModel()->selectedRows().first().row(), StripedGrid::rowOfLine(2));
+    QTest::keyClick(&grid, Qt::Key_Up);
+    QCOMPARE(grid.currentLine(), 1);
+    QTest::keyClick(&grid, Qt::Key_Up); // the placeholder is never reached
+    QCOMPARE(grid.currentLine(), 0);
+    QTest::keyClick(&grid, Qt::Key_Up);
+    QCOMPARE(grid.currentLine(), 0);
+}
+
+void WidgetsTest::gridDrawsSelectedLineGreenAndStripes()
+{
+    StripedGrid grid;
+    grid.setShowGrid(false);
+    fillGrid(grid, 3);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.setCurrentLine(1);
+    const QImage image = grid.viewport()->grab().toImage();
+    auto pixelAt = [&](int line) {
+        const QRect r = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(line), 0));
+        return image.pixelColor(r.right() - 3, r.top() + 2);
+    };
+    QCOMPARE(pixelAt(0), QColor(0xD7, 0xE0, 0xEC));
+    QCOMPARE(pixelAt(1), QColor(0, 0x80, 0));
+    QCOMPARE(pixelAt(2), QColor(0xD7, 0xE0, 0xEC));
+
+    // A screen's own drawing takes over the cells it draws.
+    int painted = 0;
+    grid.setCellPainter([&](QPainter &p, const QRect &r, int line, int column, bool selected) {
+        if (!(selected && column == 0))
+            return false;
+        ++painted;
+        Q_UNUSED(line);
+        p.fillRect(r, Qt::white);
+        return true;
+    });
+    const QImage custom = grid.viewport()->grab().toImage();
+    const QRect r = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(1), 0));
+    QVERIFY(painted > 0);
+    QCOMPARE(custom.pixelColor(r.right() - 3, r.top() + 2), QColor(Qt::white));
+}
+
+void WidgetsTest::gridPlaceholderAndCaptionRowCannotBeSelected()
+{
+    StripedGrid grid;
+    fillGrid(grid, 2);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.selectionModel()->setCurrentIndex(grid.model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QCOMPARE(grid.currentLine(), -1);
+    QVERIFY(grid.selectionModel()->selectedRows().isEmpty());
+    // A click on the caption row selects nothing either.
+    QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+    QCOMPARE(grid.currentLine(), -1);
+    QVERIFY(!grid.setCurrentLine(5));
+}
+
+void WidgetsTest::keyedComboShowsChosenPartAndReadsKey()
+{
+    KeyedComboBox combo;
+    combo.addKeyedItem(QStringLiteral("0001\t本社"));
+    combo.addKeyedItem(QStringLiteral("-1\t全施設集計"));
+    QCOMPARE(combo.itemText(0), QStringLiteral("0001\t本社"));
+    QCOMPARE(combo.shownText(0).value(), QStringLiteral("本社"));
+    QCOMPARE(combo.key(1), QStringLiteral("-1"));
+    combo.setCurrentIndex(1);
+    QCOMPARE(combo.currentKey(), QStringLiteral("-1"));
+
+    combo.setShownText(shownTabAsBar());
+    QCOMPARE(combo.shownText(0).value(), QStringLiteral("0001|本社"));
+
+    // A date list: the key as 2008年1月15日, undrawable when it is no number.
+    KeyedComboBox dates;
+    dates.setShownText([](const QString &item) -> std::optional<QString> {
+        bool ok = false;
+        const int key = itemToken(item, 0).toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+        return QStringLiteral("%1年%2月%3日").arg(key / 10000).arg(key / 100 % 100).arg(key % 100);
+    });
+    dates.addKeyedItem(QStringLiteral("20080115\t3"));
+    dates.addKeyedItem(QStringLiteral("x\t1"));
+    QCOMPARE(dates.shownText(0).value(), QStringLiteral("2008年1月15日"));
+    QVERIFY(!dates.shownText(1).has_value());
+    QCOMPARE(dates.currentKey(), QStringLiteral("20080115"));
+    QCOMPARE(dates.view()->sizeHintForRow(0), 16);
+
+    KeyedComboBox empty;
+    QCOMPARE(empty.currentKey(), QString());
+    QVERIFY(!empty.shownText(0).has_value());
+}
+
+void WidgetsTest::keyedListBoxReadsKey()
+{
+    KeyedListBox list;
+    list.addKeyedItem(QStringLiteral("3\t第三施設"));
+    list.addKeyedItem(QStringLiteral("12\t第十二施設"));
+    QCOMPARE(list.currentKey(), QString());
+    list.setCurrentRow(1);
+    QCOMPARE(list.currentKey(), QStringLiteral("12"));
+    QCOMPARE(list.shownText(0).value(), QStringLiteral("第三施設"));
+    list.setItemHeight(18);
+    QCOMPARE(list.sizeHintForRow(0), 18);
+}
+
+void WidgetsTest::scriptedBoxesRecordAndTakeDefaultWhenUnscripted()
+{
+    QCOMPARE(defaultButtonResult(MessageButtons::YesNo, kDefaultButton2), int(IdNo));
+    QCOMPARE(defaultButtonResult(MessageButtons::YesNo, kDefaultButton1), int(IdYes));
+    QCOMPARE(defaultButtonResult(MessageButtons::YesNoCancel, kDefaultButton3), int(IdCancel));
+    QCOMPARE(defaultButtonResult(MessageButtons::AbortRetryIgnore, kDefaultButton2), int(IdRetry));
+    QCOMPARE(defaultButtonResult(MessageButtons::Ok, kDefaultButton3), int(IdOk));
+
+    ScriptedMessageBoxes boxes;
+    boxes.answer(IdYes);
+    QCOMPARE(boxes.messageBox("a", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdYes));
+    QCOMPARE(boxes.messageBox("b", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdNo));
+    QCOMPARE(boxes.count(), size_t(2));
+    QCOMPARE(boxes.unscripted(), 1);
+    QCOMPARE(boxes.last().text, std::string("b"));
+}
+
+void WidgetsTest::qtBoxHasJapaneseButtonsDefaultAndOneLineBreak_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("selector");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("enterResult");
+    QTest::addColumn<int>("escapeResult");
+    QTest::newRow("ok") << int(MessageButtons::Ok) << 0 << QStringList{"OK"} << int(IdOk) << int(IdOk);
+    QTest::newRow("yesno default no") << int(MessageButtons::YesNo) << 256 << QStringList{"はい", "いいえ"}
+                                      << int(IdNo) << int(IdNo);
+    QTest::newRow("yesno default yes") << int(MessageButtons::YesNo) << 0 << QStringList{"はい", "いいえ"}
+                                       << int(IdYes) << int(IdNo);
+    QTest::newRow("yesnocancel") << int(MessageButtons::YesNoCancel) << 512
+                                 << QStringList{"はい", "いいえ", "キャンセル"} << int(IdCancel) << int(IdCancel);
+    QTest::newRow("abortretryignore") << int(MessageButtons::AbortRetryIgnore) << 256
+                                      << QStringList{"中止", "再試行", "無視"} << int(IdRetry) << int(IdAbort);
+}
+
+void WidgetsTest::qtBoxHasJapaneseButtonsDefaultAndOneLineBreak()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, selector);
+    QFETCH(QStringList, texts);
+    QFETCH(int, enterResult);
+    QFETCH(int, escapeResult);
+
+    QtMessageBoxes boxes;
+    for (const bool enter : {true, false}) {
+        QString seenText;
+        QString seenTitle;
+        QStringList seenButtons;
+        QString seenDefault;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            const QList<QAbstractButton *> list = box->buttons();
+            for (QAbstractButton *b : list)
+                seenButtons << b->text();
+            seenDefault = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, enter ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        const int result = boxes.messageBox("一行目\n\r二行目", kAppTitle, MessageIcon::Question,
+                                            MessageButtons(buttons), selector);
+        QCOMPARE(result, enter ? enterResult : escapeResult);
+        QCOMPARE(seenText, QStringLiteral("一行目\n二行目"));
+        QCOMPARE(seenTitle, QString::fromUtf8(kAppTitle));
+        seenButtons.sort();
+        QStringList expected = texts;
+        expected.sort();
+        QCOMPARE(seenButtons, expected);
+        QCOMPARE(seenDefault, texts.at(selector / 256));
+    }
+}
+
+void WidgetsTest::fileFilterPairsAreParsed()
+{
+    const std::vector<FileFilter> f = parseFileFilter(QStringLiteral("振込データ(FB*.txt)|FB*.txt"));
+    QCOMPARE(f.size(), size_t(1));
+    QCOMPARE(f[0].description, QStringLiteral("振込データ(FB*.txt)"));
+    QCOMPARE(f[0].patterns, QStringList{QStringLiteral("FB*.txt")});
+    const std::vector<FileFilter> two = parseFileFilter(QStringLiteral("a|*.a;*.b|銀行データ|銀行マスタ.mdb"));
+    QCOMPARE(two.size(), size_t(2));
+    QCOMPARE(two[0].patterns, (QStringList{"*.a", "*.b"}));
+    QCOMPARE(two[1].patterns, QStringList{QStringLiteral("銀行マスタ.mdb")});
+
+    ScriptedFileDialogs dialogs;
+    dialogs.answer(QStringLiteral("/tmp/FB0115.TXT"));
+    QCOMPARE(dialogs.getOpenFileName(nullptr, "c", "/tmp", "x|*.txt"), QStringLiteral("/tmp/FB0115.TXT"));
+    QCOMPARE(dialogs.getSaveFileName(nullptr, "c", "/tmp", "x|*.txt"), QString());
+    QCOMPARE(dialogs.calls().size(), size_t(2));
+    QCOMPARE(dialogs.calls()[1].kind, ScriptedFileDialogs::Kind::Save);
+}
+
+void WidgetsTest::fileDialogOffersOnlyMatchingFilesWithoutRegardToCase()
+{
+    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(FB*.txt)|FB*.txt")), QStringList{QStringLiteral("振込データ(FB*.txt)")});
+    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(*.txt)|*.TXT")),
+             QStringList{QStringLiteral("振込データ(*.txt) (*.TXT)")});
+    QCOMPARE(qtNameFilters(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
+
+    QTemporaryDir dir;
+    for (const char *name : {"FB0115.TXT", "fb0116.txt", "Fb0117.Txt", "XX0115.txt", "FB0115.dat", "銀行マスタ.mdb"}) {
+        QFile f(QDir(dir.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    auto offered = [&](const QString &filter) {
+        QStringList names;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            QVERIFY(view);
+            auto *files = dialog->findChild<QFileSystemModel *>();
+            QVERIFY(files);
+            QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+            QTest::qWait(50);
+            for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            dialog->reject();
+        });
+        QtFileDialogs dialogs;
+        const QString chosen = dialogs.getOpenFileName(nullptr, QStringLiteral("c"), dir.path(), filter);
+        [&] { QVERIFY(chosen.isEmpty()); }();
+        names.sort();
+        return names;
+    };
+    QCOMPARE(offered(QStringLiteral("振込データ(FB*.txt)|FB*.txt")),
+             (QStringList{"FB0115.TXT", "Fb0117.Txt", "fb0116.txt"}));
+    QCOMPARE(offered(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
+}
+
+void WidgetsTest::pageControlAsksBeforeTheUserChangesPage()
+{
+    PageControl pages;
+    pages.addTab(new QWidget, QStringLiteral("振込先手数料"));
+    pages.addTab(new QWidget, QStringLiteral("銀行手数料"));
+    pages.setTabWidth(150);
+    pages.resize(400, 300);
+    pages.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pages));
+
+    bool allow = false;
+    QList<QPair<int, int>> asked;
+    int changed = 0;
+    connect(&pages, &PageControl::changing, &pages, [&](int from, int to, bool &ok) {
+        asked << qMakePair(from, to);
+        ok = allow;
+    });
+    connect(&pages, &QTabWidget::currentChanged, &pages, [&] { ++changed; });
+
+    QTabBar *bar = pages.tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QCOMPARE(pages.currentIndex(), 0);
+    QCOMPARE(changed, 0);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first(), qMakePair(0, 1));
+    QTest::keyClick(&pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages.currentIndex(), 0);
+    QCOMPARE(bar->tabRect(0).width(), 150);
+
+    allow = true;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QCOMPARE(pages.currentIndex(), 1);
+    QCOMPARE(changed, 1);
+    // Clicking the page already shown asks nothing.
+    asked.clear();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QVERIFY(asked.isEmpty());
+    pages.setCurrentIndex(0); // the screen's own switch
+    QVERIFY(asked.isEmpty());
+}
+
+void WidgetsTest::renderKit()
+{
+    // Set PELANOVA_RENDER_DIR to look at the controls as a picture.
+    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
+    if (dir.isEmpty())
+        QSKIP("PELANOVA_RENDER_DIR not set");
+    QWidget window;
+    window.resize(640, 420);
+    auto *layout = new QVBoxLayout(&window);
+    auto *title = new TitleLabel(QStringLiteral("総合振込依頼書"), &window);
+    title->setPixelFont(QStringLiteral("ＭＳ ゴシック"), 15, true);
+    title->setTextColour(Qt::blue);
+    title->setGradient(QColor(233, 252, 188), QColor(233, 252, 188));
+    title->setOutline(QColor(255, 128, 0), 2);
+    title->setFixedSize(176, 41);
+    auto *row = new QHBoxLayout;
+    row->addWidget(title);
+    auto *two = new GradientButton(QStringLiteral("  手数料"), QStringLiteral("  印　刷"), &window);
+    two->setFixedSize(116, 41);
+    two->setPicture(window.style()->standardIcon(QStyle::SP_FileIcon), 20);
+    row->addWidget(two);
+    auto *amount = new NumericEdit(&window);
+    amount->setDigitGrouping(true);
+    amount->setValue(1234567);
+    row->addWidget(amount);
+    auto *disabled = new NumericEdit(&window);
+    disabled->setText(QStringLiteral("12"));
+    disabled->setEnabled(false);
+    row->addWidget(disabled);
+    layout->addLayout(row);
+    auto *row2 = new QHBoxLayout;
+    auto *combo = new KeyedComboBox(&window);
+    combo->setShownText(shownTabAsBar());
+    combo->addKeyedItem(QStringLiteral("1234567890\t社会福祉法人　ひかり会"));
+    row2->addWidget(combo);
+    auto *file = new EllipsisEdit(&window);
+    file->setText(QStringLiteral("C:\\振込\\FB0115.TXT"));
+    row2->addWidget(file);
+    layout->addLayout(row2);
+    auto *grid = new StripedGrid(&window);
+    fillGrid(*grid, 6);
+    grid->setCurrentLine(2);
+    layout->addWidget(grid);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.grab().save(dir + QStringLiteral("/pelanova-kit.png")));
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    installJapaneseFonts();
+    WidgetsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "widgets_test.moc"
