@@ -101,7 +101,15 @@ void TfrmMain::ShowScreen(uint8_t screenId)
         slot = nullptr;
     if (!slot) {
         FormPanel1->setScreen(nullptr);
-        slot = m_factories[screenId](*m_context, FormPanel1);
+        try {
+            slot = m_factories[screenId](*m_context, FormPanel1);
+        } catch (...) {
+            // A screen that fails while it opens (a statement the database
+            // refuses) leaves the user on the menu, not on an empty window.
+            if (screenId != ScreenMenu)
+                ShowScreen(ScreenMenu);
+            throw;
+        }
     }
     FormPanel1->setScreen(slot);
 }

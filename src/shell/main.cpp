@@ -9,6 +9,7 @@ int main(int argc, char **argv)
 {
     pelanova::PelanovaApplication app(argc, argv);
     pelanova::installJapaneseFonts();
+    pelanova::useScreenFont();
 
     pelanova::QtMessageBoxes messages;
     pelanova::QtFileDialogs files;

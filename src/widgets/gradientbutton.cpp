@@ -10,6 +10,7 @@ namespace pelanova {
 GradientButton::GradientButton(QWidget *parent)
     : QPushButton(parent)
 {
+    setAttribute(Qt::WA_Hover);
     setCaptionPixelSize(13);
 }
 

@@ -1,5 +1,6 @@
 #include "widgets/japanesefonts.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QString>
 
@@ -13,6 +14,13 @@ void installJapaneseFonts()
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
     QFont::insertSubstitution(QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"));
+}
+
+void useScreenFont()
+{
+    QFont font(QStringLiteral("ＭＳ ゴシック"));
+    font.setPixelSize(13);
+    QApplication::setFont(font);
 }
 
 } // namespace pelanova

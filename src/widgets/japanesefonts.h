@@ -7,4 +7,8 @@ namespace pelanova {
 // after the QApplication exists.
 void installJapaneseFonts();
 
+// Makes "ＭＳ ゴシック" of 13 pixels, the type of the screens, the
+// application's default font. Call after installJapaneseFonts().
+void useScreenFont();
+
 } // namespace pelanova

@@ -11,6 +11,7 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
+#include "shell/scriptedcontext.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/japanesefonts.h"
@@ -104,6 +105,8 @@ private slots:
     void startsWithTheMenuInTheTitledWindow();
     void showScreenCreatesClosesOnceAndDiscards();
     void showScreenIgnoresUnknownAndMissingScreens();
+    void screenFailingToOpenLeavesTheMenu();
+    void baseScreenAloneReturnsToTheMenu();
     void closeQuestionDefaultsToNoAndKeepsTheScreen();
     void missingOrBrokenDatabaseEndsWithoutCloseQuestion();
     void startsWhenTheDatabaseIsThere();
@@ -207,6 +210,41 @@ void ShellTest::showScreenIgnoresUnknownAndMissingScreens()
     QCOMPARE(probe.created, 1);
     QCOMPARE(m_boxes.count(), size_t(0));
     QVERIFY(main.isVisible());
+}
+
+void ShellTest::screenFailingToOpenLeavesTheMenu()
+{
+    Installation inst(true);
+    ScreenFactories screens = probeScreens();
+    screens[ScreenKakusyu] = [](ScreenContext &, QWidget *) -> HostedScreen * {
+        throw sql::Error("database is locked", 5);
+    };
+    TfrmMain main(inst.exe, services(), screens);
+    main.show();
+    main.ShowScreen(ScreenShisetuMaster);
+    QVERIFY_THROWS_EXCEPTION(sql::Error, main.ShowScreen(ScreenKakusyu));
+    QCOMPARE(probe.closed, 1);
+    QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
+    QVERIFY(main.hostedScreen()->isVisible());
+}
+
+void ShellTest::baseScreenAloneReturnsToTheMenu()
+{
+    Installation inst(true);
+    TDM1 dm(inst.exe);
+    ScriptedScreenContext scripted(dm);
+    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context, nullptr);
+    QCOMPARE(screen->btnMenu->text(), QStringLiteral("メニュー"));
+    QCOMPARE(screen->btnMenu->size(), QSize(116, 41));
+    QCOMPARE(screen->Panel1->height(), 49);
+    QCOMPARE(screen->pnlTitle->width(), 176);
+    QCOMPARE(screen->pnlTitle->text(), QStringLiteral("施設マスター"));
+    screen->btnMenu->click();
+    screen->btnMenu->click(); // a second click before it is gone does no harm
+    QCOMPARE(probe.closed, 1);
+    QCOMPARE(scripted.shownScreens, (std::vector<uint8_t>{ScreenMenu, ScreenMenu}));
+    discardClosedScreens();
+    QVERIFY(!screen);
 }
 
 void ShellTest::closeQuestionDefaultsToNoAndKeepsTheScreen()
@@ -462,6 +500,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PelanovaApplication app(argc, argv);
     installJapaneseFonts();
+    useScreenFont();
     ShellTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,0 +1,759 @@
+#include "reports/baselrep.h"
+
+#include "reports/previewworker.h"
+#include "reports/printmsg.h"
+#include "reports/reportdataset.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <exception>
+
+namespace pelanova {
+
+namespace {
+
+constexpr int kImageTop = 8;
+
+// Restores the cursor however the scope is left.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+TBaseLRep::TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, QWidget *parent)
+    : QMainWindow(parent),
+      m_boxes(messageBoxes),
+      m_caption(QStringLiteral("印刷プレビュー（") + reportCaption + QStringLiteral("）")),
+      m_engine(&m_layout),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(m_caption);
+    m_engine.title = m_caption;
+    m_engine.pageBeforePrint = [this] { ActPageBeforePrint(); };
+    m_engine.pageAfterPrint = [this] { ActPageAfterPrint(); };
+
+    m_installedPrinters = [] { return QPrinterInfo::availablePrinterNames(); };
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (!defaultPrinter.isNull()) {
+        m_printer->setPrinterName(defaultPrinter.printerName());
+        m_printerName = defaultPrinter.printerName();
+    }
+
+    createActions();
+    createMenus();
+    createToolBar();
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_canvas = new QWidget;
+    m_image = new QLabel(m_canvas);
+    m_image->setFixedSize(m_layout.pageSize());
+    m_image->setAutoFillBackground(true);
+    m_scroll->setWidget(m_canvas);
+    m_scroll->setWidgetResizable(false);
+    setCentralWidget(m_scroll);
+
+    BuildPrinterMenu();
+    placeWindow();
+    placeImage();
+    m_memo->clear();
+    m_jump->clear();
+    updateActions();
+}
+
+TBaseLRep::~TBaseLRep()
+{
+    // Neither the worker nor the jump field may call into a window being destroyed.
+    m_jump->removeEventFilter(this);
+    stopWorker();
+}
+
+void TBaseLRep::createActions()
+{
+    auto make = [this](const QString &text, const QKeySequence &shortcut = {}) {
+        auto *action = new QAction(text, this);
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        addAction(action);
+        return action;
+    };
+    m_actPreview = make(QStringLiteral("画面表示(&V)"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    m_act80 = make(QStringLiteral("80%(&8)"));
+    m_act50 = make(QStringLiteral("50%(&5)"));
+    m_act25 = make(QStringLiteral("25%(&2)"));
+    m_act80->setData(80);
+    m_act50->setData(50);
+    m_act25->setData(25);
+    m_actPrint = make(QStringLiteral("印刷(&P)"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_actPdf = make(QStringLiteral("PDF出力(&D)..."));
+    m_actExit = make(QStringLiteral("終了(&X)"));
+    m_actFirstPage = make(QStringLiteral("先頭ページ(&F)"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_actPriorPage = make(QStringLiteral("前ページ(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_actNextPage = make(QStringLiteral("次ページ(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_actLastPage = make(QStringLiteral("最終ページ(&L)"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_actSuspend = make(QStringLiteral("一時停止(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_actSuspend->setCheckable(true);
+
+    m_actFirstPage->setToolTip(QStringLiteral("先頭ページ"));
+    m_actPriorPage->setToolTip(QStringLiteral("前ページ"));
+    m_actNextPage->setToolTip(QStringLiteral("次ページ"));
+    m_actLastPage->setToolTip(QStringLiteral("最終ページ"));
+    m_actSuspend->setToolTip(QStringLiteral("一時停止"));
+    const QStyle *s = style();
+    m_actFirstPage->setIcon(s->standardIcon(QStyle::SP_MediaSkipBackward));
+    m_actPriorPage->setIcon(s->standardIcon(QStyle::SP_MediaSeekBackward));
+    m_actNextPage->setIcon(s->standardIcon(QStyle::SP_MediaSeekForward));
+    m_actLastPage->setIcon(s->standardIcon(QStyle::SP_MediaSkipForward));
+    m_actSuspend->setIcon(s->standardIcon(QStyle::SP_MediaPause));
+
+    connect(m_actPreview, &QAction::triggered, this, &TBaseLRep::ActPreviewExecute);
+    for (QAction *action : {m_act80, m_act50, m_act25})
+        connect(action, &QAction::triggered, this, [this, action] { Act80Execute(action->data().toInt()); });
+    connect(m_actPrint, &QAction::triggered, this, &TBaseLRep::ActPrintExecute);
+    connect(m_actPdf, &QAction::triggered, this, &TBaseLRep::ActPdfExecute);
+    connect(m_actExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_actFirstPage, &QAction::triggered, this, &TBaseLRep::ActFirstPageExecute);
+    connect(m_actPriorPage, &QAction::triggered, this, &TBaseLRep::ActPriorPageExecute);
+    connect(m_actNextPage, &QAction::triggered, this, &TBaseLRep::ActNextPageExecute);
+    connect(m_actLastPage, &QAction::triggered, this, &TBaseLRep::ActLastPageExecute);
+    // The tick is managed by ActSuspendExecute itself.
+    connect(m_actSuspend, &QAction::triggered, this, [this] {
+        m_actSuspend->setChecked(!m_actSuspend->isChecked());
+        ActSuspendExecute();
+    });
+}
+
+void TBaseLRep::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->addAction(m_actPreview);
+    QMenu *reduced = file->addMenu(QStringLiteral("縮小表示(&S)"));
+    reduced->addAction(m_act80);
+    reduced->addAction(m_act50);
+    reduced->addAction(m_act25);
+    file->addAction(m_actPrint);
+    file->addAction(m_actPdf);
+    file->addSeparator();
+    m_printerMenu = file->addMenu(QStringLiteral("プリンタの変更(&C)"));
+    file->addSeparator();
+    file->addAction(m_actExit);
+
+    QMenu *move = menuBar()->addMenu(QStringLiteral("移動(&M)"));
+    move->addAction(m_actFirstPage);
+    move->addAction(m_actNextPage);
+    move->addAction(m_actPriorPage);
+    move->addAction(m_actLastPage);
+    move->addAction(m_actSuspend);
+}
+
+void TBaseLRep::createToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("tool"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setEnabled(false);
+
+    auto *print = new QPushButton(QStringLiteral("印刷"), bar);
+    print->setFocusPolicy(Qt::TabFocus);
+    connect(print, &QPushButton::clicked, this, &TBaseLRep::ActPrintExecute);
+    bar->addWidget(print);
+    bar->addAction(m_actFirstPage);
+    bar->addAction(m_actPriorPage);
+    m_memo = new QLineEdit(bar);
+    m_memo->setReadOnly(true);
+    m_memo->setAlignment(Qt::AlignRight);
+    m_memo->setFixedWidth(80);
+    m_memo->setFocusPolicy(Qt::NoFocus);
+    bar->addWidget(m_memo);
+    bar->addAction(m_actNextPage);
+    bar->addAction(m_actLastPage);
+    bar->addAction(m_actSuspend);
+    auto *close = new QPushButton(QStringLiteral("閉じる"), bar);
+    close->setFocusPolicy(Qt::TabFocus);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    bar->addWidget(close);
+    bar->addWidget(new QLabel(QStringLiteral(" ジャンプ "), bar));
+    m_jump = new QLineEdit(bar);
+    m_jump->setFixedWidth(60);
+    m_jump->setAttribute(Qt::WA_InputMethodEnabled, false);
+    m_jump->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
+    m_jump->installEventFilter(this);
+    bar->addWidget(m_jump);
+}
+
+void TBaseLRep::placeWindow()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int width = 860;
+    move(area.topLeft());
+    resize(width, std::max(200, area.height() - 32));
+    if (area.width() < width)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TBaseLRep::placeImage()
+{
+    const int imageWidth = m_image->width();
+    const int viewWidth = m_scroll->viewport()->width();
+    // Centred while the window is wide enough, otherwise a fixed left edge.
+    const int left = (width() - imageWidth) / 2 > 0 ? (width() - imageWidth) / 2 : 20;
+    m_canvas->resize(std::max(viewWidth, left + imageWidth + 8), kImageTop + m_image->height() + 8);
+    m_image->move(left, kImageTop);
+}
+
+void TBaseLRep::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    placeImage();
+}
+
+void TBaseLRep::setDataSet(ReportDataSet *dataSet)
+{
+    m_dataSet = dataSet;
+    m_engine.setDataSet(dataSet);
+}
+
+void TBaseLRep::setInstalledPrintersHook(std::function<QStringList()> hook)
+{
+    m_installedPrinters = std::move(hook);
+    BuildPrinterMenu();
+}
+
+bool TBaseLRep::isWorkerPaused() const { return m_worker && m_worker->isPaused(); }
+
+QString TBaseLRep::pageDisplayText() const { return m_memo->text(); }
+
+void TBaseLRep::ShowReport()
+{
+    showMaximized();
+    raise();
+    activateWindow();
+    ActPreviewExecute();
+}
+
+void TBaseLRep::beep()
+{
+    if (m_beep)
+        m_beep();
+    else
+        QApplication::beep();
+}
+
+void TBaseLRep::showError(const std::string &text)
+{
+    m_boxes.messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+}
+
+template <typename F>
+void TBaseLRep::guarded(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        showError(e.what());
+    }
+    updateActions();
+    refreshImage();
+}
+
+bool TBaseLRep::IsReportFinished() const { return m_engine.isFinished(); }
+
+// ---------------------------------------------------------------- preparation
+
+TBaseLRep::Prepared TBaseLRep::ActPrintPrepareExecute()
+{
+    stopWorker();
+    if (!m_dataSet) {
+        TPrintMsg::closeNotice();
+        beep();
+        m_boxes.messageBox("dsMast.DataSet にデータセットを指定してください．", kAppTitle,
+                           MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        return Prepared::Abandoned;
+    }
+    if (!m_dataSet->isOpen())
+        m_dataSet->open();
+    m_dataSet->first();
+    Prepared result = Prepared::Ready;
+    if (IsReportFinished()) {
+        TPrintMsg::closeNotice();
+        beep();
+        m_boxes.messageBox("印刷対象データがありません．", kAppTitle, MessageIcon::Information,
+                           MessageButtons::Ok, kDefaultButton1);
+        result = Prepared::Empty;
+    }
+    ActPrintPrepare();
+    return result;
+}
+
+// -------------------------------------------------------------------- preview
+
+void TBaseLRep::ActPreviewExecute() { startPreview(0); }
+
+void TBaseLRep::Act80Execute(int zoom) { startPreview(zoom); }
+
+void TBaseLRep::startPreview(int zoom)
+{
+    guarded([&] {
+        m_zoom = zoom;
+        const Prepared prepared = ActPrintPrepareExecute();
+        if (prepared == Prepared::Empty) {
+            // Nothing to show: the images of an earlier run do not belong to it.
+            m_engine.startPreview();
+            UpdatePageDisplay();
+            m_memo->clear();
+        }
+        if (prepared != Prepared::Ready)
+            return;
+        m_engine.startPreview();
+        RenderFirstView(zoom);
+        refreshImage();
+        m_image->repaint();
+        StartPreviewWorker(zoom);
+    });
+}
+
+void TBaseLRep::RenderFirstView(int zoom)
+{
+    WaitCursor wait;
+    PreviewStore &store = m_engine.store();
+    if (store.shownIndex() + 1 < store.count()) {
+        store.show(store.shownIndex() + 1);
+    } else if (m_engine.state() == ReportEngine::State::Previewing && !IsReportFinished()) {
+        if (zoom == 0) {
+            m_engine.renderPreviewPage(true);
+        } else {
+            fillSheet(zoom);
+            m_engine.storeSheet(true);
+        }
+    }
+    UpdatePageDisplay();
+}
+
+void TBaseLRep::fillSheet(int zoom)
+{
+    const QSize page = m_layout.pageSize();
+    const int stepX = page.width() * zoom / 100;
+    const int stepY = page.height() * zoom / 100;
+    int x = 0;
+    int y = 0;
+    while (!IsReportFinished()) {
+        m_engine.renderReducedPage(zoom, QPoint(x, y));
+        x += stepX;
+        if (x + stepX > page.width()) {
+            x = 0;
+            y += stepY;
+            if (y + stepY > page.height())
+                break;
+        }
+    }
+}
+
+void TBaseLRep::StartPreviewWorker(int zoom)
+{
+    stopWorker();
+    auto *worker = new PreviewWorker([this] { return IsReportFinished(); },
+                                     [this, zoom] { return PreviewStep(zoom); },
+                                     this);
+    m_worker = worker;
+    connect(worker, &PreviewWorker::ended, this, [this, worker](bool completed) {
+        if (completed && m_worker == worker)
+            m_workerRunning = false;
+        worker->deleteLater();
+        updateActions();
+    });
+    m_workerRunning = true;
+    m_actSuspend->setChecked(false);
+    worker->start();
+    updateActions();
+}
+
+void TBaseLRep::stopWorker()
+{
+    if (!m_worker)
+        return;
+    PreviewWorker *worker = m_worker;
+    m_worker = nullptr;
+    // Its end handler would touch a window that may be half destroyed.
+    disconnect(worker, nullptr, this, nullptr);
+    if (worker->isPaused())
+        worker->resume(); // a stop request ends a paused worker as well
+    worker->stop();
+    worker->deleteLater();
+    m_workerRunning = false;
+    if (m_actSuspend)
+        m_actSuspend->setChecked(false);
+}
+
+bool TBaseLRep::PreviewStep(int zoom)
+{
+    try {
+        if (m_engine.state() != ReportEngine::State::Previewing)
+            return true;
+        if (zoom == 0) {
+            m_engine.renderPreviewPage(false);
+        } else {
+            fillSheet(zoom);
+            m_engine.storeSheet(false);
+        }
+        UpdatePageDisplay();
+        updateActions();
+        return IsReportFinished();
+    } catch (const std::exception &e) {
+        // The rest of the preview is abandoned; the stored images stay.
+        m_engine.endPreview();
+        showError(e.what());
+        return true;
+    }
+}
+
+void TBaseLRep::ActSuspendExecute()
+{
+    if (m_worker) {
+        if (m_actSuspend->isChecked())
+            m_worker->resume();
+        else
+            m_worker->pause();
+    }
+    m_actSuspend->setChecked(!m_actSuspend->isChecked());
+    updateActions();
+}
+
+// ----------------------------------------------------------------- navigation
+
+void TBaseLRep::ActFirstPageExecute()
+{
+    guarded([&] {
+        m_engine.store().show(0);
+        UpdatePageDisplay();
+    });
+    m_image->repaint();
+}
+
+void TBaseLRep::ActPriorPageExecute()
+{
+    guarded([&] {
+        m_engine.store().show(m_engine.store().shownIndex() - 1);
+        UpdatePageDisplay();
+    });
+    m_image->repaint();
+}
+
+void TBaseLRep::ActNextPageExecute()
+{
+    guarded([&] { RenderFirstView(m_zoom); });
+    m_image->repaint();
+}
+
+void TBaseLRep::ActLastPageExecute()
+{
+    guarded([&] {
+        m_engine.store().show(m_engine.store().count() - 1);
+        UpdatePageDisplay();
+    });
+    m_image->repaint();
+}
+
+void TBaseLRep::UpdatePageDisplay()
+{
+    const PreviewStore &store = m_engine.store();
+    m_memo->setText(QStringLiteral("%1/%2").arg(store.shownIndex() + 1).arg(store.count()));
+}
+
+void TBaseLRep::updateActions()
+{
+    const PreviewStore &store = m_engine.store();
+    const bool shown = store.shownIndex() >= 0;
+    m_actFirstPage->setEnabled(shown && !store.isFirstShown());
+    m_actPriorPage->setEnabled(shown && !store.isFirstShown());
+    m_actNextPage->setEnabled(shown && !store.isLastShown());
+    const bool pagesToRender = m_dataSet && m_dataSet->isOpen() && !IsReportFinished();
+    m_actLastPage->setEnabled(pagesToRender || (shown && !store.isLastShown()));
+    m_actSuspend->setEnabled(m_workerRunning);
+}
+
+void TBaseLRep::refreshImage()
+{
+    const PreviewStore &store = m_engine.store();
+    if (store.generation() == m_imageGeneration)
+        return;
+    m_imageGeneration = store.generation();
+    if (store.shownIndex() < 0)
+        m_image->clear();
+    else
+        m_image->setPixmap(QPixmap::fromImage(store.shownImage()));
+}
+
+// ----------------------------------------------------------------- jump field
+
+bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_jump) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            m_jump->setModified(false);
+            break;
+        case QEvent::FocusOut:
+            if (!m_inJumpExit)
+                jumpFieldExit();
+            break;
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                m_jump->selectAll();
+                jumpFieldExit();
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TBaseLRep::jumpFieldExit()
+{
+    if (m_inJumpExit || !m_jump->isModified())
+        return true;
+    m_inJumpExit = true;
+    const QString entered = m_jump->text().trimmed().isEmpty() ? QStringLiteral("0")
+                                                                : m_jump->text().trimmed();
+    bool ok = false;
+    const int page = entered.toInt(&ok);
+    if (!ok) {
+        m_jump->setFocus();
+        m_jump->selectAll();
+        beep();
+        m_boxes.messageBox(("'" + entered + "' は整数ではありません．").toStdString(), kAppTitle,
+                           MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        m_jump->setFocus();
+        m_inJumpExit = false;
+        return false;
+    }
+    m_jump->setText(page == 0 ? QString() : QString::number(page));
+    m_jump->setModified(false);
+    if (page > 0) {
+        guarded([&] {
+            if (!m_engine.showPage(page))
+                beep();
+        });
+    }
+    UpdatePageDisplay();
+    updateActions();
+    refreshImage();
+    m_inJumpExit = false;
+    return true;
+}
+
+void TBaseLRep::CommitActiveControl()
+{
+    if (QApplication::focusWidget() == m_jump)
+        jumpFieldExit();
+}
+
+// ------------------------------------------------------------------- printing
+
+void TBaseLRep::BuildPrinterMenu()
+{
+    m_printerMenu->clear();
+    delete m_printerGroup;
+    m_printerGroup = new QActionGroup(this);
+    m_printerGroup->setExclusive(true);
+    const QStringList printers = m_installedPrinters ? m_installedPrinters() : QStringList();
+    for (const QString &name : printers) {
+        QAction *action = m_printerMenu->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(name == m_printerName);
+        m_printerGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, name] { PrinterMenuClick(name); });
+    }
+    m_printerMenu->setEnabled(!printers.isEmpty());
+}
+
+void TBaseLRep::PrinterMenuClick(const QString &printerName)
+{
+    if (m_printerName != printerName) {
+        m_printerName = printerName;
+        m_printer->setPrinterName(printerName);
+    }
+    for (QAction *action : m_printerGroup->actions())
+        action->setChecked(action->text() == printerName);
+}
+
+std::optional<TBaseLRep::PrintChoice> TBaseLRep::defaultPrintDialog(QPrinter &printer,
+                                                                    const PrintRequest &request)
+{
+    if (!request.printersInstalled) {
+        m_boxes.messageBox("プリンタがインストールされていません．", kAppTitle,
+                           MessageIcon::Warning, MessageButtons::Ok, kDefaultButton1);
+    }
+    QPrintDialog dialog(&printer, this);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection
+                      | QAbstractPrintDialog::PrintToFile);
+    dialog.setMinMax(request.minPage, request.maxPage);
+    dialog.setFromTo(request.fromPage, request.toPage);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    PrintChoice choice;
+    switch (dialog.printRange()) {
+    case QAbstractPrintDialog::Selection:
+        choice.range = PrintChoice::Range::Selection;
+        break;
+    case QAbstractPrintDialog::PageRange:
+        choice.range = PrintChoice::Range::PageRange;
+        choice.fromPage = dialog.fromPage();
+        choice.toPage = dialog.toPage();
+        break;
+    default:
+        choice.range = PrintChoice::Range::AllPages;
+        break;
+    }
+    if (printer.printerName() != m_printerName && !printer.printerName().isEmpty()) {
+        m_printerName = printer.printerName();
+        BuildPrinterMenu();
+    }
+    return choice;
+}
+
+QString TBaseLRep::defaultPdfFileDialog(const QString &suggestedPath)
+{
+    return QFileDialog::getSaveFileName(this, QStringLiteral("PDF出力"), suggestedPath,
+                                        QStringLiteral("PDF (*.pdf)"));
+}
+
+void TBaseLRep::ActPrintExecute()
+{
+    guarded([&] {
+        const PreviewStore &store = m_engine.store();
+        PrintRequest request;
+        request.minPage = 1;
+        request.maxPage = std::max(1, store.pageCount());
+        request.fromPage = request.minPage;
+        request.toPage = request.maxPage;
+        request.printersInstalled = m_installedPrinters && !m_installedPrinters().isEmpty();
+        const std::optional<PrintChoice> choice =
+            m_printDialog ? m_printDialog(*m_printer, request) : defaultPrintDialog(*m_printer, request);
+        if (!choice)
+            return;
+        int first = 1;
+        int last = 0;
+        switch (choice->range) {
+        case PrintChoice::Range::AllPages:
+            break;
+        case PrintChoice::Range::Selection: {
+            // The pages held by the shown image (one page at full size, a sheet of pages reduced).
+            const int shown = store.shownIndex();
+            if (shown >= 0) {
+                first = store.firstPageOfImage(shown);
+                last = store.lastPageOfImage(shown);
+            }
+            break;
+        }
+        case PrintChoice::Range::PageRange:
+            first = std::max(1, choice->fromPage);
+            last = std::max(0, choice->toPage);
+            break;
+        }
+        if (last > 0 && last < first)
+            return;
+        // Without a printer the job goes to a PDF file, which needs a name.
+        if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty()) {
+            const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));
+            const QString path = m_pdfFileDialog ? m_pdfFileDialog(suggested) : defaultPdfFileDialog(suggested);
+            if (path.isEmpty())
+                return;
+            m_printer->setOutputFileName(path);
+            printPages(*m_printer, first, last);
+            m_printer->setOutputFileName(QString());
+            return;
+        }
+        printPages(*m_printer, first, last);
+    });
+}
+
+void TBaseLRep::ActPdfExecute()
+{
+    guarded([&] {
+        const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));
+        const QString path = m_pdfFileDialog ? m_pdfFileDialog(suggested) : defaultPdfFileDialog(suggested);
+        if (path.isEmpty())
+            return;
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(path);
+        printPages(pdf, 1, 0);
+    });
+}
+
+void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
+{
+    setEnabled(false);
+    WaitCursor wait;
+    struct Restore
+    {
+        TBaseLRep *frame;
+        ~Restore()
+        {
+            TPrintMsg::closeNotice();
+            frame->setEnabled(true);
+        }
+    } restore{this};
+
+    CommitActiveControl();
+    TPrintMsg::showNotice();
+    if (ActPrintPrepareExecute() != Prepared::Ready)
+        return;
+    m_engine.setPrintRange(firstPage, lastPage);
+    m_engine.startPrintJob(&printer);
+    try {
+        for (;;) {
+            m_engine.printNextPage();
+            if (IsReportFinished())
+                break;
+            m_engine.newSheet();
+        }
+    } catch (...) {
+        m_engine.abortPrintJob();
+        throw;
+    }
+    if (!m_engine.endPrintJob())
+        throw std::runtime_error("印刷を完了できませんでした．");
+}
+
+void TBaseLRep::closeEvent(QCloseEvent *event)
+{
+    stopWorker();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace pelanova

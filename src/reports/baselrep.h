@@ -1,0 +1,235 @@
+#pragma once
+
+// TBaseLRep: the preview-and-print window that every report of the system
+// specialises.
+//
+// How a report uses it:
+//   class TrptExample : public TBaseLRep {
+//     TrptExample(MessageBoxes &boxes) : TBaseLRep("rptExample", boxes) {
+//       setDataSet(&m_rows);                      // dsMast
+//       auto *title = layout().addBand({37, 37, 720, 25});
+//       m_page = title->addField({640, 0, 80, 25}, {}, HAlign::Right);
+//       title->beforePrint = [this] { m_page->text = QString::number(pageNumber()); };
+//       auto *grid = layout().addRowGrid({37, 125, 720, 936}, 40);
+//       auto *detail = grid->addRowLayout(23);
+//       ...
+//       grid->rowChoice = [=](int row) { return row == 0 ? head : detail; };
+//       detail->beforePrint = [this] { ...fill fields from m_rows...; m_rows.next(); };
+//     }
+//     void ActPrintPrepare() override { m_total = 0; }   // reset running totals
+//   };
+//   report->ShowReport();
+//
+// The window is released when it is closed (Qt::WA_DeleteOnClose): callers
+// that reuse an open report keep a QPointer to it.
+//
+// Every page rendered (preview, reduced preview, print, by a user action or
+// by the preview worker) is preceded by ActPageBeforePrint() and followed by
+// ActPageAfterPrint(). Message boxes go through the MessageBoxes given to the
+// constructor; the print dialog, the PDF file dialog, the printer list and the
+// beep can be replaced (tests script them).
+
+#include "core/userinterface.h"
+#include "reports/reportengine.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPrinter;
+class QScrollArea;
+
+namespace pelanova {
+
+class PreviewWorker;
+class ReportDataSet;
+
+class TBaseLRep : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // What the print dialog is opened with: page limits (report pages rendered
+    // into the preview so far) and the preset range.
+    struct PrintRequest
+    {
+        int minPage = 1;
+        int maxPage = 1;
+        int fromPage = 1;
+        int toPage = 1;
+        bool printersInstalled = false;
+    };
+    struct PrintChoice
+    {
+        enum class Range { AllPages, Selection, PageRange };
+        Range range = Range::AllPages;
+        int fromPage = 1;
+        int toPage = 0;
+    };
+    // Shows the print dialog on the frame's printer (which it may change:
+    // another printer, or PDF output into a file). nullopt: cancelled.
+    using PrintDialogHook =
+        std::function<std::optional<PrintChoice>(QPrinter &printer, const PrintRequest &request)>;
+    // Asks for the name of a PDF file; an empty result cancels.
+    using SaveFileHook = std::function<QString(const QString &suggestedPath)>;
+
+    // `reportCaption` is the report's own caption; the window is captioned
+    // "印刷プレビュー（caption）" and the print job carries the same name.
+    TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, QWidget *parent = nullptr);
+    ~TBaseLRep() override;
+
+    // --- for reports ---
+    ReportLayout &layout() { return m_layout; }
+    ReportEngine &engine() { return m_engine; }
+    // dsMast: the report's one data set (not owned).
+    void setDataSet(ReportDataSet *dataSet);
+    ReportDataSet *dataSet() const { return m_dataSet; }
+    // The page counter of the current run (1 on the first page).
+    int pageNumber() const { return m_engine.pageNumber(); }
+
+    // Shows the window (maximised) and runs 画面表示.
+    void ShowReport();
+
+    // --- replaceable platform pieces ---
+    void setPrintDialogHook(PrintDialogHook hook) { m_printDialog = std::move(hook); }
+    void setPdfFileDialogHook(SaveFileHook hook) { m_pdfFileDialog = std::move(hook); }
+    void setInstalledPrintersHook(std::function<QStringList()> hook);
+    void setBeepHandler(std::function<void()> beep) { m_beep = std::move(beep); }
+
+    // --- state, for the reports' callers and for tests ---
+    int zoom() const { return m_zoom; }
+    bool isWorkerRunning() const { return m_workerRunning; }
+    bool isWorkerPaused() const;
+    QString pageDisplayText() const;
+    QLineEdit *jumpField() const { return m_jump; }
+    QPrinter &printer() { return *m_printer; }
+    QString currentPrinterName() const { return m_printerName; }
+    const QImage &shownImage() const { return m_engine.store().shownImage(); }
+
+    QAction *actPreview() const { return m_actPreview; }
+    QAction *act80() const { return m_act80; }
+    QAction *act50() const { return m_act50; }
+    QAction *act25() const { return m_act25; }
+    QAction *actPrint() const { return m_actPrint; }
+    QAction *actPdf() const { return m_actPdf; }
+    QAction *actExit() const { return m_actExit; }
+    QAction *actFirstPage() const { return m_actFirstPage; }
+    QAction *actPriorPage() const { return m_actPriorPage; }
+    QAction *actNextPage() const { return m_actNextPage; }
+    QAction *actLastPage() const { return m_actLastPage; }
+    QAction *actSuspend() const { return m_actSuspend; }
+    QMenu *printerMenu() const { return m_printerMenu; }
+
+    // Whether no more page can be rendered in the current run.
+    bool IsReportFinished() const;
+    // Fills the printer submenu from the installed printers.
+    void BuildPrinterMenu();
+    void PrinterMenuClick(const QString &printerName);
+
+public slots:
+    void ActPreviewExecute();
+    void Act80Execute(int zoom); // 80, 50 or 25
+    void ActPrintExecute();
+    // Prints the whole report into a PDF file chosen in a save dialog.
+    void ActPdfExecute();
+    void ActFirstPageExecute();
+    void ActPriorPageExecute();
+    void ActNextPageExecute();
+    void ActLastPageExecute();
+    void ActSuspendExecute();
+
+protected:
+    // Extension points for reports.
+    // Runs after the frame's own preparation of every preview and print (for
+    // example to reset running totals).
+    virtual void ActPrintPrepare() {}
+    virtual void ActPageBeforePrint() {}
+    virtual void ActPageAfterPrint() {}
+
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class Prepared { Abandoned, Empty, Ready };
+
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void placeWindow();
+
+    Prepared ActPrintPrepareExecute();
+    void startPreview(int zoom);
+    void RenderFirstView(int zoom);
+    void fillSheet(int zoom);
+    void StartPreviewWorker(int zoom);
+    void stopWorker();
+    // One step of the worker: the next page, or the next sheet of reduced
+    // pages, stored without being shown. Returns whether the report is finished.
+    bool PreviewStep(int zoom);
+    void UpdatePageDisplay();
+    void updateActions();
+    void refreshImage();
+    void placeImage();
+    void CommitActiveControl();
+    bool jumpFieldExit();
+    void printPages(QPrinter &printer, int firstPage, int lastPage);
+    std::optional<PrintChoice> defaultPrintDialog(QPrinter &printer, const PrintRequest &request);
+    QString defaultPdfFileDialog(const QString &suggestedPath);
+    void beep();
+    void showError(const std::string &text);
+    // Runs an action; a failure reaches the user as an error message.
+    template <typename F>
+    void guarded(F &&f);
+
+    MessageBoxes &m_boxes;
+    QString m_caption;
+    ReportLayout m_layout;
+    ReportEngine m_engine;
+    ReportDataSet *m_dataSet = nullptr;
+    int m_zoom = 0;
+
+    QPointer<PreviewWorker> m_worker;
+    bool m_workerRunning = false;
+
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_printerName;
+    PrintDialogHook m_printDialog;
+    SaveFileHook m_pdfFileDialog;
+    std::function<QStringList()> m_installedPrinters;
+    std::function<void()> m_beep;
+
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_canvas = nullptr;
+    QLabel *m_image = nullptr;
+    uint64_t m_imageGeneration = ~uint64_t(0);
+    QLineEdit *m_memo = nullptr;
+    QLineEdit *m_jump = nullptr;
+    bool m_inJumpExit = false;
+
+    QAction *m_actPreview = nullptr;
+    QAction *m_act80 = nullptr;
+    QAction *m_act50 = nullptr;
+    QAction *m_act25 = nullptr;
+    QAction *m_actPrint = nullptr;
+    QAction *m_actPdf = nullptr;
+    QAction *m_actExit = nullptr;
+    QAction *m_actFirstPage = nullptr;
+    QAction *m_actPriorPage = nullptr;
+    QAction *m_actNextPage = nullptr;
+    QAction *m_actLastPage = nullptr;
+    QAction *m_actSuspend = nullptr;
+    QMenu *m_printerMenu = nullptr;
+    QActionGroup *m_printerGroup = nullptr;
+};
+
+} // namespace pelanova

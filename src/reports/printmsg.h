@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace pelanova {
+
+// The "Now Printing..." notice shown while a print job runs: a small fixed
+// window above all others, centred on the screen, with the wait cursor while
+// it is shown. At most one exists; closing it restores the cursor and
+// releases it.
+class TPrintMsg : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Shows the notice (creating it when none exists) and paints it at once.
+    static TPrintMsg *showNotice();
+    // Closes and releases the notice when it is shown.
+    static void closeNotice();
+    static TPrintMsg *instance();
+
+    QString messageText() const;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    TPrintMsg();
+    ~TPrintMsg() override;
+
+    QLabel *m_label;
+};
+
+} // namespace pelanova
