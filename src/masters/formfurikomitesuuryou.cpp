@@ -490,26 +490,29 @@ void TfrmFurikomiTesuuryou::ClearFeeTable()
 
 void TfrmFurikomiTesuuryou::LoadRecipients()
 {
+    // Row selection events of the reload are not the user's.
     m_loading = true;
-    GridList->clearLines();
-    if (cmbItakusya->currentIndex() >= 0) {
-        struct Finish
+    struct Finish
+    {
+        TfrmFurikomiTesuuryou *screen;
+        ~Finish()
         {
-            TfrmFurikomiTesuuryou *screen;
-            ~Finish() { screen->m_loading = false; }
-        } finish{this};
-        const WaitCursor wait;
-        const SuspendRedraw suspend(GridList);
-        for (const masters::RecipientLine &line : masters::loadRecipientLines(db(), selectedConsignor())) {
-            GridList->addLine({qs(line.name),
-                               QString::asprintf("%.4lld", static_cast<long long>(line.bankNumber)),
-                               QString::asprintf("%.3lld", static_cast<long long>(line.branchNumber)),
-                               qs(line.account), QString::number(line.category), QString::number(line.threshold)});
+            screen->m_loading = false;
+            screen->GridList->viewport()->update();
         }
-    }
-    m_loading = false;
-    GridList->viewport()->update();
+    } finish{this};
+
+    GridList->clearLines();
     m_recipientSnapshot.clear();
+    if (cmbItakusya->currentIndex() < 0)
+        return;
+    const WaitCursor wait;
+    const SuspendRedraw suspend(GridList);
+    for (const masters::RecipientLine &line : masters::loadRecipientLines(db(), selectedConsignor())) {
+        GridList->addLine({qs(line.name), QString::asprintf("%.4lld", static_cast<long long>(line.bankNumber)),
+                           QString::asprintf("%.3lld", static_cast<long long>(line.branchNumber)),
+                           qs(line.account), QString::number(line.category), QString::number(line.threshold)});
+    }
 }
 
 void TfrmFurikomiTesuuryou::cmbItakusyaClick()

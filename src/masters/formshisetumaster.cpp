@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace pelanova {
@@ -51,6 +52,16 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     GridList->setLineHeight(20);
     GridList->setStripeColour(QColor(0xF1, 0xF0, 0xD1));
     GridList->setFixedWidth(310);
+    // The selected facility line: white text on green, at the cell's top left.
+    GridList->setCellPainter([this](QPainter &painter, const QRect &rect, int line, int column, bool selected) {
+        if (!selected)
+            return false;
+        painter.fillRect(rect, QColor(0, 128, 0));
+        painter.setPen(Qt::white);
+        painter.setFont(GridList->font());
+        painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, GridList->cellText(line, column));
+        return true;
+    });
     connect(GridList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { GridListDblClick(row); });
     layout->addWidget(GridList);
 

@@ -1,6 +1,7 @@
 #include "masters/masterswidgets.h"
 
 #include "widgets/gradientbutton.h"
+#include "widgets/numericedit.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -51,16 +52,8 @@ GradientButton *bodyButton(const QString &caption, QWidget *parent, int width)
 
 QString groupedAmount(qint64 value)
 {
-    const bool negative = value < 0;
-    QString digits = QString::number(negative ? -value : value);
-    QString out;
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits[i];
-    }
-    return negative ? QLatin1Char('-') + out : out;
+    const QString grouped = NumericEdit::groupDigits(QString::number(value < 0 ? -value : value));
+    return value < 0 ? QLatin1Char('-') + grouped : grouped;
 }
 
 } // namespace pelanova::masters

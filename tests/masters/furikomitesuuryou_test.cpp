@@ -373,6 +373,26 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingUpdatesTheConsignorAndReloadsOnlyAfterO
     EXPECT_EQ(f.boxes.boxes.size(), 3u);
 }
 
+TEST(FurikomiTesuuryouEmptyTest, WithoutConsignorsEverythingIsEmptyAndNothingIsWritten)
+{
+    test::ScreenFixture f;
+    f.data.addRecipient("0000000009", 5, 1, "1", "ｲﾁ", 1, 100);
+    TfrmFurikomiTesuuryou s(f.context(), nullptr);
+    EXPECT_EQ(s.cmbItakusya->count(), 0);
+    EXPECT_EQ(s.selectedConsignor(), "");
+    EXPECT_EQ(s.GridList->lineCount(), 0);
+    EXPECT_TRUE(s.lblBankCode->text().isEmpty());
+    EXPECT_TRUE(s.edtKingaku[0]->text().isEmpty());
+    EXPECT_FALSE(s.btnTesuuryouAll->isEnabled());
+    s.edtKingaku[0]->setText("5");
+    s.btnSaveBankClick();
+    s.btnSaveClick();
+    s.btnCancelClick();
+    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_EQ(f.data.count("M_銀行"), 0);
+    EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "1 = 1"), 100);
+}
+
 TEST_F(FurikomiTesuuryouTest, Render)
 {
     TfrmFurikomiTesuuryou &s = open();
