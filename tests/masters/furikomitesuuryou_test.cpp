@@ -342,6 +342,9 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingUpdatesTheConsignorAndReloadsOnlyAfterO
         f.boxes.answer(IdNo);
         bulk.btnStartClick();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "口座番号 = '0000001' AND 委託者コード = '0000000001'"), 30000)
+            << "いいえ changes nothing";
+        EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000001' AND 委託者コード = '0000000001'"), 1);
         f.boxes.answer(IdYes);
         bulk.btnStartClick();
         return dialog.result();
