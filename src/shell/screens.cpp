@@ -1,5 +1,6 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
+#include "import/frmimport.h"
 
 // The work screens: each is made known here with its header and one line
 // in applicationScreens().
@@ -20,7 +21,7 @@ ScreenFactories applicationScreens()
 {
     ScreenFactories screens;
     screens[ScreenMenu] = make<TfrmMenu>;
-    // screens[ScreenImport] = make<TfrmImport>;
+    screens[ScreenImport] = make<TfrmImport>;
     // screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
     // screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
     // screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
