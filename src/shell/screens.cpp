@@ -1,5 +1,6 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
+#include "import/frmimport.h"
 #include "masters/formshisetumaster.h"
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formkakusyu.h"
@@ -23,7 +24,7 @@ ScreenFactories applicationScreens()
 {
     ScreenFactories screens;
     screens[ScreenMenu] = make<TfrmMenu>;
-    // screens[ScreenImport] = make<TfrmImport>;
+    screens[ScreenImport] = make<TfrmImport>;
     // screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
     screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
     screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
