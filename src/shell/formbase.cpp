@@ -86,7 +86,13 @@ GradientButton *TfrmBase::createHeaderButton(const QString &line1, const QString
 
 void TfrmBase::btnMenuClick()
 {
-    closeScreen();
+    try {
+        closeScreen();
+    } catch (...) {
+        // The menu comes back even when the close handling fails.
+        context().showScreen(ScreenMenu);
+        throw;
+    }
     context().showScreen(ScreenMenu);
 }
 

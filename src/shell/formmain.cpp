@@ -92,8 +92,16 @@ void TfrmMain::ShowScreen(uint8_t screenId)
         return;
 
     HostPanel::Cover cover(FormPanel1);
-    if (HostedScreen *current = FormPanel1->hostedScreen())
-        current->closeScreen();
+    // A close handling that fails still lets the next screen open; its error
+    // is reported afterwards.
+    std::exception_ptr closeError;
+    if (HostedScreen *current = FormPanel1->hostedScreen()) {
+        try {
+            current->closeScreen();
+        } catch (...) {
+            closeError = std::current_exception();
+        }
+    }
     // A screen that is being discarded is never shown again; the next use
     // makes a new one.
     QPointer<HostedScreen> &slot = m_screens[screenId];
@@ -112,6 +120,8 @@ void TfrmMain::ShowScreen(uint8_t screenId)
         }
     }
     FormPanel1->setScreen(slot);
+    if (closeError)
+        std::rethrow_exception(closeError);
 }
 
 bool TfrmMain::FormShow()

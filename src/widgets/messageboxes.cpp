@@ -8,14 +8,14 @@ namespace pelanova {
 
 namespace {
 
-struct ButtonSpec
+struct ButtonDef
 {
     QMessageBox::StandardButton button;
     const char *text;
     int result;
 };
 
-std::vector<ButtonSpec> buttonSpecs(MessageButtons buttons)
+std::vector<ButtonDef> buttonDefs(MessageButtons buttons)
 {
     switch (buttons) {
     case MessageButtons::Ok:
@@ -69,8 +69,8 @@ QMessageBox::Icon qtIcon(MessageIcon icon)
 
 int defaultButtonResult(MessageButtons buttons, int defaultButton)
 {
-    const std::vector<ButtonSpec> specs = buttonSpecs(buttons);
-    return specs[size_t(defaultIndex(defaultButton, specs.size()))].result;
+    const std::vector<ButtonDef> defs = buttonDefs(buttons);
+    return defs[size_t(defaultIndex(defaultButton, defs.size()))].result;
 }
 
 QtMessageBoxes::QtMessageBoxes(QWidget *fallbackParent)
@@ -93,25 +93,25 @@ int QtMessageBoxes::messageBox(const std::string &text, const std::string &title
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(displayText(text)));
 
-    const std::vector<ButtonSpec> specs = buttonSpecs(buttons);
+    const std::vector<ButtonDef> defs = buttonDefs(buttons);
     std::vector<QPushButton *> created;
-    for (const ButtonSpec &spec : specs) {
-        QPushButton *button = box.addButton(spec.button);
-        button->setText(QString::fromUtf8(spec.text));
+    for (const ButtonDef &def : defs) {
+        QPushButton *button = box.addButton(def.button);
+        button->setText(QString::fromUtf8(def.text));
         created.push_back(button);
     }
-    box.setDefaultButton(created[size_t(defaultIndex(defaultButton, specs.size()))]);
+    box.setDefaultButton(created[size_t(defaultIndex(defaultButton, defs.size()))]);
     const int closed = closedResult(buttons);
-    for (size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].result == closed)
+    for (size_t i = 0; i < defs.size(); ++i) {
+        if (defs[i].result == closed)
             box.setEscapeButton(created[i]);
     }
 
     box.exec();
     const QAbstractButton *clicked = box.clickedButton();
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < defs.size(); ++i) {
         if (clicked == created[i])
-            return specs[i].result;
+            return defs[i].result;
     }
     return closed;
 }

@@ -19,9 +19,16 @@ public:
 
     void setCurrentIndex(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) override
     {
-        if (index.isValid() && index.row() != currentIndex().row() && !m_grid->allowCurrentRow(index.row()))
+        if (!index.isValid() || index.row() == currentIndex().row()) {
+            QItemSelectionModel::setCurrentIndex(index, command);
             return;
-        QItemSelectionModel::setCurrentIndex(index, command);
+        }
+        // The receiver may rebuild the grid while it is asked; a line that
+        // is gone then is not selected.
+        const QPersistentModelIndex target(index);
+        if (!m_grid->allowCurrentRow(index.row()) || !target.isValid())
+            return;
+        QItemSelectionModel::setCurrentIndex(target, command);
     }
 
     void select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) override
@@ -215,14 +222,8 @@ bool StripedGrid::allowCurrentRow(int row)
 {
     if (row < 1 || m_focusing)
         return false;
-    // A receiver that shows a message box may cause another attempt while it
-    // waits for the answer; that one is refused.
-    if (m_asking)
-        return false;
     bool allow = true;
-    m_asking = true;
     emit selectingLine(lineOfRow(row), allow);
-    m_asking = false;
     return allow;
 }
 

@@ -87,7 +87,6 @@ private:
     QColor m_stripe{0xD7, 0xE0, 0xEC};
     QColor m_selection{0, 0x80, 0};
     CellPainter m_painter;
-    bool m_asking = false;
     bool m_focusing = false;
 };
 

@@ -34,6 +34,7 @@ namespace {
 // A work screen that counts its lives and its close handling.
 struct ProbeCounts
 {
+    bool failOnClose = false;
     int created = 0;
     int closed = 0;
     int destroyed = 0;
@@ -55,7 +56,12 @@ public:
     ~ProbeScreen() override { ++probe.destroyed; }
 
 protected:
-    void FormClose() override { ++probe.closed; }
+    void FormClose() override
+    {
+        ++probe.closed;
+        if (probe.failOnClose)
+            throw sql::Error("disk I/O error", 10);
+    }
 };
 
 void discardClosedScreens()
@@ -226,6 +232,23 @@ void ShellTest::screenFailingToOpenLeavesTheMenu()
     QCOMPARE(probe.closed, 1);
     QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
     QVERIFY(main.hostedScreen()->isVisible());
+
+    // A close handling that fails: the menu still comes back, once.
+    for (const bool byButton : {false, true}) {
+        main.ShowScreen(ScreenShisetuMaster);
+        QPointer<HostedScreen> failing = main.hostedScreen();
+        probe.failOnClose = true;
+        probe.closed = 0;
+        if (byButton)
+            QVERIFY_THROWS_EXCEPTION(sql::Error, static_cast<TfrmBase *>(failing.data())->btnMenu->click());
+        else
+            QVERIFY_THROWS_EXCEPTION(sql::Error, main.ShowScreen(ScreenMenu));
+        probe.failOnClose = false;
+        QCOMPARE(probe.closed, 1);
+        QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
+        discardClosedScreens();
+        QVERIFY(!failing);
+    }
 }
 
 void ShellTest::baseScreenAloneReturnsToTheMenu()

@@ -227,6 +227,22 @@ void WidgetsTest::gridRefusalKeepsSelectionForKeysMouseAndCode()
     QCOMPARE(grid.currentLine(), 0);
     QTest::keyClick(&grid, Qt::Key_Up);
     QCOMPARE(grid.currentLine(), 0);
+
+    // A receiver may reload the grid while it is asked (after saving).
+    bool reloaded = false;
+    connect(&grid, &StripedGrid::selectingLine, &grid, [&](int, bool &) {
+        if (reloaded)
+            return;
+        reloaded = true;
+        grid.clearLines();
+        fillGrid(grid, 4);
+        grid.setCurrentLine(0);
+    });
+    QVERIFY(!grid.setCurrentLine(3)); // the line asked for went with the reload
+    QVERIFY(reloaded);
+    QCOMPARE(grid.lineCount(), 4);
+    QCOMPARE(grid.currentLine(), 0);
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
 }
 
 void WidgetsTest::gridDrawsSelectedLineGreenAndStripes()
