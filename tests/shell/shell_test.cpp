@@ -143,7 +143,7 @@ void ShellTest::startsWithTheMenuInTheTitledWindow()
     QCOMPARE(main.screen(ScreenMenu), menu);
     // Only screens that exist can be opened from the menu.
     QVERIFY(menu->btnShisetuMaster->isEnabled());
-    QVERIFY(!menu->btnImport->isEnabled());
+    QVERIFY(!menu->btnFurikomiIraiPrint->isEnabled());
     QVERIFY(menu->BitBtnSystemEnd->isEnabled());
     QCOMPARE(menu->btnFurikomiIraiPrint->text(), QStringLiteral("振込依頼書"));
     QCOMPARE(menu->btnShisetuMaster->size(), QSize(161, 64));
@@ -207,7 +207,7 @@ void ShellTest::showScreenIgnoresUnknownAndMissingScreens()
     main.show();
     main.ShowScreen(ScreenShisetuMaster);
     HostedScreen *shown = main.hostedScreen();
-    for (const uint8_t id : {uint8_t(7), uint8_t(8), uint8_t(255), uint8_t(ScreenImport)}) {
+    for (const uint8_t id : {uint8_t(7), uint8_t(8), uint8_t(255), uint8_t(ScreenFurikomiPrint)}) {
         main.ShowScreen(id);
         QCOMPARE(main.hostedScreen(), shown);
         QVERIFY(!shown->isClosing());
