@@ -75,6 +75,7 @@ ScreenFactories probeScreens()
     screens[ScreenShisetuMaster] = [](ScreenContext &c, QWidget *p) -> HostedScreen * {
         return new ProbeScreen(c, p);
     };
+    screens[ScreenFurikomiPrint] = nullptr; // a screen that is not there
     return screens;
 }
 
@@ -122,6 +123,7 @@ private slots:
     void calendarOpensOnTodayForNoDate();
     void scriptedDatePickerAnswers();
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
+    void everyScreenOpensOnAnEmptyDatabaseAndReturns();
     void renderMainWindow();
 
 private:
@@ -495,6 +497,36 @@ void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
     QCOMPARE(m_boxes.last().text, std::string("no such table: M_施設"));
     QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
     QCOMPARE(m_boxes.last().title, std::string(kAppTitle));
+}
+
+void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
+{
+    Installation inst(true);
+    TfrmMain main(inst.exe, services());
+    main.resize(1024, 720);
+    main.show();
+    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
+    for (uint8_t id = ScreenImport; id <= ScreenKakusyu; ++id) {
+        auto *menu = qobject_cast<TfrmMenu *>(main.hostedScreen());
+        QVERIFY(menu);
+        if (!main.screenContext().screenAvailable(id))
+            continue;
+        main.ShowScreen(id);
+        QPointer<HostedScreen> screen = main.hostedScreen();
+        auto *work = qobject_cast<TfrmBase *>(screen.data());
+        QVERIFY2(work, qPrintable(QStringLiteral("screen %1").arg(id)));
+        QVERIFY(!work->title().isEmpty());
+        QCOMPARE(work->geometry(), main.FormPanel1->rect());
+        QCoreApplication::processEvents();
+        if (!dir.isEmpty())
+            QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-screen%1.png").arg(id)));
+        work->btnMenu->click();
+        discardClosedScreens();
+        QVERIFY(!screen);
+    }
+    QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
+    for (const ScriptedMessageBoxes::Shown &box : m_boxes.shown())
+        qInfo("box: %s", box.text.c_str());
 }
 
 void ShellTest::renderMainWindow()
