@@ -204,11 +204,13 @@ void Transaction::commit()
 {
     if (!m_active)
         return;
-    m_active = false;
+    // A COMMIT that fails (another connection still reading, disk full) leaves
+    // the transaction open: the unit stays active so that it is rolled back.
     if (m_savepoint.empty())
         m_db.commit();
     else
         m_db.exec("RELEASE " + m_savepoint);
+    m_active = false;
 }
 
 void Transaction::rollback()

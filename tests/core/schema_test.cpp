@@ -1,6 +1,10 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
 
+#include <sqlite3.h>
+
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 using namespace pelanova;
@@ -61,4 +65,41 @@ TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
     std::fclose(f);
     EXPECT_THROW(db.open(text, sql::Database::Mode::ReadWrite), sql::Error);
     EXPECT_FALSE(db.isOpen());
+}
+
+TEST(Schema, ARefusedCommitRollsBackAndLeavesNoTransactionOpen)
+{
+    const std::string path = ::testing::TempDir() + "/pelanova_busy.db";
+    std::remove(path.c_str());
+    sql::Database writer;
+    writer.open(path, sql::Database::Mode::Create);
+    writer.exec("CREATE TABLE t (v INTEGER)");
+    sql::Database reader;
+    reader.open(path, sql::Database::Mode::ReadWrite);
+    sqlite3_busy_timeout(writer.handle(), 0);
+
+    // A reader that holds its read lock keeps the writer from committing.
+    reader.exec("BEGIN");
+    sql::Statement reading = reader.prepare("SELECT COUNT(*) FROM t");
+    ASSERT_TRUE(reading.step());
+    {
+        sql::Transaction tx(writer);
+        writer.exec("INSERT INTO t VALUES (1)");
+        EXPECT_THROW(tx.commit(), sql::Error);
+    }
+    EXPECT_FALSE(writer.inTransaction());
+    reading.reset();
+    reader.exec("COMMIT");
+
+    // The next unit is a transaction of its own again and its work is kept.
+    {
+        sql::Transaction tx(writer);
+        writer.exec("INSERT INTO t VALUES (2)");
+        tx.commit();
+    }
+    EXPECT_FALSE(writer.inTransaction());
+    sql::Statement rows = reader.prepare("SELECT GROUP_CONCAT(v) FROM t");
+    ASSERT_TRUE(rows.step());
+    EXPECT_EQ(rows.text(0), "2");
+    std::remove(path.c_str());
 }
