@@ -142,7 +142,10 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
     if (!m_bank || !m_bank->isOpen())
         return {};
     if (!m_findBank.isValid()) {
-        m_findBank = m_bank->prepare("SELECT FIRST(銀行名, ID) AS 銀行名, FIRST(支店名, ID) AS 支店名\n"
+        // The bank master comes from outside and need not have a key column:
+        // with an order key that is the same for every row, FIRST keeps the
+        // first row met, and both names come from that one row.
+        m_findBank = m_bank->prepare("SELECT FIRST(銀行名, 0) AS 銀行名, FIRST(支店名, 0) AS 支店名\n"
                                      "FROM T_銀行マスタ\n"
                                      "WHERE INT(銀行番号) = :INT銀行番号 AND INT(支店番号) = :INT支店番号");
     }
@@ -158,7 +161,7 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
 }
 
 void ImportEngine::insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                                std::optional<int> sequence)
+                                std::optional<int64_t> sequence)
 {
     insert.reset();
     int i = 1;
@@ -266,7 +269,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
     m_requestDate = requestDate;
     m_importDay = importDay;
     m_knownRecipients.clear();
-    int sequence = m_facility * 10000;
+    // 64-bit: facility code × 10000 passes 32 bits from facility 214749 on.
+    int64_t sequence = int64_t(m_facility) * 10000;
 
     // Every ending closes the file and the progress dialog and restores the cursor.
     struct Ending

@@ -58,7 +58,7 @@ private:
     void prepare();
     void message(const std::string &text, const std::string &title, MessageIcon icon);
     void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                      std::optional<int> sequence);
+                      std::optional<int64_t> sequence);
     void EnsureConsignor(std::string_view header);
     void EnsureRecipient(std::string_view header, std::string_view data);
 

@@ -451,3 +451,32 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
     db.exec("DROP TRIGGER nodelete");
     EXPECT_EQ(dumpAll(db), before);
 }
+
+TEST_F(ImportEngineTest, BankMasterNeedsOnlyItsFourNamedColumns)
+{
+    // The bank master comes from outside: a table with just the numbers and
+    // names, without any key column of ours.
+    bank.open(":memory:", sql::Database::Mode::Create);
+    bank.exec("CREATE TABLE T_銀行マスタ (銀行番号 TEXT, 銀行名 TEXT, 支店番号 TEXT, 支店名 TEXT)");
+    bank.exec("INSERT INTO T_銀行マスタ VALUES ('0005', '三菱東京', '123', '新宿'), "
+              "('0005', '三菱東京', '123', '新宿'), ('0001', 'みずほ', '001', '本店')");
+    engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 123), (std::pair<std::string, std::string>{"三菱東京", "新宿"}));
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 124), (std::pair<std::string, std::string>{}));
+    ASSERT_EQ(import(file("k.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
+    EXPECT_TRUE(boxes.shown.empty());
+    sql::Statement r = db.prepare("SELECT 銀行名漢字, 支店名漢字 FROM M_受取人");
+    ASSERT_TRUE(r.step());
+    EXPECT_EQ(r.text(0), "三菱東京");
+    EXPECT_EQ(r.text(1), "新宿");
+}
+
+TEST_F(ImportEngineTest, SequenceNumbersOfALargeFacilityCodeDoNotWrap)
+{
+    ASSERT_EQ(import(file("l.txt", simpleFile(2)), 300000), ImportEngine::Outcome::Stored);
+    sql::Statement st = db.prepare("SELECT 取込順番 FROM T_データレコード ORDER BY ID");
+    std::vector<int64_t> seq;
+    while (st.step())
+        seq.push_back(st.int64(0));
+    EXPECT_EQ(seq, (std::vector<int64_t>{3000000000LL, 3000000001LL}));
+}
