@@ -362,6 +362,12 @@ std::string quote(std::string_view text)
     out.reserve(text.size() + 2);
     out.push_back('\'');
     for (char c : text) {
+        if (c == '\0') {
+            // SQLite reads statement text only up to a NUL byte, so a NUL
+            // inside a value is spelled as char(0) joined to the literal.
+            out += "' || char(0) || '";
+            continue;
+        }
         if (c == '\'')
             out.push_back('\'');
         out.push_back(c);

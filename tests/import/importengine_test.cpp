@@ -480,3 +480,23 @@ TEST_F(ImportEngineTest, SequenceNumbersOfALargeFacilityCodeDoNotWrap)
         seq.push_back(st.int64(0));
     EXPECT_EQ(seq, (std::vector<int64_t>{3000000000LL, 3000000001LL}));
 }
+
+TEST_F(ImportEngineTest, ConsignorCodeWithNulBytesCanBeListedAndDeleted)
+{
+    // Some programs pad fields with NUL bytes instead of blanks; statements
+    // that carry such a code as a literal must still find it.
+    HeaderSpec h;
+    h.consignorCode = std::string("12345\0\0\0\0\0", 10);
+    ASSERT_EQ(import(file("m.txt", simpleFile(2, 5, h))), ImportEngine::Outcome::Stored);
+    const std::string code = cp932::decode(h.consignorCode);
+    ASSERT_EQ(code.size(), 10u);
+    sql::Statement st = db.prepare("SELECT COUNT(*) FROM M_銀行 WHERE 委託者コード = " + sql::quote(code));
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer(0), 1);
+    EXPECT_EQ(sql::quote("it's"), "'it''s'");
+
+    EXPECT_TRUE(engine->DeleteImport(3, kDate));
+    EXPECT_EQ(count("M_銀行"), 0);
+    EXPECT_EQ(count("M_受取人"), 0);
+    EXPECT_EQ(count("T_ヘッダレコード"), 0);
+}
