@@ -23,6 +23,14 @@ constexpr const char *kDataBeforeHeader =
     "ヘッダレコードより前に明細レコードがあるため取り込めません。";
 constexpr const char *kSecondHeader =
     "ヘッダレコードが複数含まれているため取り込めません。\n\r1ファイルに1委託者分のデータとしてください。";
+// A trailer or end record belongs to the import's header, and an import has
+// one of each: without a header they would be stored under the import's key
+// unseen, and a later import of that key would list them as a second history
+// line.
+constexpr const char *kTrailerBeforeHeader = "ヘッダレコードより前にトレーラレコードがあるため取り込めません。";
+constexpr const char *kEndBeforeHeader = "ヘッダレコードより前にエンドレコードがあるため取り込めません。";
+constexpr const char *kSecondTrailer = "トレーラレコードが複数含まれているため取り込めません。";
+constexpr const char *kSecondEnd = "エンドレコードが複数含まれているため取り込めません。";
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
 constexpr const char *kDeleted = "削除しました。";
 
@@ -298,6 +306,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         m_progress.setPosition(0);
 
         std::string header;
+        bool haveTrailer = false;
+        bool haveEnd = false;
         char block[zengin::kRecordSize];
         int64_t position = 0;
         for (;;) {
@@ -351,10 +361,20 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 ++sequence;
                 break;
             case zengin::Trailer:
+                if (header.empty() || haveTrailer) {
+                    message(header.empty() ? kTrailerBeforeHeader : kSecondTrailer, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
+                haveTrailer = true;
                 zengin::split(record, kind, m_values);
                 insertRecord(m_insertTrailer, m_values, std::nullopt);
                 break;
             case zengin::End:
+                if (header.empty() || haveEnd) {
+                    message(header.empty() ? kEndBeforeHeader : kSecondEnd, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
+                haveEnd = true;
                 zengin::split(record, kind, m_values);
                 insertRecord(m_insertEnd, m_values, std::nullopt);
                 break;

@@ -262,6 +262,13 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         {"letters in a number", testdata::header() + testdata::data(letters), nullptr},
         {"data before header", testdata::data() + testdata::header(), "ヘッダレコードより前に明細レコードがあるため取り込めません。"},
         {"second header", testdata::header() + testdata::data() + testdata::header(), nullptr},
+        {"trailer and end without header", testdata::trailer("000009", "000000000999") + testdata::end(),
+         "ヘッダレコードより前にトレーラレコードがあるため取り込めません。"},
+        {"end before header", testdata::end() + testdata::header() + testdata::data(),
+         "ヘッダレコードより前にエンドレコードがあるため取り込めません。"},
+        {"second trailer", simpleFile(1) + testdata::trailer("000001", "000000012345"),
+         "トレーラレコードが複数含まれているため取り込めません。"},
+        {"second end", simpleFile(1) + testdata::end(), "エンドレコードが複数含まれているため取り込めません。"},
     };
     for (const Case &c : cases) {
         boxes.shown.clear();
