@@ -50,6 +50,17 @@ void firstFinal(sqlite3_context *ctx)
     sqlite3_value_free(st->order);
 }
 
+// The integer part of d; null when it does not fit 64 bits (converting such a
+// double to an integer is undefined).
+void intOfDouble(sqlite3_context *ctx, double d)
+{
+    const double whole = std::floor(d);
+    if (whole >= -9223372036854775808.0 && whole < 9223372036854775808.0)
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(whole));
+    else
+        sqlite3_result_null(ctx);
+}
+
 // INT(x): integer part; a text of digits ("0005") reads as its value.
 void intFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
@@ -66,7 +77,7 @@ void intFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
         if (type == SQLITE_INTEGER)
             sqlite3_result_int64(ctx, sqlite3_value_int64(v));
         else if (type == SQLITE_FLOAT)
-            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(std::floor(sqlite3_value_double(v))));
+            intOfDouble(ctx, sqlite3_value_double(v));
         else
             sqlite3_result_null(ctx);
     }

@@ -48,6 +48,15 @@ TEST(Schema, IntReadsTextOfDigits)
     EXPECT_EQ(st.integer(2), 7);
     EXPECT_EQ(st.integer(3), 1);
     EXPECT_EQ(st.integer(4), 1);
+
+    // Values beyond 64 bits have no integer part to give: no match, not an
+    // arbitrary number.
+    auto big = db.prepare("SELECT INT('1e30') IS NULL, INT(-1e300) IS NULL, INT(-1.5), INT('-0007')");
+    ASSERT_TRUE(big.step());
+    EXPECT_EQ(big.integer(0), 1);
+    EXPECT_EQ(big.integer(1), 1);
+    EXPECT_EQ(big.integer(2), -2);
+    EXPECT_EQ(big.integer(3), -7);
 }
 
 TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
