@@ -126,12 +126,17 @@ void ImportEngine::message(const std::string &text, const std::string &title, Me
     m_boxes.messageBox(text, title, icon, MessageButtons::Ok, kDefaultButton1);
 }
 
-bool ImportEngine::IsAlreadyImported(int facility, int requestDate)
+bool ImportEngine::headerExists(int facility, int requestDate)
 {
     sql::Statement st = m_db.prepare("SELECT 振込依頼日 FROM T_ヘッダレコード\n"
                                      "WHERE 施設コード = :施設コード AND 振込依頼日 = :振込依頼日");
     st.bind(":施設コード", facility).bind(":振込依頼日", requestDate);
-    if (!st.step())
+    return st.step();
+}
+
+bool ImportEngine::IsAlreadyImported(int facility, int requestDate)
+{
+    if (!headerExists(facility, requestDate))
         return false;
     message(kAlreadyImported, kTitle, MessageIcon::Error);
     return true;
@@ -342,6 +347,13 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 }
                 if (!header.empty()) {
                     message(kSecondHeader, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
+                // The screen asks first; this keeps any other caller from
+                // storing a second header under the key, which would double
+                // every transfer of the facility and date in the joins.
+                if (headerExists(m_facility, m_requestDate)) {
+                    message(kAlreadyImported, kTitle, MessageIcon::Error);
                     return Outcome::Refused;
                 }
                 zengin::split(record, kind, m_values);

@@ -56,6 +56,7 @@ private:
     class Run;
 
     void prepare();
+    bool headerExists(int facility, int requestDate);
     void message(const std::string &text, const std::string &title, MessageIcon icon);
     void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
                       std::optional<int64_t> sequence);

@@ -507,3 +507,20 @@ TEST_F(ImportEngineTest, ConsignorCodeWithNulBytesCanBeListedAndDeleted)
     EXPECT_EQ(count("M_受取人"), 0);
     EXPECT_EQ(count("T_ヘッダレコード"), 0);
 }
+
+TEST_F(ImportEngineTest, ASecondImportOfTheSameFacilityAndDateIsRefusedByTheEngineToo)
+{
+    // The screen asks IsAlreadyImported first; a caller that does not must
+    // still not double every transfer of the facility and date.
+    const std::string path = file("n.txt", simpleFile(2));
+    ASSERT_EQ(import(path), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+    EXPECT_EQ(import(path), ImportEngine::Outcome::Refused);
+    EXPECT_EQ(dumpAll(db), before);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(import(path, 4), ImportEngine::Outcome::Stored); // another facility
+}
