@@ -29,20 +29,6 @@ public:
     }
 };
 
-class NoProgress : public Progress
-{
-public:
-    void open() override {}
-    void setMessage(const std::string &) override {}
-    void setRange(int64_t) override {}
-    void setPosition(int64_t) override {}
-    void show() override {}
-    void processEvents() override {}
-    bool cancelRequested() const override { return false; }
-    void close() override {}
-    void setBusy(bool) override {}
-};
-
 std::string makeFile(int records, int recipients)
 {
     zengin::ConsignorFields c{"0000012345", "ﾍﾞﾝﾁﾏｰｸ", 1, "ﾐｽﾞﾎ", 1, "ﾎﾝﾃﾝ", 1, "1234567"};
@@ -87,7 +73,7 @@ double importSeconds(const std::filesystem::path &dir, const std::string &name, 
     db.open(dbPath.string(), sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
     NoBoxes boxes;
-    NoProgress progress;
+    SilentProgress progress;
     ImportEngine engine(db, nullptr, boxes, progress);
     const auto start = Clock::now();
     const auto outcome = engine.ImportTransferFile(file.string(), 3, 20080115, 20080110);

@@ -22,21 +22,6 @@ public:
                    MessageButtons buttons, int defaultButton) override;
 };
 
-// No progress dialog on the console.
-class SilentProgress : public Progress
-{
-public:
-    void open() override {}
-    void setMessage(const std::string &) override {}
-    void setRange(int64_t) override {}
-    void setPosition(int64_t) override {}
-    void show() override {}
-    void processEvents() override {}
-    bool cancelRequested() const override { return false; }
-    void close() override {}
-    void setBusy(bool) override {}
-};
-
 // What one command works with; opened on first use.
 class Context
 {

@@ -59,6 +59,21 @@ public:
     virtual void setBusy(bool busy) = 0;
 };
 
+// Progress with no window: unattended runs (the command-line tool, benchmarks).
+class SilentProgress : public Progress
+{
+public:
+    void open() override {}
+    void setMessage(const std::string &) override {}
+    void setRange(int64_t) override {}
+    void setPosition(int64_t) override {}
+    void show() override {}
+    void processEvents() override {}
+    bool cancelRequested() const override { return false; }
+    void close() override {}
+    void setBusy(bool) override {}
+};
+
 // Turns the stored line break "\n\r" into a single "\n".
 std::string displayText(std::string text);
 

@@ -1,59 +1,19 @@
 // End-to-end: the output commands of pelanova-cli on files imported by the tool.
+#include "clifixture.h"
 #include "support/zenginfile.h"
 
-#include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sys/wait.h>
 
 namespace {
 
-class CliOutputTest : public ::testing::Test
+class CliOutputTest : public CliFixture
 {
 protected:
     void SetUp() override
     {
-        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_cli_output_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        CliFixture::SetUp();
         ASSERT_EQ(cli("init-db").status, 0);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    struct Result
-    {
-        int status;
-        std::string out;
-    };
-
-    Result cli(const std::string &args)
-    {
-        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + path("FBDB.db") + "' --ini '"
-                                + path("pelanova.ini") + "' " + args + " 2>'" + path("err.txt") + "'";
-        FILE *p = popen(cmd.c_str(), "r");
-        Result r{-1, {}};
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-            r.out.append(buf.data(), n);
-        const int status = pclose(p);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-
-    std::string read(const std::string &name)
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-
-    std::filesystem::path dir;
 };
 
 testdata::DataSpec to(const std::string &account, const std::string &amount)

@@ -1,67 +1,15 @@
 // End-to-end: pelanova-cli as a user runs it.
 #include "core/sqlite.h"
+#include "clifixture.h"
 #include "support/zenginfile.h"
 
-#include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <sys/wait.h>
 
 namespace {
 
-struct Result
-{
-    int status;
-    std::string out;
-};
-
-class CliTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_cli_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Runs the tool with stdout captured (stderr to err.txt).
-    Result cli(const std::string &args)
-    {
-        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + (dir / "FBDB.db").string()
-                                + "' --ini '" + (dir / "pelanova.ini").string() + "' " + args + " 2>'"
-                                + (dir / "err.txt").string() + "'";
-        FILE *p = popen(cmd.c_str(), "r");
-        Result r{-1, {}};
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-            r.out.append(buf.data(), n);
-        const int status = pclose(p);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-
-    std::string err()
-    {
-        FILE *f = std::fopen((dir / "err.txt").c_str(), "rb");
-        std::string s;
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            s.append(buf, n);
-        std::fclose(f);
-        return s;
-    }
-
-    std::string path(const std::string &name) { return (dir / name).string(); }
-
-    std::filesystem::path dir;
-};
+using CliTest = CliFixture;
 
 } // namespace
 
