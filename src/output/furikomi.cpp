@@ -155,10 +155,7 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
             "  T_データレコード.預金項目,",
             "  T_データレコード.口座番号,",
             "  T_データレコード.預金者名,",
-            "  T_データレコード.引落金額,",
-            // Each transfer is a group of its own: two identical transfers of
-            // one file are two payments and must not fold into one line.
-            "  T_データレコード.ID",
+            "  T_データレコード.引落金額",
             "ORDER BY",
             order,
         });
