@@ -85,13 +85,15 @@ std::optional<int64_t> parseNumber64(std::string_view s)
     }
     if (i == s.size())
         return std::nullopt;
+    constexpr uint64_t kMax = uint64_t(std::numeric_limits<int64_t>::max());
     uint64_t value = 0;
     for (; i < s.size(); ++i) {
         if (s[i] < '0' || s[i] > '9')
             return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(s[i] - '0');
-        if (value > uint64_t(std::numeric_limits<int64_t>::max()))
+        const auto digit = static_cast<uint64_t>(s[i] - '0');
+        if (value > (kMax - digit) / 10)
             return std::nullopt;
+        value = value * 10 + digit;
     }
     return negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
 }

@@ -50,6 +50,17 @@ void firstFinal(sqlite3_context *ctx)
     sqlite3_value_free(st->order);
 }
 
+// The integer part of d; null when it does not fit 64 bits (converting such a
+// double to an integer is undefined).
+void intOfDouble(sqlite3_context *ctx, double d)
+{
+    const double whole = std::floor(d);
+    if (whole >= -9223372036854775808.0 && whole < 9223372036854775808.0)
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(whole));
+    else
+        sqlite3_result_null(ctx);
+}
+
 // INT(x): integer part; a text of digits ("0005") reads as its value.
 void intFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
@@ -66,7 +77,7 @@ void intFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
         if (type == SQLITE_INTEGER)
             sqlite3_result_int64(ctx, sqlite3_value_int64(v));
         else if (type == SQLITE_FLOAT)
-            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(std::floor(sqlite3_value_double(v))));
+            intOfDouble(ctx, sqlite3_value_double(v));
         else
             sqlite3_result_null(ctx);
     }
@@ -204,11 +215,13 @@ void Transaction::commit()
 {
     if (!m_active)
         return;
-    m_active = false;
+    // A COMMIT that fails (another connection still reading, disk full) leaves
+    // the transaction open: the unit stays active so that it is rolled back.
     if (m_savepoint.empty())
         m_db.commit();
     else
         m_db.exec("RELEASE " + m_savepoint);
+    m_active = false;
 }
 
 void Transaction::rollback()
@@ -360,6 +373,12 @@ std::string quote(std::string_view text)
     out.reserve(text.size() + 2);
     out.push_back('\'');
     for (char c : text) {
+        if (c == '\0') {
+            // SQLite reads statement text only up to a NUL byte, so a NUL
+            // inside a value is spelled as char(0) joined to the literal.
+            out += "' || char(0) || '";
+            continue;
+        }
         if (c == '\'')
             out.push_back('\'');
         out.push_back(c);

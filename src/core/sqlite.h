@@ -145,7 +145,8 @@ private:
     mutable std::map<std::string, int, std::less<>> m_columns;
 };
 
-// Text literal for statement text: single quotes, inner quotes doubled.
+// Text literal for statement text: single quotes, inner quotes doubled (a NUL
+// byte, which statement text cannot hold, joined in as char(0)).
 std::string quote(std::string_view text);
 
 } // namespace pelanova::sql

@@ -23,6 +23,14 @@ constexpr const char *kDataBeforeHeader =
     "ヘッダレコードより前に明細レコードがあるため取り込めません。";
 constexpr const char *kSecondHeader =
     "ヘッダレコードが複数含まれているため取り込めません。\n\r1ファイルに1委託者分のデータとしてください。";
+// A trailer or end record belongs to the import's header, and an import has
+// one of each: without a header they would be stored under the import's key
+// unseen, and a later import of that key would list them as a second history
+// line.
+constexpr const char *kTrailerBeforeHeader = "ヘッダレコードより前にトレーラレコードがあるため取り込めません。";
+constexpr const char *kEndBeforeHeader = "ヘッダレコードより前にエンドレコードがあるため取り込めません。";
+constexpr const char *kSecondTrailer = "トレーラレコードが複数含まれているため取り込めません。";
+constexpr const char *kSecondEnd = "エンドレコードが複数含まれているため取り込めません。";
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
 constexpr const char *kDeleted = "削除しました。";
 
@@ -118,12 +126,17 @@ void ImportEngine::message(const std::string &text, const std::string &title, Me
     m_boxes.messageBox(text, title, icon, MessageButtons::Ok, kDefaultButton1);
 }
 
-bool ImportEngine::IsAlreadyImported(int facility, int requestDate)
+bool ImportEngine::headerExists(int facility, int requestDate)
 {
     sql::Statement st = m_db.prepare("SELECT 振込依頼日 FROM T_ヘッダレコード\n"
                                      "WHERE 施設コード = :施設コード AND 振込依頼日 = :振込依頼日");
     st.bind(":施設コード", facility).bind(":振込依頼日", requestDate);
-    if (!st.step())
+    return st.step();
+}
+
+bool ImportEngine::IsAlreadyImported(int facility, int requestDate)
+{
+    if (!headerExists(facility, requestDate))
         return false;
     message(kAlreadyImported, kTitle, MessageIcon::Error);
     return true;
@@ -142,7 +155,10 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
     if (!m_bank || !m_bank->isOpen())
         return {};
     if (!m_findBank.isValid()) {
-        m_findBank = m_bank->prepare("SELECT FIRST(銀行名, ID) AS 銀行名, FIRST(支店名, ID) AS 支店名\n"
+        // The bank master comes from outside and need not have a key column:
+        // with an order key that is the same for every row, FIRST keeps the
+        // first row met, and both names come from that one row.
+        m_findBank = m_bank->prepare("SELECT FIRST(銀行名, 0) AS 銀行名, FIRST(支店名, 0) AS 支店名\n"
                                      "FROM T_銀行マスタ\n"
                                      "WHERE INT(銀行番号) = :INT銀行番号 AND INT(支店番号) = :INT支店番号");
     }
@@ -158,7 +174,7 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
 }
 
 void ImportEngine::insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                                std::optional<int> sequence)
+                                std::optional<int64_t> sequence)
 {
     insert.reset();
     int i = 1;
@@ -266,7 +282,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
     m_requestDate = requestDate;
     m_importDay = importDay;
     m_knownRecipients.clear();
-    int sequence = m_facility * 10000;
+    // 64-bit: facility code × 10000 passes 32 bits from facility 214749 on.
+    int64_t sequence = int64_t(m_facility) * 10000;
 
     // Every ending closes the file and the progress dialog and restores the cursor.
     struct Ending
@@ -294,6 +311,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         m_progress.setPosition(0);
 
         std::string header;
+        bool haveTrailer = false;
+        bool haveEnd = false;
         char block[zengin::kRecordSize];
         int64_t position = 0;
         for (;;) {
@@ -330,6 +349,13 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                     message(kSecondHeader, kTitle, MessageIcon::Error);
                     return Outcome::Refused;
                 }
+                // The screen asks first; this keeps any other caller from
+                // storing a second header under the key, which would double
+                // every transfer of the facility and date in the joins.
+                if (headerExists(m_facility, m_requestDate)) {
+                    message(kAlreadyImported, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
                 zengin::split(record, kind, m_values);
                 header.assign(record);
                 insertRecord(m_insertHeader, m_values, std::nullopt);
@@ -347,10 +373,20 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 ++sequence;
                 break;
             case zengin::Trailer:
+                if (header.empty() || haveTrailer) {
+                    message(header.empty() ? kTrailerBeforeHeader : kSecondTrailer, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
+                haveTrailer = true;
                 zengin::split(record, kind, m_values);
                 insertRecord(m_insertTrailer, m_values, std::nullopt);
                 break;
             case zengin::End:
+                if (header.empty() || haveEnd) {
+                    message(header.empty() ? kEndBeforeHeader : kSecondEnd, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
+                haveEnd = true;
                 zengin::split(record, kind, m_values);
                 insertRecord(m_insertEnd, m_values, std::nullopt);
                 break;

@@ -56,9 +56,10 @@ private:
     class Run;
 
     void prepare();
+    bool headerExists(int facility, int requestDate);
     void message(const std::string &text, const std::string &title, MessageIcon icon);
     void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                      std::optional<int> sequence);
+                      std::optional<int64_t> sequence);
     void EnsureConsignor(std::string_view header);
     void EnsureRecipient(std::string_view header, std::string_view data);
 

@@ -44,4 +44,10 @@ TEST(RecordNumbers, TrailerTotalIsReadOverSixtyFourBits)
     data.replace(0, 1, "2");
     data.replace(80, 10, "3000000000");
     EXPECT_THROW(split(data, Data, values), FormatError); // an amount stays 32-bit
+
+    EXPECT_EQ(parseNumber64("9223372036854775807"), INT64_MAX);
+    EXPECT_FALSE(parseNumber64("9223372036854775808"));
+    EXPECT_FALSE(parseNumber64("18446744073709551616")); // 2^64 must not wrap to 0
+    EXPECT_FALSE(parseNumber64("99999999999999999999"));
+    EXPECT_FALSE(parseNumber("4294967296")); // 2^32 must not wrap to 0
 }

@@ -1,6 +1,10 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
 
+#include <sqlite3.h>
+
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 using namespace pelanova;
@@ -44,6 +48,15 @@ TEST(Schema, IntReadsTextOfDigits)
     EXPECT_EQ(st.integer(2), 7);
     EXPECT_EQ(st.integer(3), 1);
     EXPECT_EQ(st.integer(4), 1);
+
+    // Values beyond 64 bits have no integer part to give: no match, not an
+    // arbitrary number.
+    auto big = db.prepare("SELECT INT('1e30') IS NULL, INT(-1e300) IS NULL, INT(-1.5), INT('-0007')");
+    ASSERT_TRUE(big.step());
+    EXPECT_EQ(big.integer(0), 1);
+    EXPECT_EQ(big.integer(1), 1);
+    EXPECT_EQ(big.integer(2), -2);
+    EXPECT_EQ(big.integer(3), -7);
 }
 
 TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
@@ -61,4 +74,41 @@ TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
     std::fclose(f);
     EXPECT_THROW(db.open(text, sql::Database::Mode::ReadWrite), sql::Error);
     EXPECT_FALSE(db.isOpen());
+}
+
+TEST(Schema, ARefusedCommitRollsBackAndLeavesNoTransactionOpen)
+{
+    const std::string path = ::testing::TempDir() + "/pelanova_busy.db";
+    std::remove(path.c_str());
+    sql::Database writer;
+    writer.open(path, sql::Database::Mode::Create);
+    writer.exec("CREATE TABLE t (v INTEGER)");
+    sql::Database reader;
+    reader.open(path, sql::Database::Mode::ReadWrite);
+    sqlite3_busy_timeout(writer.handle(), 0);
+
+    // A reader that holds its read lock keeps the writer from committing.
+    reader.exec("BEGIN");
+    sql::Statement reading = reader.prepare("SELECT COUNT(*) FROM t");
+    ASSERT_TRUE(reading.step());
+    {
+        sql::Transaction tx(writer);
+        writer.exec("INSERT INTO t VALUES (1)");
+        EXPECT_THROW(tx.commit(), sql::Error);
+    }
+    EXPECT_FALSE(writer.inTransaction());
+    reading.reset();
+    reader.exec("COMMIT");
+
+    // The next unit is a transaction of its own again and its work is kept.
+    {
+        sql::Transaction tx(writer);
+        writer.exec("INSERT INTO t VALUES (2)");
+        tx.commit();
+    }
+    EXPECT_FALSE(writer.inTransaction());
+    sql::Statement rows = reader.prepare("SELECT GROUP_CONCAT(v) FROM t");
+    ASSERT_TRUE(rows.step());
+    EXPECT_EQ(rows.text(0), "2");
+    std::remove(path.c_str());
 }

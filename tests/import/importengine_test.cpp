@@ -262,6 +262,13 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         {"letters in a number", testdata::header() + testdata::data(letters), nullptr},
         {"data before header", testdata::data() + testdata::header(), "ヘッダレコードより前に明細レコードがあるため取り込めません。"},
         {"second header", testdata::header() + testdata::data() + testdata::header(), nullptr},
+        {"trailer and end without header", testdata::trailer("000009", "000000000999") + testdata::end(),
+         "ヘッダレコードより前にトレーラレコードがあるため取り込めません。"},
+        {"end before header", testdata::end() + testdata::header() + testdata::data(),
+         "ヘッダレコードより前にエンドレコードがあるため取り込めません。"},
+        {"second trailer", simpleFile(1) + testdata::trailer("000001", "000000012345"),
+         "トレーラレコードが複数含まれているため取り込めません。"},
+        {"second end", simpleFile(1) + testdata::end(), "エンドレコードが複数含まれているため取り込めません。"},
     };
     for (const Case &c : cases) {
         boxes.shown.clear();
@@ -450,4 +457,70 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
     EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
     db.exec("DROP TRIGGER nodelete");
     EXPECT_EQ(dumpAll(db), before);
+}
+
+TEST_F(ImportEngineTest, BankMasterNeedsOnlyItsFourNamedColumns)
+{
+    // The bank master comes from outside: a table with just the numbers and
+    // names, without any key column of ours.
+    bank.open(":memory:", sql::Database::Mode::Create);
+    bank.exec("CREATE TABLE T_銀行マスタ (銀行番号 TEXT, 銀行名 TEXT, 支店番号 TEXT, 支店名 TEXT)");
+    bank.exec("INSERT INTO T_銀行マスタ VALUES ('0005', '三菱東京', '123', '新宿'), "
+              "('0005', '三菱東京', '123', '新宿'), ('0001', 'みずほ', '001', '本店')");
+    engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 123), (std::pair<std::string, std::string>{"三菱東京", "新宿"}));
+    EXPECT_EQ(engine->FindBankKanjiNames(5, 124), (std::pair<std::string, std::string>{}));
+    ASSERT_EQ(import(file("k.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
+    EXPECT_TRUE(boxes.shown.empty());
+    sql::Statement r = db.prepare("SELECT 銀行名漢字, 支店名漢字 FROM M_受取人");
+    ASSERT_TRUE(r.step());
+    EXPECT_EQ(r.text(0), "三菱東京");
+    EXPECT_EQ(r.text(1), "新宿");
+}
+
+TEST_F(ImportEngineTest, SequenceNumbersOfALargeFacilityCodeDoNotWrap)
+{
+    ASSERT_EQ(import(file("l.txt", simpleFile(2)), 300000), ImportEngine::Outcome::Stored);
+    sql::Statement st = db.prepare("SELECT 取込順番 FROM T_データレコード ORDER BY ID");
+    std::vector<int64_t> seq;
+    while (st.step())
+        seq.push_back(st.int64(0));
+    EXPECT_EQ(seq, (std::vector<int64_t>{3000000000LL, 3000000001LL}));
+}
+
+TEST_F(ImportEngineTest, ConsignorCodeWithNulBytesCanBeListedAndDeleted)
+{
+    // Some programs pad fields with NUL bytes instead of blanks; statements
+    // that carry such a code as a literal must still find it.
+    HeaderSpec h;
+    h.consignorCode = std::string("12345\0\0\0\0\0", 10);
+    ASSERT_EQ(import(file("m.txt", simpleFile(2, 5, h))), ImportEngine::Outcome::Stored);
+    const std::string code = cp932::decode(h.consignorCode);
+    ASSERT_EQ(code.size(), 10u);
+    sql::Statement st = db.prepare("SELECT COUNT(*) FROM M_銀行 WHERE 委託者コード = " + sql::quote(code));
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer(0), 1);
+    EXPECT_EQ(sql::quote("it's"), "'it''s'");
+
+    EXPECT_TRUE(engine->DeleteImport(3, kDate));
+    EXPECT_EQ(count("M_銀行"), 0);
+    EXPECT_EQ(count("M_受取人"), 0);
+    EXPECT_EQ(count("T_ヘッダレコード"), 0);
+}
+
+TEST_F(ImportEngineTest, ASecondImportOfTheSameFacilityAndDateIsRefusedByTheEngineToo)
+{
+    // The screen asks IsAlreadyImported first; a caller that does not must
+    // still not double every transfer of the facility and date.
+    const std::string path = file("n.txt", simpleFile(2));
+    ASSERT_EQ(import(path), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+    EXPECT_EQ(import(path), ImportEngine::Outcome::Refused);
+    EXPECT_EQ(dumpAll(db), before);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(import(path, 4), ImportEngine::Outcome::Stored); // another facility
 }
