@@ -28,6 +28,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <stdexcept>
+
 using namespace pelanova;
 
 class WidgetsTest : public QObject
@@ -42,6 +44,7 @@ private slots:
     void numericEntryShowsButtonFaceWhenDisabled();
     void gridKeepsPlaceholderRowBelowCaptions();
     void gridRefusalKeepsSelectionForKeysMouseAndCode();
+    void gridStillMovesAfterReceiverThrew();
     void gridDrawsSelectedLineGreenAndStripes();
     void gridPlaceholderAndCaptionRowCannotBeSelected();
     void keyedComboShowsChosenPartAndReadsKey();
@@ -243,6 +246,67 @@ void WidgetsTest::gridRefusalKeepsSelectionForKeysMouseAndCode()
     QCOMPARE(grid.lineCount(), 4);
     QCOMPARE(grid.currentLine(), 0);
     QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
+}
+
+void WidgetsTest::gridStillMovesAfterReceiverThrew()
+{
+    StripedGrid grid;
+    fillGrid(grid, 4);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(grid.setCurrentLine(0));
+
+    // A receiver's error (a refused statement while saving) ends that move
+    // only; the grid stays where it was and takes the next move.
+    bool fail = true;
+    int asked = 0;
+    connect(&grid, &StripedGrid::selectingLine, &grid, [&](int, bool &) {
+        ++asked;
+        if (fail)
+            throw std::runtime_error("database is locked");
+    });
+    bool thrown = false;
+    try {
+        grid.setCurrentLine(2);
+    } catch (const std::runtime_error &) {
+        thrown = true;
+    }
+    QVERIFY(thrown);
+    QCOMPARE(grid.currentLine(), 0);
+    fail = false;
+    QVERIFY(grid.setCurrentLine(2));
+    QCOMPARE(grid.currentLine(), 2);
+
+    grid.setFocus();
+    fail = true;
+    thrown = false;
+    try {
+        QTest::keyClick(&grid, Qt::Key_Down);
+    } catch (const std::runtime_error &) {
+        thrown = true;
+    }
+    QVERIFY(thrown);
+    QCOMPARE(grid.currentLine(), 2);
+    fail = false;
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QCOMPARE(grid.currentLine(), 3);
+
+    const QRect cell = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(1), 0));
+    fail = true;
+    thrown = false;
+    try {
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    } catch (const std::runtime_error &) {
+        thrown = true;
+    }
+    QVERIFY(thrown);
+    QCOMPARE(grid.currentLine(), 3);
+    fail = false;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(grid.currentLine(), 1);
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(asked, 6);
 }
 
 void WidgetsTest::gridDrawsSelectedLineGreenAndStripes()
