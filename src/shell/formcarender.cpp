@@ -35,6 +35,9 @@ TfrmCarender::TfrmCarender(QWidget *owner)
     }
     connect(btnOk, &QPushButton::clicked, this, &TfrmCarender::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmCarender::btnCancelClick);
+    // The buttons are out of the Tab order, so Enter (or a double click) on a
+    // day is how the keyboard confirms it.
+    connect(MonthCalendar1, &QCalendarWidget::activated, this, &TfrmCarender::btnOkClick);
 
     // The dialog sees key presses before its controls do.
     for (QWidget *child : findChildren<QWidget *>())

@@ -13,7 +13,8 @@ namespace pelanova {
 class MonthCalendar;
 
 // The calendar dialog: a month calendar with "決定" and "キャンセル".
-// Esc and the close box give Cancel as "キャンセル" does.
+// Esc and the close box give Cancel as "キャンセル" does; Enter or a double
+// click on a day gives OK as "決定" does.
 class TfrmCarender : public QDialog
 {
     Q_OBJECT

@@ -121,6 +121,7 @@ private slots:
     void calendarOkWritesTheDateBack();
     void calendarCancelEscAndCloseBoxChangeNothing();
     void calendarOpensOnTodayForNoDate();
+    void calendarEnterOrDoubleClickConfirmsTheDay();
     void scriptedDatePickerAnswers();
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
     void everyScreenOpensOnAnEmptyDatabaseAndReturns();
@@ -467,6 +468,37 @@ void ShellTest::calendarOpensOnTodayForNoDate()
     QCOMPARE(picker.pickDate(nullptr, none), 2);
     QCOMPARE(shown, QDate::currentDate());
     QVERIFY(!none.isValid());
+}
+
+void ShellTest::calendarEnterOrDoubleClickConfirmsTheDay()
+{
+    // Without the mouse: move to a day with the arrow keys and press Enter.
+    // A dialog that ignored Enter is cancelled here so that the test ends.
+    for (const Qt::Key confirm : {Qt::Key_Return, Qt::Key_Enter}) {
+        QtDatePicker picker;
+        QDate date(2010, 5, 31);
+        onCalendar([confirm](TfrmCarender *d) {
+            QWidget *inner = d->focusWidget() ? d->focusWidget() : d->MonthCalendar1;
+            QTest::keyClick(inner, Qt::Key_Right);
+            QTest::keyClick(inner, confirm);
+            if (d->isVisible())
+                d->btnCancel->click();
+        });
+        QCOMPARE(picker.pickDate(nullptr, date), 1);
+        QCOMPARE(date, QDate(2010, 6, 1));
+    }
+
+    // A double click on a day picks it as well.
+    QtDatePicker picker;
+    QDate date(2008, 1, 15);
+    onCalendar([](TfrmCarender *d) {
+        d->MonthCalendar1->setDate(QDate(2008, 1, 20));
+        emit d->MonthCalendar1->activated(QDate(2008, 1, 20));
+        if (d->isVisible())
+            d->btnCancel->click();
+    });
+    QCOMPARE(picker.pickDate(nullptr, date), 1);
+    QCOMPARE(date, QDate(2008, 1, 20));
 }
 
 void ShellTest::scriptedDatePickerAnswers()
