@@ -393,6 +393,22 @@ void TfrmFurikomiTesuuryou::buildFeeTablePage()
             table->addWidget(plainLabel(QStringLiteral("円"), frame), row, 7);
         }
     }
+    // Tab goes through the table as it reads: line by line, band limit
+    // first, then the telegraphic and the document fee.
+    QWidget *previous = nullptr;
+    for (int group = 0; group < 3; ++group) {
+        for (int line = 0; line < 3; ++line) {
+            QList<QWidget *> order;
+            if (line < 2)
+                order << edtKingaku[masters::bandLimitIndex(group, line)];
+            order << edtKingaku[6 + group * 3 + line] << edtKingaku[15 + group * 3 + line];
+            for (QWidget *next : order) {
+                if (previous)
+                    QWidget::setTabOrder(previous, next);
+                previous = next;
+            }
+        }
+    }
     for (int limit = 0; limit < 6; ++limit)
         connect(edtKingaku[limit], &QLineEdit::editingFinished, this, [this, limit] { edtKingakuExit(limit); });
 

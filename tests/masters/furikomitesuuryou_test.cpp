@@ -268,6 +268,40 @@ TEST_F(FurikomiTesuuryouTest, FeeTableRoundTripsAllTwentyFourColumns)
     EXPECT_EQ(s.lblKingaku[5]->text(), "2,035 円以上");
 }
 
+TEST_F(FurikomiTesuuryouTest, TabWalksTheFeeTableLineByLine)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
+    // Each line as it stands on the page: its band limit (lines 1 and 2 of
+    // a group), its telegraphic fee, its document fee.
+    QList<QWidget *> expected;
+    for (int group = 0; group < 3; ++group) {
+        for (int line = 0; line < 3; ++line) {
+            if (line < 2)
+                expected << s.edtKingaku[masters::bandLimitIndex(group, line)];
+            expected << s.edtKingaku[6 + group * 3 + line] << s.edtKingaku[15 + group * 3 + line];
+        }
+    }
+    QList<QWidget *> walked{expected.first()};
+    for (QWidget *w = expected.first()->nextInFocusChain(); w != expected.first() && walked.size() < 24;
+         w = w->nextInFocusChain()) {
+        if (expected.contains(w))
+            walked << w;
+    }
+    QStringList names;
+    for (QWidget *w : walked)
+        names << w->objectName();
+    QStringList want;
+    for (QWidget *w : expected)
+        want << w->objectName();
+    EXPECT_EQ(names.join(' ').toStdString(), want.join(' ').toStdString());
+    // After the last fee, Tab goes on to 登録.
+    QWidget *after = expected.last()->nextInFocusChain();
+    while (after != expected.first() && !(after->focusPolicy() & Qt::TabFocus))
+        after = after->nextInFocusChain();
+    EXPECT_EQ(after, s.btnSaveBank);
+}
+
 TEST_F(FurikomiTesuuryouTest, BandLabelsFollowTheirLimitsAndCancelReloads)
 {
     TfrmFurikomiTesuuryou &s = open();
