@@ -35,6 +35,7 @@ namespace {
 constexpr const char *kCaption = "振込手数料";
 constexpr const char *kAskSave = "データは変更されています。\n\r登録しますか？";
 constexpr const char *kAskSaveAndLeave = "データは変更されています。\n\r登録してメニュー画面に戻りますか？";
+constexpr const char *kRecipientGone = "登録してある振込先は見つかりませんでした。";
 constexpr const char *kAskCancel = "データは変更されています。キャンセルすると元に戻ります。\n\rよろしいですか？";
 
 enum Column { ColName = 0, ColBank = 1, ColBranch = 2, ColAccount = 3, ColCategory = 4, ColThreshold = 5 };
@@ -607,9 +608,14 @@ void TfrmFurikomiTesuuryou::btnSaveClick()
         return;
     const bool recipientBears = chkTesuuryou->isChecked();
     const qint64 threshold = EditTesuuryou->value();
-    masters::saveRecipientFee(db(), selectedConsignor(), integerOf(EditBankCode->text()),
-                              integerOf(EditSitenCode->text()), ss(EditKouzaNo->text()), recipientBears ? 1 : 0,
-                              threshold);
+    if (!masters::saveRecipientFee(db(), selectedConsignor(), integerOf(EditBankCode->text()),
+                                   integerOf(EditSitenCode->text()), ss(EditKouzaNo->text()), recipientBears ? 1 : 0,
+                                   threshold)) {
+        // Nothing was written: the line and the snapshot keep showing the
+        // stored values, so the edit is still pending.
+        ErrorMsg(context().messages, kRecipientGone);
+        return;
+    }
     GridList->setCellText(line, ColCategory, recipientBears ? QStringLiteral("1") : QStringLiteral("0"));
     GridList->setCellText(line, ColThreshold, threshold != 0 ? QString::number(threshold) : QString());
     m_recipientSnapshot = RecipientSnapshot();

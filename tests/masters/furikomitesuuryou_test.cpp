@@ -147,6 +147,24 @@ TEST_F(FurikomiTesuuryouTest, SavingARecipientChangesOnlyThatConsignorsRow)
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
 }
 
+TEST_F(FurikomiTesuuryouTest, SavingARecipientThatIsGoneSaysSoAndKeepsTheEdit)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    ASSERT_TRUE(s.GridList->setCurrentLine(2));
+    f.data.db.exec("DELETE FROM M_受取人 WHERE 委託者コード = '0000000001' AND 口座番号 = '0000001'");
+    s.chkTesuuryou->setChecked(false);
+    s.btnSaveClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 1u) << "nothing was written, so it is not shown as saved";
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
+    EXPECT_EQ(s.GridList->cellText(2, 4), "1");
+    EXPECT_EQ(s.GridList->cellText(2, 5), "30000");
+    // The edit is still pending: leaving the line asks again.
+    f.boxes.answer(IdNo);
+    ASSERT_TRUE(s.GridList->setCurrentLine(0));
+    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.last().text, kAskSave);
+}
+
 TEST_F(FurikomiTesuuryouTest, RowChangeAsksOnlyAfterAnEdit)
 {
     TfrmFurikomiTesuuryou &s = open();
