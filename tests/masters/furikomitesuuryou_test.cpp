@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -361,6 +364,38 @@ TEST_F(FurikomiTesuuryouTest, MenuAfterAnEditAsksWhileTheMenuIsShown)
     EXPECT_EQ(f.boxes.screensShownBefore.back(), 1u) << "the menu was asked for before the question";
     EXPECT_TRUE(s.isClosing());
     EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
+}
+
+TEST_F(FurikomiTesuuryouTest, TheLeftScreenLivesUntilItsQuestionIsAnswered)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    ASSERT_TRUE(s.GridList->setCurrentLine(1));
+    s.chkTesuuryou->setChecked(true);
+    // The screen as the main window holds it: deleted only by its own leave.
+    QPointer<TfrmFurikomiTesuuryou> held(screen.release());
+    bool aliveWhileAsked = false;
+    f.boxes.whileShown = [&] {
+        // A real question box runs an event loop of its own until answered.
+        QEventLoop box;
+        QTimer::singleShot(20, &box, &QEventLoop::quit);
+        box.exec();
+        aliveWhileAsked = !held.isNull();
+    };
+    f.boxes.answer(IdYes);
+    // "メニュー" pressed while the application's event loop runs.
+    QEventLoop app;
+    QTimer::singleShot(0, &app, [&] {
+        held->btnMenu->click();
+        app.quit();
+    });
+    app.exec();
+    f.boxes.whileShown = nullptr;
+    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_TRUE(aliveWhileAsked);
+    EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    delete held.data();
 }
 
 TEST_F(FurikomiTesuuryouTest, MenuWithoutEditsAsksNothingAndNoDropsTheFeeEdits)

@@ -29,10 +29,14 @@ public:
                    int defaultButton) override
     {
         screensShownBefore.push_back(screensShown ? screensShown() : 0);
+        if (whileShown)
+            whileShown();
         return ScriptedMessageBoxes::messageBox(text, title, icon, buttons, defaultButton);
     }
 
     std::function<size_t()> screensShown;
+    // Runs while a box is up (a real box runs its own event loop).
+    std::function<void()> whileShown;
     std::vector<size_t> screensShownBefore;
 };
 
