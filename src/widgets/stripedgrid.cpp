@@ -33,8 +33,16 @@ public:
 
     void select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) override
     {
+        const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+        // The user may move the selected line but not take it away (Ctrl
+        // with a click or Space); only the grid itself clears it.
+        if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+            for (const QModelIndex &index : selection.indexes()) {
+                if (index.row() == current)
+                    return;
+            }
+        }
         if (command & (QItemSelectionModel::Select | QItemSelectionModel::Toggle)) {
-            const int current = currentIndex().isValid() ? currentIndex().row() : -1;
             for (const QModelIndex &index : selection.indexes()) {
                 if (index.row() == 0 || index.row() != current)
                     return;

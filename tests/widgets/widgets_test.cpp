@@ -45,6 +45,7 @@ private slots:
     void gridKeepsPlaceholderRowBelowCaptions();
     void gridRefusalKeepsSelectionForKeysMouseAndCode();
     void gridStillMovesAfterReceiverThrew();
+    void gridKeepsTheSelectedLineOnCtrlClickAndSpace();
     void gridDrawsSelectedLineGreenAndStripes();
     void gridPlaceholderAndCaptionRowCannotBeSelected();
     void keyedComboShowsChosenPartAndReadsKey();
@@ -307,6 +308,30 @@ void WidgetsTest::gridStillMovesAfterReceiverThrew()
     QCOMPARE(grid.currentLine(), 1);
     QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
     QCOMPARE(asked, 6);
+}
+
+void WidgetsTest::gridKeepsTheSelectedLineOnCtrlClickAndSpace()
+{
+    StripedGrid grid;
+    fillGrid(grid, 3);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.setFocus();
+    QVERIFY(grid.setCurrentLine(1));
+    // The selected line is the one the screen works on: the user can move
+    // it, never take it away.
+    const QRect cell = grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(1), 0));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+    QCOMPARE(grid.currentLine(), 1);
+    QTest::keyClick(&grid, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(grid.currentLine(), 1);
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
+    // The grid itself still clears it.
+    QVERIFY(grid.setCurrentLine(-1));
+    QCOMPARE(grid.currentLine(), -1);
+    grid.clearLines();
+    QCOMPARE(grid.currentLine(), -1);
 }
 
 void WidgetsTest::gridDrawsSelectedLineGreenAndStripes()
