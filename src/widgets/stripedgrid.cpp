@@ -35,12 +35,16 @@ public:
     {
         const int current = currentIndex().isValid() ? currentIndex().row() : -1;
         // The user may move the selected line but not take it away (Ctrl
-        // with a click or Space); only the grid itself clears it.
-        if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
-            for (const QModelIndex &index : selection.indexes()) {
-                if (index.row() == current)
-                    return;
-            }
+        // with a click or Space, a click below the lines); the grid clears it
+        // itself only after dropping the current row.
+        if (current >= 1) {
+            bool holdsCurrent = false;
+            for (const QModelIndex &index : selection.indexes())
+                holdsCurrent = holdsCurrent || index.row() == current;
+            if ((command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) && holdsCurrent)
+                return;
+            if ((command & QItemSelectionModel::Clear) && !holdsCurrent)
+                return;
         }
         if (command & (QItemSelectionModel::Select | QItemSelectionModel::Toggle)) {
             for (const QModelIndex &index : selection.indexes()) {

@@ -168,6 +168,22 @@ TEST_F(FurikomiTesuuryouTest, SavingARecipientThatIsGoneSaysSoAndKeepsTheEdit)
     EXPECT_EQ(f.boxes.last().text, kAskSave);
 }
 
+TEST_F(FurikomiTesuuryouTest, AClickBelowTheLinesKeepsTheRecipientToSave)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    s.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s));
+    ASSERT_TRUE(s.GridList->setCurrentLine(1));
+    s.chkTesuuryou->setChecked(true);
+    QWidget *area = s.GridList->viewport();
+    QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 5));
+    QTest::mouseClick(area, Qt::LeftButton, Qt::ControlModifier, QPoint(20, area->height() - 5));
+    ASSERT_EQ(s.GridList->currentLine(), 1);
+    s.btnSaveClick();
+    EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
+    EXPECT_EQ(s.GridList->cellText(1, 4), "1");
+}
+
 TEST_F(FurikomiTesuuryouTest, RowChangeAsksOnlyAfterAnEdit)
 {
     TfrmFurikomiTesuuryou &s = open();

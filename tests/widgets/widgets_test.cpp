@@ -327,6 +327,10 @@ void WidgetsTest::gridKeepsTheSelectedLineOnCtrlClickAndSpace()
     QTest::keyClick(&grid, Qt::Key_Space, Qt::ControlModifier);
     QCOMPARE(grid.currentLine(), 1);
     QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
+    // Nor does a click on the empty area below the lines.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(20, grid.viewport()->height() - 5));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, grid.viewport()->height() - 5));
+    QCOMPARE(grid.currentLine(), 1);
     // The grid itself still clears it.
     QVERIFY(grid.setCurrentLine(-1));
     QCOMPARE(grid.currentLine(), -1);
