@@ -28,7 +28,10 @@ public:
         const QPersistentModelIndex target(index);
         if (!m_grid->allowCurrentRow(index.row()) || !target.isValid())
             return;
-        QItemSelectionModel::setCurrentIndex(target, command);
+        // The selection always goes with the current row, also where the
+        // view moves the current row alone (a mouse drag, Ctrl with an
+        // arrow key): the line that was asked about is the selected line.
+        QItemSelectionModel::setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
     void select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) override

@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QListView>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QHeaderView>
@@ -46,6 +47,7 @@ private slots:
     void gridRefusalKeepsSelectionForKeysMouseAndCode();
     void gridStillMovesAfterReceiverThrew();
     void gridKeepsTheSelectedLineOnCtrlClickAndSpace();
+    void gridSelectsTheLineADragEndsOn();
     void gridDrawsSelectedLineGreenAndStripes();
     void gridPlaceholderAndCaptionRowCannotBeSelected();
     void keyedComboShowsChosenPartAndReadsKey();
@@ -336,6 +338,30 @@ void WidgetsTest::gridKeepsTheSelectedLineOnCtrlClickAndSpace()
     QCOMPARE(grid.currentLine(), -1);
     grid.clearLines();
     QCOMPARE(grid.currentLine(), -1);
+}
+
+void WidgetsTest::gridSelectsTheLineADragEndsOn()
+{
+    StripedGrid grid;
+    fillGrid(grid, 4);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.setFocus();
+    QList<int> asked;
+    connect(&grid, &StripedGrid::selectingLine, &grid, [&](int line, bool &) { asked << line; });
+    auto centre = [&](int line) { return grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(line), 0)).center(); };
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, centre(0));
+    QCOMPARE(grid.currentLine(), 0);
+    QMouseEvent move(QEvent::MouseMove, QPointF(centre(2)), grid.viewport()->mapToGlobal(QPointF(centre(2))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &move);
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, centre(2));
+    // Where the current row went, the selection went too: the line asked
+    // about is the line the screen works on.
+    QCOMPARE(asked, (QList<int>{0, 2}));
+    QCOMPARE(grid.currentLine(), 2);
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
 }
 
 void WidgetsTest::gridDrawsSelectedLineGreenAndStripes()
