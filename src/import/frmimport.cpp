@@ -54,8 +54,6 @@ TfrmImport::TfrmImport(ScreenContext &context, QWidget *parent)
     setTitle(QString::fromUtf8(kTitle));
     btnImport = createHeaderButton(QStringLiteral("取込開始"));
     btnDelete = createHeaderButton(QStringLiteral("削　除"));
-    addHeaderButton(btnImport);
-    addHeaderButton(btnDelete);
 
     QWidget *area = body();
     auto *layout = new QVBoxLayout(area);
