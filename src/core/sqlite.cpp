@@ -367,6 +367,19 @@ std::string Statement::sql() const
     return s ? s : std::string();
 }
 
+std::string joinLines(std::initializer_list<std::string_view> lines)
+{
+    std::string out;
+    bool first = true;
+    for (const std::string_view line : lines) {
+        if (!first)
+            out += '\n';
+        out += line;
+        first = false;
+    }
+    return out;
+}
+
 std::string quote(std::string_view text)
 {
     std::string out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -144,6 +145,9 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     mutable std::map<std::string, int, std::less<>> m_columns;
 };
+
+// Statement text built line by line: the lines joined with line breaks.
+std::string joinLines(std::initializer_list<std::string_view> lines);
 
 // Text literal for statement text: single quotes, inner quotes doubled (a NUL
 // byte, which statement text cannot hold, joined in as char(0)).

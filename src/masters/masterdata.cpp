@@ -7,6 +7,8 @@
 
 namespace pelanova::masters {
 
+using sql::joinLines;
+
 namespace {
 
 std::string textOrEmpty(const sql::Statement &st, std::string_view column)
@@ -33,17 +35,6 @@ std::string kanjiOr(const sql::Statement &st, std::string_view kanji, std::strin
 }
 
 } // namespace
-
-std::string joinLines(std::initializer_list<std::string_view> lines)
-{
-    std::string sql;
-    for (const std::string_view line : lines) {
-        if (!sql.empty())
-            sql += '\n';
-        sql += line;
-    }
-    return sql;
-}
 
 // --- Facilities ------------------------------------------------------------
 

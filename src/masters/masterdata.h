@@ -17,9 +17,6 @@ class Database;
 
 namespace pelanova::masters {
 
-// Statement lines joined by line breaks.
-std::string joinLines(std::initializer_list<std::string_view> lines);
-
 // --- Facilities ------------------------------------------------------------
 
 struct Facility

@@ -8,16 +8,7 @@
 namespace pelanova::output {
 namespace {
 
-std::string joinLines(const std::vector<std::string> &lines)
-{
-    std::string out;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i)
-            out += '\n';
-        out += lines[i];
-    }
-    return out;
-}
+using sql::joinLines;
 
 std::string textOrEmpty(const sql::Statement &st, int index)
 {
