@@ -32,7 +32,7 @@ constexpr const char *kUsage =
     "  delete --facility CODE --date YYYYMMDD    delete one import\n"
     "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
     "                                            list the aggregated transfers (TSV)\n"
-    "  write-file --date YYYYMMDD --consignor CODE [--force] FILE\n"
+    "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf] FILE\n"
     "                                            write the merged transfer file\n";
 
 std::filesystem::path programDir()

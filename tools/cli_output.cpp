@@ -53,9 +53,15 @@ int writeFileCommand(Context &ctx, const Arguments &args)
         std::cerr << "すでにファイルが存在しています。\n";
         return Refused;
     }
+    output::TransferFileForm form;
+    const std::string lineBreak = args.option("--line-break", "none");
+    if (lineBreak == "crlf")
+        form.lineBreak = "\r\n";
+    else if (lineBreak != "none")
+        throw UsageError("write-file: --line-break takes crlf or none");
     const std::string statement = output::BuildFurikomiSql(date, consignor, -1);
     const output::TransferFileResult result =
-        output::WriteTransferFile(ctx.ownDatabase(), file, consignor, date, statement);
+        output::WriteTransferFile(ctx.ownDatabase(), file, consignor, date, statement, form);
     if (!result.ok) {
         std::cerr << displayText(result.message) << '\n';
         return Refused;

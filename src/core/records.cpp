@@ -241,4 +241,64 @@ std::string buildEnd()
     return "9" + std::string(119, ' ');
 }
 
+std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char last)
+{
+    const auto n = static_cast<int64_t>(kRecordSize);
+    FileForm form;
+    const char after = head.size() > kRecordSize ? head[kRecordSize] : '\0';
+    if (after != '\r' && after != '\n') {
+        // Records back to back.
+        if (size % n == 0) {
+            form.records = size / n;
+            return form;
+        }
+        if (size % n == 1 && last == kEofByte) {
+            form.records = size / n;
+            form.eofByte = true;
+            return form;
+        }
+        return std::nullopt;
+    }
+    if (after == '\r')
+        form.lineBreak = head.size() > kRecordSize + 1 && head[kRecordSize + 1] == '\n' ? "\r\n" : "\r";
+    else
+        form.lineBreak = "\n";
+    int64_t content = size;
+    if (last == kEofByte) {
+        form.eofByte = true;
+        --content;
+    }
+    const int64_t stride = n + static_cast<int64_t>(form.lineBreak.size());
+    if (content % stride == 0) {
+        form.records = content / stride;
+        form.lastBreak = true;
+    } else if (content % stride == n) {
+        form.records = content / stride + 1;
+    } else {
+        return std::nullopt;
+    }
+    return form;
+}
+
+RecordReader::RecordReader(std::FILE *file, const FileForm &form) : m_file(file), m_form(form) {}
+
+RecordReader::Result RecordReader::next(std::string_view &record)
+{
+    if (m_read == m_form.records)
+        return Result::Done;
+    const bool withBreak = m_read + 1 < m_form.records || m_form.lastBreak;
+    const size_t want = kRecordSize + (withBreak ? m_form.lineBreak.size() : 0);
+    const size_t got = std::fread(m_block, 1, want, m_file);
+    if (got != want)
+        return std::ferror(m_file) ? Result::ReadError : Result::BadForm;
+    const std::string_view block(m_block, want);
+    record = block.substr(0, kRecordSize);
+    if (block.substr(kRecordSize) != (withBreak ? m_form.lineBreak : std::string_view()))
+        return Result::BadForm;
+    if (record.find_first_of("\r\n") != std::string_view::npos)
+        return Result::BadForm;
+    ++m_read;
+    return Result::Record;
+}
+
 } // namespace pelanova::zengin

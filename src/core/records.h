@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -65,6 +66,46 @@ void split(std::string_view block, int kind, std::vector<Value> &out);
 
 // The raw bytes of a field of a block.
 std::string_view field(std::string_view block, int pos, int width);
+
+// --- The file as a whole ---------------------------------------------------
+
+// How a transfer file lays its records out on disk. Facilities' software
+// writes the 120-byte records back to back, or with the same line break after
+// every record (the last one may lack it); either form may end in one
+// end-of-file byte 0x1A.
+struct FileForm
+{
+    std::string_view lineBreak; // "", "\r\n", "\n" or "\r"
+    int64_t records = 0;
+    bool lastBreak = false;     // the break after the last record is present
+    bool eofByte = false;       // a 0x1A closes the file
+};
+
+inline constexpr char kEofByte = '\x1A';
+
+// The form of a file of `size` bytes from its first bytes (up to 122) and its
+// last byte; nothing when the size fits no form. Whether every record keeps
+// the form is seen only while reading (RecordReader).
+std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char last);
+
+// Reads the records of a file of a known form and checks, record by record,
+// that the form holds: the break after each record, and no line-break byte
+// inside a record.
+class RecordReader
+{
+public:
+    enum class Result { Record, Done, BadForm, ReadError };
+
+    RecordReader(std::FILE *file, const FileForm &form);
+    // On Record, `record` views the next 120 bytes (valid until the next call).
+    Result next(std::string_view &record);
+
+private:
+    std::FILE *m_file;
+    FileForm m_form;
+    int64_t m_read = 0;
+    char m_block[kRecordSize + 2];
+};
 
 // --- Building records -----------------------------------------------------
 

@@ -2,6 +2,7 @@
 #include "core/cp932.h"
 #include "core/schema.h"
 #include "core/unitapp.h"
+#include "import/recordorder.h"
 
 #include <cstdio>
 #include <exception>
@@ -13,24 +14,11 @@ namespace {
 constexpr const char *kNotZengin = "全銀協のデータではありません。";
 constexpr const char *kNoFacility = "施設コードの取得に失敗しました。";
 constexpr const char *kDateMismatch = "振込依頼日が設定とデータが一致していないため処理を中断します。";
-constexpr const char *kUnknownRecord = "認識できないデータが含まれているため認識できません。";
 constexpr const char *kCancelled = "振込データの取込はキャンセルされました。";
 constexpr const char *kCancelledTitle = "総合振込データ";
 constexpr const char *kProgressText = "振込データを取込中です。\n\rしばらくお待ちください．．．";
 constexpr const char *kAlreadyImported =
     "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。";
-constexpr const char *kDataBeforeHeader =
-    "ヘッダレコードより前に明細レコードがあるため取り込めません。";
-constexpr const char *kSecondHeader =
-    "ヘッダレコードが複数含まれているため取り込めません。\n\r1ファイルに1委託者分のデータとしてください。";
-// A trailer or end record belongs to the import's header, and an import has
-// one of each: without a header they would be stored under the import's key
-// unseen, and a later import of that key would list them as a second history
-// line.
-constexpr const char *kTrailerBeforeHeader = "ヘッダレコードより前にトレーラレコードがあるため取り込めません。";
-constexpr const char *kEndBeforeHeader = "ヘッダレコードより前にエンドレコードがあるため取り込めません。";
-constexpr const char *kSecondTrailer = "トレーラレコードが複数含まれているため取り込めません。";
-constexpr const char *kSecondEnd = "エンドレコードが複数含まれているため取り込めません。";
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
 constexpr const char *kDeleted = "削除しました。";
 
@@ -76,6 +64,33 @@ struct FileCloser
 {
     void operator()(FILE *f) const { std::fclose(f); }
 };
+
+// Positions of the values the control totals need, in their kinds' layouts.
+size_t valueIndex(int kind, std::string_view column)
+{
+    const auto fields = zengin::layout(kind);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].column == column)
+            return i;
+    }
+    throw std::logic_error("no column " + std::string(column));
+}
+const size_t kAmountValue = valueIndex(zengin::Data, "引落金額");
+const size_t kCountValue = valueIndex(zengin::Trailer, "合計件数");
+const size_t kTotalValue = valueIndex(zengin::Trailer, "合計金額");
+
+// The form of the file from its size, its first bytes and its last byte; the
+// file is left at its start.
+std::optional<zengin::FileForm> readFileForm(FILE *file, int64_t size)
+{
+    char head[zengin::kRecordSize + 2];
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    char last = '\0';
+    if (size > 0 && std::fseek(file, static_cast<long>(size - 1), SEEK_SET) == 0)
+        last = static_cast<char>(std::fgetc(file));
+    std::rewind(file);
+    return zengin::detectFileForm(size, std::string_view(head, got), last);
+}
 
 } // namespace
 
@@ -270,7 +285,9 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                                                        int requestDate, int importDay)
 {
     const int64_t size = FileSizeByName(path);
-    if (size % static_cast<int64_t>(zengin::kRecordSize) != 0) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::optional<zengin::FileForm> form = file ? readFileForm(file.get(), size) : zengin::FileForm{};
+    if (!form) {
         message(kNotZengin, kTitle, MessageIcon::Error);
         return Outcome::Refused;
     }
@@ -282,6 +299,7 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
     m_requestDate = requestDate;
     m_importDay = importDay;
     m_knownRecipients.clear();
+    m_header.clear();
     // 64-bit: facility code × 10000 passes 32 bits from facility 214749 on.
     int64_t sequence = int64_t(m_facility) * 10000;
 
@@ -303,27 +321,25 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         m_progress.setBusy(true);
         m_progress.open();
         Ending ending{m_progress};
-        std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
         if (!file)
             throw std::runtime_error(path + " を開けません。");
         m_progress.setMessage(kProgressText);
-        m_progress.setRange(size / static_cast<int64_t>(zengin::kRecordSize));
+        m_progress.setRange(form->records);
         m_progress.setPosition(0);
 
-        std::string header;
-        bool haveTrailer = false;
-        bool haveEnd = false;
-        char block[zengin::kRecordSize];
+        RecordOrder order;
+        zengin::RecordReader reader(file.get(), *form);
+        std::string_view record;
         int64_t position = 0;
         for (;;) {
-            const size_t got = std::fread(block, 1, sizeof block, file.get());
-            if (got == 0) {
-                if (std::ferror(file.get()))
-                    throw std::runtime_error(path + " を読み込めません。");
+            const zengin::RecordReader::Result got = reader.next(record);
+            if (got == zengin::RecordReader::Result::Done) {
                 tx.commit();
                 break;
             }
-            if (got < sizeof block) {
+            if (got == zengin::RecordReader::Result::ReadError)
+                throw std::runtime_error(path + " を読み込めません。");
+            if (got == zengin::RecordReader::Result::BadForm) {
                 message(kNotZengin, kTitle, MessageIcon::Error);
                 return Outcome::Refused;
             }
@@ -334,8 +350,11 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 message(kCancelled, kCancelledTitle, MessageIcon::Information);
                 return Outcome::Cancelled;
             }
-            const std::string_view record(block, sizeof block);
             const int kind = zengin::recordKind(record);
+            if (const std::optional<std::string> refusal = order.refusal(kind)) {
+                message(*refusal, kTitle, MessageIcon::Error);
+                return Outcome::Refused;
+            }
             switch (kind) {
             case zengin::Header: {
                 const auto mmdd = zengin::parseNumber(zengin::field(record, 55, 4));
@@ -345,8 +364,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                     message(kDateMismatch, kTitle, MessageIcon::Error);
                     return Outcome::Refused;
                 }
-                if (!header.empty()) {
-                    message(kSecondHeader, kTitle, MessageIcon::Error);
+                if (const std::optional<std::string> refusal = headerKindRefusal(record)) {
+                    message(*refusal, kTitle, MessageIcon::Error);
                     return Outcome::Refused;
                 }
                 // The screen asks first; this keeps any other caller from
@@ -357,42 +376,31 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                     return Outcome::Refused;
                 }
                 zengin::split(record, kind, m_values);
-                header.assign(record);
+                m_header.assign(record);
                 insertRecord(m_insertHeader, m_values, std::nullopt);
-                EnsureConsignor(header);
+                EnsureConsignor(m_header);
                 break;
             }
             case zengin::Data:
-                if (header.empty()) {
-                    message(kDataBeforeHeader, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
                 zengin::split(record, kind, m_values);
+                order.addData(m_values[kAmountValue].number);
                 insertRecord(m_insertData, m_values, sequence);
-                EnsureRecipient(header, record);
+                EnsureRecipient(m_header, record);
                 ++sequence;
                 break;
             case zengin::Trailer:
-                if (header.empty() || haveTrailer) {
-                    message(header.empty() ? kTrailerBeforeHeader : kSecondTrailer, kTitle, MessageIcon::Error);
+                zengin::split(record, kind, m_values);
+                if (const std::optional<std::string> refusal = order.trailerRefusal(
+                        m_values[kCountValue].number, m_values[kTotalValue].number)) {
+                    message(*refusal, kTitle, MessageIcon::Error);
                     return Outcome::Refused;
                 }
-                haveTrailer = true;
-                zengin::split(record, kind, m_values);
                 insertRecord(m_insertTrailer, m_values, std::nullopt);
                 break;
             case zengin::End:
-                if (header.empty() || haveEnd) {
-                    message(header.empty() ? kEndBeforeHeader : kSecondEnd, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                haveEnd = true;
                 zengin::split(record, kind, m_values);
                 insertRecord(m_insertEnd, m_values, std::nullopt);
                 break;
-            default:
-                message(kUnknownRecord, kTitle, MessageIcon::Error);
-                return Outcome::Refused;
             }
             m_progress.setPosition(++position);
         }

@@ -76,6 +76,7 @@ private:
     int m_requestDate = 0;
     int m_importDay = 0;
     std::vector<zengin::Value> m_values;
+    std::string m_header; // the header read last
     std::unordered_set<std::string> m_knownRecipients; // accounts seen in this run
 
     sql::Statement m_insertHeader, m_insertData, m_insertTrailer, m_insertEnd;

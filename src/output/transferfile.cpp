@@ -65,7 +65,8 @@ std::string errnoText(int err) { return std::strerror(err); }
 
 TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consignor, int transferRequestDate,
                                      const std::vector<FurikomiRow> &rows, const RecipientRows &recipients,
-                                     const std::optional<ConsignorRow> &feeTable, std::string &content)
+                                     const std::optional<ConsignorRow> &feeTable, std::string &content,
+                                     const TransferFileForm &form)
 {
     content.clear();
     if (!consignor)
@@ -83,9 +84,10 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
         return refuse("振込件数 " + std::to_string(rows.size()) + "件が6桁に収まりません。");
 
     std::string out;
-    out.reserve((rows.size() + 3) * zengin::kRecordSize);
+    out.reserve((rows.size() + 3) * (zengin::kRecordSize + form.lineBreak.size()));
     try {
         out += zengin::buildHeader(consignor->headerFields(), transferRequestDate);
+        out += form.lineBreak;
     } catch (const std::out_of_range &) {
         return refuse("振込依頼日 " + std::to_string(transferRequestDate) + " からヘッダレコードを作成できません。");
     }
@@ -130,9 +132,12 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
         t.account = row.account;
         t.name = row.payee;
         out += zengin::buildData(t, amount);
+        out += form.lineBreak;
     }
     out += zengin::buildTrailer(static_cast<int64_t>(rows.size()), total);
+    out += form.lineBreak;
     out += zengin::buildEnd();
+    out += form.lineBreak;
 
     content = std::move(out);
     TransferFileResult r;
@@ -202,10 +207,12 @@ std::string replaceFileAtomically(const std::string &path, const std::string &by
 
 TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
                                      int transferRequestDate, const std::vector<FurikomiRow> &rows,
-                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable)
+                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
+                                     const TransferFileForm &form)
 {
     std::string content;
-    TransferFileResult r = buildTransferFile(consignor, transferRequestDate, rows, recipients, feeTable, content);
+    TransferFileResult r =
+        buildTransferFile(consignor, transferRequestDate, rows, recipients, feeTable, content, form);
     if (!r.ok)
         return r;
     const std::string error = replaceFileAtomically(path, content);
@@ -219,13 +226,13 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
 
 TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
                                      const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement)
+                                     const std::string &aggregationStatement, const TransferFileForm &form)
 {
     try {
         const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
         const RecipientRows recipients(db, consignorCode);
         const std::vector<FurikomiRow> rows = readFurikomiRows(db, aggregationStatement);
-        return WriteTransferFile(path, consignor, transferRequestDate, rows, recipients, consignor);
+        return WriteTransferFile(path, consignor, transferRequestDate, rows, recipients, consignor, form);
     } catch (const sql::Error &e) {
         TransferFileResult r;
         r.message = e.what();

@@ -18,6 +18,13 @@ class Database;
 
 namespace pelanova::output {
 
+// The form in which the consignor's bank reads the file. By default the
+// records stand back to back; some banks ask for CR LF after every record.
+struct TransferFileForm
+{
+    std::string lineBreak; // written after every record
+};
+
 struct TransferFileResult
 {
     bool ok = false;
@@ -35,7 +42,8 @@ struct TransferFileResult
 // result fail with a message naming the line, and `content` stays empty.
 TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consignor, int transferRequestDate,
                                      const std::vector<FurikomiRow> &rows, const RecipientRows &recipients,
-                                     const std::optional<ConsignorRow> &feeTable, std::string &content);
+                                     const std::optional<ConsignorRow> &feeTable, std::string &content,
+                                     const TransferFileForm &form = {});
 
 // Builds the file (above) and, only when every line is sound, writes it to a
 // temporary file beside `path` and renames that over `path`. Overwrites an
@@ -43,7 +51,8 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
 // refused line or an I/O failure; reports them in the result.
 TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
                                      int transferRequestDate, const std::vector<FurikomiRow> &rows,
-                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable);
+                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
+                                     const TransferFileForm &form = {});
 
 // As above, reading the consignor's M_銀行 row (for the header and as the fee
 // table), its M_受取人 rows and the rows of the aggregation statement (the
@@ -51,7 +60,7 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
 // is reported in the result as well.
 TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
                                      const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement);
+                                     const std::string &aggregationStatement, const TransferFileForm &form = {});
 
 // Writes bytes to path through a temporary file in the same folder and a
 // rename, so that a reader never sees a partial file. Empty on success, else

@@ -240,9 +240,9 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         std::string bytes;
         const char *message;
     };
-    std::string crlf;
-    for (const std::string &r : {testdata::header(), testdata::data(), testdata::end()})
-        crlf += r + "\r\n";
+    // Records with a line break after some of them only.
+    const std::string someBreaks =
+        testdata::header() + "\r\n" + testdata::data() + testdata::data() + "\r\n" + testdata::end() + "\r\n";
     std::string unknown = testdata::header() + testdata::data() + testdata::blankRecord('5');
     HeaderSpec wrongDate;
     wrongDate.mmdd = "0116";
@@ -253,7 +253,7 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
     DataSpec letters;
     letters.bank = "00A5";
     const std::vector<Case> cases = {
-        {"CR/LF after each record", crlf, "全銀協のデータではありません。"},
+        {"line break after some records", someBreaks, "全銀協のデータではありません。"},
         {"short last block", simpleFile(2) + "9", "全銀協のデータではありません。"},
         {"unknown record kind", unknown, "認識できないデータが含まれているため認識できません。"},
         {"header date", simpleFile(2, 5, wrongDate), "振込依頼日が設定とデータが一致していないため処理を中断します。"},

@@ -80,3 +80,40 @@ TEST_F(CliOutputTest, WrittenFileRepeatsTheImportedBytesAndIsNotOverwrittenWitho
     EXPECT_FALSE(std::filesystem::exists(path("NONE.TXT")));
     EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345").status, 2);
 }
+
+TEST_F(CliOutputTest, CrLfFormReadsBackThroughTheImportAsTheSameData)
+{
+    const std::string original = testdata::header() + testdata::data(to("2222222", "0000020000"))
+                                 + testdata::data(to("1111111", "0000005000"))
+                                 + testdata::trailer("000002", "000000025000") + testdata::end();
+    testdata::writeFile(path("in.txt"), original);
+    ASSERT_EQ(cli("import --facility 4 --date 20080115 " + path("in.txt")).status, 0);
+
+    ASSERT_EQ(cli("write-file --date 20080115 --consignor 0000012345 --line-break crlf " + path("CRLF.TXT")).status,
+              0);
+    std::string expected;
+    for (size_t i = 0; i < original.size(); i += 120)
+        expected += original.substr(i, 120) + "\r\n";
+    EXPECT_EQ(read("CRLF.TXT"), expected);
+
+    // Imported again under another facility, the lines are those of the first import.
+    ASSERT_EQ(cli("import --facility 5 --date 20080115 " + path("CRLF.TXT")).status, 0);
+    EXPECT_EQ(cli("lines --date 20080115 --consignor 0000012345 --facility 5").out,
+              cli("lines --date 20080115 --consignor 0000012345 --facility 4").out);
+    EXPECT_EQ(cli("imports --facility 5").out.substr(0, 20), cli("imports --facility 4").out.substr(0, 20));
+
+    EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345 --line-break cr " + path("X.TXT")).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(path("X.TXT")));
+}
+
+TEST_F(CliOutputTest, ARefusedImportReachesStandardErrorWithExitOne)
+{
+    std::string debit = testdata::header();
+    testdata::put(debit, 2, "91");
+    testdata::writeFile(path("debit.txt"), debit + testdata::data() + testdata::trailer("000001", "000000012345")
+                                               + testdata::end());
+    const auto r = cli("import --facility 4 --date 20080115 " + path("debit.txt"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(err(), "総合振込（種別コード21）のデータではありません。\n種別コード：91\n");
+    EXPECT_EQ(cli("imports --facility 4").out, "");
+}
