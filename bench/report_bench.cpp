@@ -59,11 +59,10 @@ private:
     bool m_open = false;
 };
 
-class BenchReport : public TBaseLRep
+class BenchReport : public Report
 {
 public:
-    BenchReport(int pages, MessageBoxes &boxes)
-        : TBaseLRep(QStringLiteral("rptBench"), boxes), m_rows(pages * kLinesPerPage)
+    explicit BenchReport(int pages) : Report(QStringLiteral("rptBench")), m_rows(pages * kLinesPerPage)
     {
         setDataSet(&m_rows);
         ReportBand *title = layout().addBand(QRect(37, 37, 720, 25));
@@ -166,7 +165,7 @@ struct Figures
 Figures run(int pages)
 {
     SilentBoxes boxes;
-    auto *report = new BenchReport(pages, boxes);
+    auto *report = new TBaseLRep(std::make_unique<BenchReport>(pages), boxes);
     const QString pdf = QDir::temp().filePath(QStringLiteral("pelanova-bench-%1.pdf").arg(QCoreApplication::applicationPid()));
     report->setPdfFileDialogHook([pdf](const QString &) { return pdf; });
     Figures f;

@@ -47,18 +47,15 @@ public:
 
 } // namespace
 
-TBaseLRep::TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, QWidget *parent)
+TBaseLRep::TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes, QWidget *parent)
     : QMainWindow(parent),
       m_boxes(messageBoxes),
-      m_caption(QStringLiteral("印刷プレビュー（") + reportCaption + QStringLiteral("）")),
-      m_engine(&m_layout),
+      m_report(std::move(report)),
+      m_engine(m_report->engine()),
       m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(m_caption);
-    m_engine.title = m_caption;
-    m_engine.pageBeforePrint = [this] { ActPageBeforePrint(); };
-    m_engine.pageAfterPrint = [this] { ActPageAfterPrint(); };
+    setWindowTitle(m_report->title());
 
     m_installedPrinters = [] { return QPrinterInfo::availablePrinterNames(); };
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
@@ -75,7 +72,7 @@ TBaseLRep::TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, Q
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_canvas = new QWidget;
     m_image = new QLabel(m_canvas);
-    m_image->setFixedSize(m_layout.pageSize());
+    m_image->setFixedSize(m_report->layout().pageSize());
     m_image->setAutoFillBackground(true);
     m_scroll->setWidget(m_canvas);
     m_scroll->setWidgetResizable(false);
@@ -236,12 +233,6 @@ void TBaseLRep::resizeEvent(QResizeEvent *event)
     placeImage();
 }
 
-void TBaseLRep::setDataSet(ReportDataSet *dataSet)
-{
-    m_dataSet = dataSet;
-    m_engine.setDataSet(dataSet);
-}
-
 void TBaseLRep::setInstalledPrintersHook(std::function<QStringList()> hook)
 {
     m_installedPrinters = std::move(hook);
@@ -292,26 +283,23 @@ bool TBaseLRep::IsReportFinished() const { return m_engine.isFinished(); }
 TBaseLRep::Prepared TBaseLRep::ActPrintPrepareExecute()
 {
     stopWorker();
-    if (!m_dataSet) {
+    switch (m_report->prepare()) {
+    case Report::Prepared::NoDataSet:
         TPrintMsg::closeNotice();
         beep();
         m_boxes.messageBox("dsMast.DataSet にデータセットを指定してください．", kAppTitle,
                            MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
         return Prepared::Abandoned;
-    }
-    if (!m_dataSet->isOpen())
-        m_dataSet->open();
-    m_dataSet->first();
-    Prepared result = Prepared::Ready;
-    if (IsReportFinished()) {
+    case Report::Prepared::Empty:
         TPrintMsg::closeNotice();
         beep();
-        m_boxes.messageBox("印刷対象データがありません．", kAppTitle, MessageIcon::Information,
-                           MessageButtons::Ok, kDefaultButton1);
-        result = Prepared::Empty;
+        m_boxes.messageBox(kNothingToPrint, kAppTitle, MessageIcon::Information, MessageButtons::Ok,
+                           kDefaultButton1);
+        return Prepared::Empty;
+    case Report::Prepared::Ready:
+        break;
     }
-    ActPrintPrepare();
-    return result;
+    return Prepared::Ready;
 }
 
 // -------------------------------------------------------------------- preview
@@ -360,7 +348,7 @@ void TBaseLRep::RenderFirstView(int zoom)
 
 void TBaseLRep::fillSheet(int zoom)
 {
-    const QSize page = m_layout.pageSize();
+    const QSize page = m_report->layout().pageSize();
     const int stepX = page.width() * zoom / 100;
     const int stepY = page.height() * zoom / 100;
     int x = 0;
@@ -495,7 +483,8 @@ void TBaseLRep::updateActions()
     m_actFirstPage->setEnabled(shown && !store.isFirstShown());
     m_actPriorPage->setEnabled(shown && !store.isFirstShown());
     m_actNextPage->setEnabled(shown && !store.isLastShown());
-    const bool pagesToRender = m_dataSet && m_dataSet->isOpen() && !IsReportFinished();
+    const ReportDataSet *rows = m_report->dataSet();
+    const bool pagesToRender = rows && rows->isOpen() && !IsReportFinished();
     m_actLastPage->setEnabled(pagesToRender || (shown && !store.isLastShown()));
     m_actSuspend->setEnabled(m_workerRunning);
 }
@@ -731,23 +720,11 @@ void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
 
     CommitActiveControl();
     TPrintMsg::showNotice();
+    // The frame's preparation shows why nothing is printed; the report's own
+    // run then starts from the same first row.
     if (ActPrintPrepareExecute() != Prepared::Ready)
         return;
-    m_engine.setPrintRange(firstPage, lastPage);
-    m_engine.startPrintJob(&printer);
-    try {
-        for (;;) {
-            m_engine.printNextPage();
-            if (IsReportFinished())
-                break;
-            m_engine.newSheet();
-        }
-    } catch (...) {
-        m_engine.abortPrintJob();
-        throw;
-    }
-    if (!m_engine.endPrintJob())
-        throw std::runtime_error("印刷を完了できませんでした．");
+    m_report->printPrepared(printer, firstPage, lastPage);
 }
 
 void TBaseLRep::closeEvent(QCloseEvent *event)

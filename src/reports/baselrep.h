@@ -1,35 +1,19 @@
 #pragma once
 
-// TBaseLRep: the preview-and-print window that every report of the system
-// specialises.
+// TBaseLRep: the preview-and-print window that hosts a report (see
+// reports/report.h for what a report is).
 //
-// How a report uses it:
-//   class TrptExample : public TBaseLRep {
-//     TrptExample(MessageBoxes &boxes) : TBaseLRep("rptExample", boxes) {
-//       setDataSet(&m_rows);                      // dsMast
-//       auto *title = layout().addBand({37, 37, 720, 25});
-//       m_page = title->addField({640, 0, 80, 25}, {}, HAlign::Right);
-//       title->beforePrint = [this] { m_page->text = QString::number(pageNumber()); };
-//       auto *grid = layout().addRowGrid({37, 125, 720, 936}, 40);
-//       auto *detail = grid->addRowLayout(23);
-//       ...
-//       grid->rowChoice = [=](int row) { return row == 0 ? head : detail; };
-//       detail->beforePrint = [this] { ...fill fields from m_rows...; m_rows.next(); };
-//     }
-//     void ActPrintPrepare() override { m_total = 0; }   // reset running totals
-//   };
-//   report->ShowReport();
+//   auto *window = new TBaseLRep(std::make_unique<TrptExample>(), boxes);
+//   window->ShowReport();
 //
-// The window is released when it is closed (Qt::WA_DeleteOnClose): callers
-// that reuse an open report keep a QPointer to it.
-//
-// Every page rendered (preview, reduced preview, print, by a user action or
-// by the preview worker) is preceded by ActPageBeforePrint() and followed by
-// ActPageAfterPrint(). Message boxes go through the MessageBoxes given to the
-// constructor; the print dialog, the PDF file dialog, the printer list and the
-// beep can be replaced (tests script them).
+// The window owns its report and is released when it is closed
+// (Qt::WA_DeleteOnClose): callers that reuse an open report keep a QPointer
+// to it. Message boxes go through the MessageBoxes given to the constructor;
+// the print dialog, the PDF file dialog, the printer list and the beep can be
+// replaced (tests script them).
 
 #include "core/userinterface.h"
+#include "reports/report.h"
 #include "reports/reportengine.h"
 
 #include <QMainWindow>
@@ -82,19 +66,21 @@ public:
     // Asks for the name of a PDF file; an empty result cancels.
     using SaveFileHook = std::function<QString(const QString &suggestedPath)>;
 
-    // `reportCaption` is the report's own caption; the window is captioned
-    // "印刷プレビュー（caption）" and the print job carries the same name.
-    TBaseLRep(const QString &reportCaption, MessageBoxes &messageBoxes, QWidget *parent = nullptr);
+    // The window is captioned with the report's title, "印刷プレビュー（caption）".
+    TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes, QWidget *parent = nullptr);
     ~TBaseLRep() override;
 
-    // --- for reports ---
-    ReportLayout &layout() { return m_layout; }
-    ReportEngine &engine() { return m_engine; }
-    // dsMast: the report's one data set (not owned).
-    void setDataSet(ReportDataSet *dataSet);
-    ReportDataSet *dataSet() const { return m_dataSet; }
-    // The page counter of the current run (1 on the first page).
-    int pageNumber() const { return m_engine.pageNumber(); }
+    Report &report() { return *m_report; }
+    // The hosted report as the type it was created with.
+    template <typename R>
+    R &reportAs()
+    {
+        return static_cast<R &>(*m_report);
+    }
+    ReportLayout &layout() { return m_report->layout(); }
+    ReportEngine &engine() { return m_report->engine(); }
+    ReportDataSet *dataSet() const { return m_report->dataSet(); }
+    int pageNumber() const { return m_report->pageNumber(); }
 
     // Shows the window (maximised) and runs 画面表示.
     void ShowReport();
@@ -113,7 +99,7 @@ public:
     QLineEdit *jumpField() const { return m_jump; }
     QPrinter &printer() { return *m_printer; }
     QString currentPrinterName() const { return m_printerName; }
-    const QImage &shownImage() const { return m_engine.store().shownImage(); }
+    const QImage &shownImage() const { return m_report->engine().store().shownImage(); }
 
     QAction *actPreview() const { return m_actPreview; }
     QAction *act80() const { return m_act80; }
@@ -148,13 +134,6 @@ public slots:
     void ActSuspendExecute();
 
 protected:
-    // Extension points for reports.
-    // Runs after the frame's own preparation of every preview and print (for
-    // example to reset running totals).
-    virtual void ActPrintPrepare() {}
-    virtual void ActPageBeforePrint() {}
-    virtual void ActPageAfterPrint() {}
-
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -192,10 +171,8 @@ private:
     void guarded(F &&f);
 
     MessageBoxes &m_boxes;
-    QString m_caption;
-    ReportLayout m_layout;
-    ReportEngine m_engine;
-    ReportDataSet *m_dataSet = nullptr;
+    std::unique_ptr<Report> m_report;
+    ReportEngine &m_engine; // the report's
     int m_zoom = 0;
 
     QPointer<PreviewWorker> m_worker;

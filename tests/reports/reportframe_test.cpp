@@ -36,7 +36,9 @@ struct Fixture
 {
     explicit Fixture(int pages, int rowsOverride = -1)
     {
-        report = new TestReport(rowsOverride >= 0 ? rowsOverride : pages * kLines, kLines, boxes, &log);
+        auto owned = std::make_unique<TestReport>(rowsOverride >= 0 ? rowsOverride : pages * kLines, kLines, &log);
+        test = owned.get();
+        report = new TBaseLRep(std::move(owned), boxes);
         report->setBeepHandler([this] { ++beeps; });
         report->setPdfFileDialogHook([this](const QString &) { return pdfPath; });
         report->setPrintDialogHook([this](QPrinter &printer, const TBaseLRep::PrintRequest &request) {
@@ -60,7 +62,8 @@ struct Fixture
     int dialogs = 0;
     std::optional<TBaseLRep::PrintChoice> choice;
     TBaseLRep::PrintRequest lastRequest;
-    QPointer<TestReport> report;
+    QPointer<TBaseLRep> report;
+    TestReport *test = nullptr; // owned by the window
 };
 
 TBaseLRep::PrintChoice range(int from, int to)
@@ -187,7 +190,7 @@ private slots:
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("6/6"));
         f.report->ActPriorPageExecute();
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("5/6"));
-        QCOMPARE(f.report->rows().opens, 1);
+        QCOMPARE(f.test->rows().opens, 1);
         QCOMPARE(f.log.prepares, 1);
     }
 
@@ -280,7 +283,7 @@ private slots:
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("1/1"));
         QVERIFY(waitForWorker(*f.report));
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("1/8"));
-        QCOMPARE(f.report->rows().opens, 1); // the open result is reused
+        QCOMPARE(f.test->rows().opens, 1); // the open result is reused
         QCOMPARE(f.log.prepares, 2);
     }
 
@@ -392,7 +395,7 @@ private slots:
     void reportWithoutDataSetIsAbandoned()
     {
         Fixture f(1);
-        f.report->setDataSet(nullptr);
+        f.test->setDataSet(nullptr);
         f.report->ShowReport();
         QCOMPARE(f.beeps, 1);
         QCOMPARE(f.boxes.messages.size(), size_t(1));
@@ -429,7 +432,7 @@ private slots:
         Fixture f(4);
         f.report->ShowReport();
         QVERIFY(waitForWorker(*f.report));
-        f.report->failAtRow = 7; // on page 2
+        f.test->failAtRow = 7; // on page 2
         f.choice = TBaseLRep::PrintChoice{};
         f.report->ActPrintExecute();
         QCOMPARE(f.boxes.messages.size(), size_t(1));
@@ -440,7 +443,7 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(f.report->engine().state(), ReportEngine::State::Idle);
         // The next print runs normally again.
-        f.report->failAtRow = -1;
+        f.test->failAtRow = -1;
         f.report->ActPrintExecute();
         QCOMPARE(pdfPageCount(f.pdfPath), 4);
     }
@@ -448,7 +451,7 @@ private slots:
     void failingQueryIsReportedAndNothingIsRendered()
     {
         Fixture f(2);
-        f.report->rows().failOpen = true;
+        f.test->rows().failOpen = true;
         f.report->ShowReport();
         QCOMPARE(f.boxes.messages.size(), size_t(1));
         QCOMPARE(f.boxes.messages[0].text, std::string("no such table: T_振込"));

@@ -10,8 +10,8 @@
 
 namespace pelanova::test {
 
-TestReport::TestReport(int rows, int linesPerPage, MessageBoxes &boxes, RenderLog *log)
-    : TBaseLRep(QStringLiteral("rptTest"), boxes), m_rows(rows), m_log(log)
+TestReport::TestReport(int rows, int linesPerPage, RenderLog *log)
+    : Report(QStringLiteral("rptTest")), m_rows(rows), m_log(log)
 {
     setDataSet(&m_rows);
     ReportBand *title = layout().addBand(QRect(37, 37, 720, 25));

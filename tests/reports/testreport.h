@@ -76,10 +76,10 @@ struct RenderLog
     QStringList pageTitles;
 };
 
-class TestReport : public TBaseLRep
+class TestReport : public Report
 {
 public:
-    TestReport(int rows, int linesPerPage, MessageBoxes &boxes, RenderLog *log = nullptr);
+    TestReport(int rows, int linesPerPage, RenderLog *log = nullptr);
 
     CountingDataSet &rows() { return m_rows; }
     // Detail lines from this data row on throw while being filled.

@@ -1,0 +1,109 @@
+#include "reports/report.h"
+#include "reports/reportdataset.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QPrinter>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include <unistd.h>
+
+namespace pelanova {
+
+Report::Report(const QString &caption)
+    : m_title(QStringLiteral("印刷プレビュー（") + caption + QStringLiteral("）")), m_engine(&m_layout)
+{
+    m_engine.title = m_title;
+    m_engine.pageBeforePrint = [this] { ActPageBeforePrint(); };
+    m_engine.pageAfterPrint = [this] { ActPageAfterPrint(); };
+}
+
+Report::~Report() = default;
+
+void Report::setDataSet(ReportDataSet *dataSet)
+{
+    m_dataSet = dataSet;
+    m_engine.setDataSet(dataSet);
+}
+
+Report::Prepared Report::prepare()
+{
+    if (!m_dataSet)
+        return Prepared::NoDataSet;
+    if (!m_dataSet->isOpen())
+        m_dataSet->open();
+    m_dataSet->first();
+    const Prepared result = m_engine.isFinished() ? Prepared::Empty : Prepared::Ready;
+    ActPrintPrepare();
+    return result;
+}
+
+Report::Prepared Report::print(QPrinter &printer, int firstPage, int lastPage)
+{
+    const Prepared prepared = prepare();
+    if (prepared == Prepared::Ready)
+        printPrepared(printer, firstPage, lastPage);
+    return prepared;
+}
+
+void Report::printPrepared(QPrinter &printer, int firstPage, int lastPage)
+{
+    m_engine.setPrintRange(firstPage, lastPage);
+    m_engine.startPrintJob(&printer);
+    try {
+        for (;;) {
+            m_engine.printNextPage();
+            if (m_engine.isFinished())
+                break;
+            m_engine.newSheet();
+        }
+    } catch (...) {
+        m_engine.abortPrintJob();
+        throw;
+    }
+    if (!m_engine.endPrintJob())
+        throw std::runtime_error("印刷を完了できませんでした．");
+}
+
+Report::Prepared writeReportPdf(Report &report, const QString &path)
+{
+    const QFileInfo target(path);
+    QByteArray tmpl = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                                        + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        throw std::runtime_error(path.toStdString() + ": ファイルを作成できません。");
+    ::close(fd);
+    const QString temporary = QFile::decodeName(tmpl);
+    struct Remove
+    {
+        QByteArray name;
+        bool keep = false;
+        ~Remove()
+        {
+            if (!keep)
+                std::remove(name.constData());
+        }
+    } remove{tmpl};
+
+    Report::Prepared prepared = Report::Prepared::Empty;
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(temporary);
+        pdf.setCreator(QStringLiteral("Pelanova"));
+        prepared = report.print(pdf);
+        if (prepared != Report::Prepared::Ready)
+            return prepared;
+    }
+    if (std::rename(tmpl.constData(), QFile::encodeName(path).constData()) != 0)
+        throw std::runtime_error(path.toStdString() + ": ファイルを作成できません。");
+    remove.keep = true;
+    return prepared;
+}
+
+} // namespace pelanova
