@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "cli_output.h"
+#include "cli_report.h"
 #include "console.h"
 
 #include "core/format.h"
@@ -33,7 +34,10 @@ constexpr const char *kUsage =
     "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
     "                                            list the aggregated transfers (TSV)\n"
     "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf] FILE\n"
-    "                                            write the merged transfer file\n";
+    "                                            write the merged transfer file\n"
+    "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
+    "                                            the transfer request form or the fee list as PDF\n"
+    "  report recipients OUT.pdf                 the recipient list as PDF\n";
 
 std::filesystem::path programDir()
 {
@@ -151,6 +155,7 @@ const std::map<std::string, Command> &commands()
         {"delete", deleteImport},
         {"lines", linesCommand},
         {"write-file", writeFileCommand},
+        {"report", reportCommand},
     };
     return table;
 }

@@ -32,4 +32,19 @@ std::string formatShortDate(int yyyymmdd)
     return buf;
 }
 
+std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4lld-%.3lld", static_cast<long long>(bankNumber),
+                  static_cast<long long>(branchNumber));
+    return buf;
+}
+
+std::string formatReportDate(int yyyymmdd)
+{
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%4d年 %2d月 %2d日", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+    return buf;
+}
+
 } // namespace pelanova

@@ -12,4 +12,11 @@ std::string formatGrouped(int64_t value);
 // not a valid date.
 std::string formatShortDate(int yyyymmdd);
 
+// A bank and branch number together, "%.4d-%.3d" ("0001-023").
+std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber);
+
+// The printed reports' date "%4d年 %2d月 %2d日" in the Western calendar
+// ("2008年  3月  5日").
+std::string formatReportDate(int yyyymmdd);
+
 } // namespace pelanova

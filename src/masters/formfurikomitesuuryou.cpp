@@ -5,6 +5,8 @@
 #include "core/unitapp.h"
 #include "masters/formfurikomitesuuryouall.h"
 #include "masters/masterswidgets.h"
+#include "masters/recipientlist.h"
+#include "reports/baselrep.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
@@ -144,8 +146,7 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     btnTesuuryouAll->setObjectName(QStringLiteral("btnTesuuryouAll"));
     btnFurikomiPrint = createHeaderButton(QStringLiteral("振込先"), QStringLiteral("印　刷"));
     btnFurikomiPrint->setObjectName(QStringLiteral("btnFurikomiPrint"));
-    // The recipient list report joins with the reports.
-    btnFurikomiPrint->setEnabled(false);
+    connect(btnFurikomiPrint, &QAbstractButton::clicked, this, [this] { btnFurikomiPrintClick(); });
     connect(btnTesuuryouAll, &QAbstractButton::clicked, this, [this] { btnTesuuryouAllClick(); });
 
     auto *layout = new QVBoxLayout(body());
@@ -712,6 +713,11 @@ void TfrmFurikomiTesuuryou::btnTesuuryouAllClick()
         LoadRecipients();
         GridList->viewport()->update();
     }
+}
+
+void TfrmFurikomiTesuuryou::btnFurikomiPrintClick()
+{
+    ShowRecipientList(m_recipientList, context().messages, db(), this);
 }
 
 QString TfrmFurikomiTesuuryou::RecipientSnapshot() const

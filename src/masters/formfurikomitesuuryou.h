@@ -1,8 +1,10 @@
 #pragma once
 
 #include "masters/masterdata.h"
+#include "reports/baselrep.h"
 #include "shell/formbase.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -51,6 +53,9 @@ public:
     // After the page turned: the new page's snapshot.
     void PageControl1Change(int page);
     void btnTesuuryouAllClick();
+    // Shows the recipient list, in the one preview window this screen keeps.
+    void btnFurikomiPrintClick();
+    TBaseLRep *recipientList() const { return m_recipientList; }
 
     // Code of the consignor selected in cmbItakusya; empty when none.
     std::string selectedConsignor() const;
@@ -119,6 +124,7 @@ private:
     bool m_loading = false;
     // The M_銀行 row the fee table page shows and saves into.
     std::optional<int64_t> m_feeTableRow;
+    QPointer<TBaseLRep> m_recipientList;
 };
 
 } // namespace pelanova

@@ -51,14 +51,6 @@ std::string formatFee(int64_t value)
     return value == 0 ? std::string() : formatAmount(value);
 }
 
-std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.4lld-%.3lld", static_cast<long long>(bankNumber),
-                  static_cast<long long>(branchNumber));
-    return buf;
-}
-
 std::vector<std::string> LoadFurikomiDates(const sql::Database &db)
 {
     const std::string statement = joinLines({
@@ -214,18 +206,31 @@ std::vector<FurikomiRow> readFurikomiRows(const sql::Database &db, const std::st
     return rows;
 }
 
-TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const TTesuuryou &fee, const std::string &ginkouKanji,
-                               const std::string &shitenKanji)
+PricedTransfer priceTransfer(const FurikomiRow &row, const RecipientRows &recipients,
+                             const std::optional<ConsignorRow> &feeTable)
+{
+    PricedTransfer priced;
+    priced.fee.Kingaku = row.amount;
+    GetTesuuryou(priced.fee, priced.bankName, priced.branchName, row.bankNumber, row.branchNumber, row.account,
+                 recipients, feeTable);
+    if (priced.bankName.empty())
+        priced.bankName = row.bankName;
+    if (priced.branchName.empty())
+        priced.branchName = row.branchName;
+    return priced;
+}
+
+TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const PricedTransfer &priced)
 {
     TFurikomiLine line;
     line.code = formatBankBranch(row.bankNumber, row.branchNumber);
-    line.bankName = ginkouKanji.empty() ? row.bankName : ginkouKanji;
-    line.branchName = shitenKanji.empty() ? row.branchName : shitenKanji;
+    line.bankName = priced.bankName;
+    line.branchName = priced.branchName;
     line.depositType = GetYokinSyubetuName(row.accountType);
     line.payee = row.payee;
-    line.amount = formatAmount(fee.Kingaku + fee.JisyaTesuuryou);
-    line.ownFee = formatFee(fee.JisyaTesuuryou);
-    line.recipientFee = formatFee(fee.AitesakiTesuuryou);
+    line.amount = formatAmount(priced.amount());
+    line.ownFee = formatFee(priced.fee.JisyaTesuuryou);
+    line.recipientFee = formatFee(priced.fee.AitesakiTesuuryou);
     return line;
 }
 
@@ -241,16 +246,10 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
     sql::Statement st = db.prepare(out.statement);
     const FurikomiRowReader reader(st);
 
-    std::string ginkouKanji;
-    std::string shitenKanji;
     try {
         while (st.step()) {
             const FurikomiRow row = reader.read();
-            TTesuuryou fee;
-            fee.Kingaku = row.amount;
-            GetTesuuryou(fee, ginkouKanji, shitenKanji, row.bankNumber, row.branchNumber, row.account,
-                         recipients, consignor);
-            out.lines.push_back(makeFurikomiLine(row, fee, ginkouKanji, shitenKanji));
+            out.lines.push_back(makeFurikomiLine(row, priceTransfer(row, recipients, consignor)));
             if (onLine)
                 onLine(out.lines.back());
             out.count += 1;

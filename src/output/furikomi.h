@@ -5,6 +5,7 @@
 // destination account, each line priced by the fee calculation; and the three
 // selection lists of the print screen.
 
+#include "core/format.h"
 #include "core/tesuuryou.h"
 
 #include <cstdint>
@@ -68,6 +69,20 @@ private:
 // Runs an aggregation statement text and returns all its rows in order.
 std::vector<FurikomiRow> readFurikomiRows(const sql::Database &db, const std::string &statement);
 
+// One aggregated transfer priced by the fee calculation, as the print
+// screen, the reports and the bank file all show and write it.
+struct PricedTransfer
+{
+    TTesuuryou fee;         // after GetTesuuryou on the row's amount
+    std::string bankName;   // the recipient's kanji bank name, else the delivered name
+    std::string branchName; // the recipient's kanji branch name, else the delivered name
+    // What goes to the recipient: the amount less a fee that the recipient bears.
+    int64_t amount() const { return fee.Kingaku + fee.JisyaTesuuryou; }
+};
+
+PricedTransfer priceTransfer(const FurikomiRow &row, const RecipientRows &recipients,
+                             const std::optional<ConsignorRow> &feeTable);
+
 // One line of the print screen's list, all texts.
 struct TFurikomiLine
 {
@@ -81,8 +96,7 @@ struct TFurikomiLine
     std::string recipientFee; // AitesakiTesuuryou, "#,###"
 };
 
-TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const TTesuuryou &fee, const std::string &ginkouKanji,
-                               const std::string &shitenKanji);
+TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const PricedTransfer &priced);
 
 struct FurikomiList
 {
@@ -111,7 +125,5 @@ FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::stri
 std::string formatAmount(int64_t value);
 // "#,###": as formatAmount, but 0 shows as nothing.
 std::string formatFee(int64_t value);
-// "%.4d-%.3d"
-std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber);
 
 } // namespace pelanova::output

@@ -93,15 +93,11 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
     }
 
     int64_t total = 0;
-    std::string ginkouKanji;
-    std::string shitenKanji;
     for (size_t i = 0; i < rows.size(); ++i) {
         const FurikomiRow &row = rows[i];
-        TTesuuryou fee;
-        fee.Kingaku = row.amount;
-        GetTesuuryou(fee, ginkouKanji, shitenKanji, row.bankNumber, row.branchNumber, row.account, recipients,
-                     feeTable);
-        const int64_t amount = fee.Kingaku + fee.JisyaTesuuryou;
+        const PricedTransfer priced = priceTransfer(row, recipients, feeTable);
+        const TTesuuryou &fee = priced.fee;
+        const int64_t amount = priced.amount();
         if (amount < 0) {
             std::string why = "の金額 " + formatAmount(row.amount) + "円";
             if (fee.AitesakiTesuuryou != 0)
