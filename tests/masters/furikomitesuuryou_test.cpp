@@ -67,6 +67,23 @@ protected:
     std::unique_ptr<TfrmFurikomiTesuuryou> screen;
 };
 
+TEST_F(FurikomiTesuuryouTest, PrintButtonOpensTheRecipientListOnceAndReusesIt)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    s.btnFurikomiPrint->click();
+    QPointer<TBaseLRep> list = s.recipientList();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->windowTitle(), QStringLiteral("印刷プレビュー（振込先印刷）"));
+    EXPECT_EQ(list->pageDisplayText(), QStringLiteral("1/1"));
+    s.btnFurikomiPrint->click();
+    EXPECT_EQ(s.recipientList(), list.data());
+    list->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(list);
+    s.btnFurikomiPrint->click();
+    EXPECT_TRUE(s.recipientList());
+}
+
 TEST_F(FurikomiTesuuryouTest, OpensOnTheFirstConsignorWithItsRecipients)
 {
     TfrmFurikomiTesuuryou &s = open();
@@ -75,7 +92,7 @@ TEST_F(FurikomiTesuuryouTest, OpensOnTheFirstConsignorWithItsRecipients)
     EXPECT_EQ(s.cmbItakusya->shownText(0), "0000000001|ｺｳ");
     EXPECT_EQ(s.selectedConsignor(), "0000000001");
     EXPECT_EQ(s.PageControl1->currentIndex(), TfrmFurikomiTesuuryou::PageFurikomi);
-    EXPECT_FALSE(s.btnFurikomiPrint->isEnabled());
+    EXPECT_TRUE(s.btnFurikomiPrint->isEnabled());
 
     ASSERT_EQ(s.GridList->lineCount(), 3);
     EXPECT_EQ(s.GridList->cellText(0, 0), "ｱｵｷ");
