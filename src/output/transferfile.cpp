@@ -143,6 +143,14 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
     return r;
 }
 
+std::string withTxtExtension(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + ".TXT";
+}
+
 std::string replaceFileAtomically(const std::string &path, const std::string &bytes)
 {
     namespace fs = std::filesystem;
@@ -215,6 +223,7 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
     if (!error.empty()) {
         TransferFileResult failed;
         failed.message = error;
+        failed.fileFailure = true;
         return failed;
     }
     return r;

@@ -31,6 +31,9 @@ struct TransferFileResult
     // On failure: what went wrong and, for a line, which one (UTF-8). The
     // target is then untouched: an earlier file stays as it was.
     std::string message;
+    // The failure was the file system's (the target could not be created or
+    // written), not a line of the file: trying again may succeed.
+    bool fileFailure = false;
     int64_t count = 0; // data records written
     int64_t total = 0; // sum of the amounts written
 };
@@ -61,6 +64,10 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
 TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
                                      const std::string &consignorCode, int transferRequestDate,
                                      const std::string &aggregationStatement, const TransferFileForm &form = {});
+
+// The name the merged file is written under: the extension replaced by
+// ".TXT", added when there is none ("bank" → "bank.TXT", "" → ".TXT").
+std::string withTxtExtension(const std::string &path);
 
 // Writes bytes to path through a temporary file in the same folder and a
 // rename, so that a reader never sees a partial file. Empty on success, else

@@ -4,6 +4,7 @@
 #include "masters/formshisetumaster.h"
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formkakusyu.h"
+#include "output/frmfurikomiprint.h"
 
 // The work screens: each is made known here with its header and one line
 // in applicationScreens().
@@ -25,7 +26,7 @@ ScreenFactories applicationScreens()
     ScreenFactories screens;
     screens[ScreenMenu] = make<TfrmMenu>;
     screens[ScreenImport] = make<TfrmImport>;
-    // screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
+    screens[ScreenFurikomiPrint] = make<TfrmFurikomiPrint>;
     screens[ScreenShisetuMaster] = make<TfrmShisetuMaster>;
     screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
     screens[ScreenKakusyu] = make<TfrmKakusyu>;

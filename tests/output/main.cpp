@@ -8,11 +8,16 @@
 #include <memory>
 
 QObject *createTransferReportsTest();
+QObject *createFurikomiPrintTest();
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     pelanova::installJapaneseFonts();
-    std::unique_ptr<QObject> test(createTransferReportsTest());
-    return QTest::qExec(test.get(), argc, argv) == 0 ? 0 : 1;
+    int failures = 0;
+    for (QObject *make : {createTransferReportsTest(), createFurikomiPrintTest()}) {
+        std::unique_ptr<QObject> test(make);
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,259 @@
+#include "output/frmfurikomiprint.h"
+
+#include "core/datamodule.h"
+#include "core/unitapp.h"
+#include "output/frmfurikomicreate.h"
+#include "output/furikomi.h"
+#include "output/transferreports.h"
+#include "widgets/busyscope.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/keyedlists.h"
+#include "widgets/stripedgrid.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace pelanova {
+namespace {
+
+QString q(const std::string &utf8) { return QString::fromStdString(utf8); }
+
+// "20080115" → "2008年1月15日"; a key that is no date is left undrawn.
+std::optional<QString> shownDate(const QString &item)
+{
+    bool ok = false;
+    const int date = item.section(QLatin1Char('\t'), 0, 0).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return QStringLiteral("%1年%2月%3日").arg(date / 10000).arg(date / 100 % 100).arg(date % 100);
+}
+
+QLabel *totalsPanel(QWidget *parent)
+{
+    auto *panel = new QLabel(parent);
+    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, QColor(0, 0x80, 0));
+    panel->setPalette(palette);
+    QFont font = panel->font();
+    font.setBold(true);
+    panel->setFont(font);
+    panel->setMinimumWidth(140);
+    return panel;
+}
+
+} // namespace
+
+TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : TfrmBase(context, parent)
+{
+    execDialog = [](QDialog &dialog) { return dialog.exec(); };
+    setWindowTitle(QStringLiteral("総合振込依頼書印刷"));
+    setTitle(QStringLiteral("総合振込依頼書"));
+
+    btnFurikomiCreate = createHeaderButton(QStringLiteral(" 振込作成"));
+    btnPrintTesuuryou = createHeaderButton(QStringLiteral("  手数料"), QStringLiteral("  印　刷"));
+    btnPrint = createHeaderButton(QStringLiteral("  依頼書"), QStringLiteral("  印  刷"));
+
+    auto *layout = new QVBoxLayout(body());
+    layout->setContentsMargins(6, 6, 6, 6);
+    auto *selection = new QHBoxLayout;
+    auto combo = [&](const QString &label, ShownTextFunction shown, int width) {
+        selection->addWidget(new QLabel(label, body()));
+        auto *box = new KeyedComboBox(body());
+        box->setShownText(std::move(shown));
+        box->setItemHeight(16);
+        box->setMinimumWidth(width);
+        selection->addWidget(box);
+        selection->addSpacing(12);
+        return box;
+    };
+    cmbItakusya = combo(QStringLiteral("委託者コード"), shownTabAsBar(), 260);
+    cmbFurikomiDate = combo(QStringLiteral("振込依頼日"), shownDate, 140);
+    cmbBumon = combo(QStringLiteral("振込部門"), shownAfterTab(), 180);
+    selection->addStretch(1);
+    layout->addLayout(selection);
+
+    auto *totals = new QHBoxLayout;
+    totals->addStretch(1);
+    totals->addWidget(new QLabel(QStringLiteral("振込件数"), body()));
+    pnlKensu = totalsPanel(body());
+    totals->addWidget(pnlKensu);
+    totals->addWidget(new QLabel(QStringLiteral("件"), body()));
+    totals->addSpacing(16);
+    totals->addWidget(new QLabel(QStringLiteral("合計振込金額"), body()));
+    pnlKingaku = totalsPanel(body());
+    totals->addWidget(pnlKingaku);
+    totals->addWidget(new QLabel(QStringLiteral("円"), body()));
+    layout->addLayout(totals);
+
+    GridList = new StripedGrid(body());
+    GridList->setColumns({
+        {QStringLiteral("振込先銀行"), 73, Qt::AlignLeft, false},
+        {QStringLiteral("振込先銀行"), 140, Qt::AlignLeft, false},
+        {QStringLiteral("振込先支店"), 140, Qt::AlignLeft, false},
+        {QStringLiteral("預金種目"), 59, Qt::AlignHCenter, false},
+        {QStringLiteral("振込先名"), 189, Qt::AlignLeft, false},
+        {QStringLiteral("振込金額"), 90, Qt::AlignRight, false},
+        {QStringLiteral("自施設"), 57, Qt::AlignRight, false},
+        {QStringLiteral("相手先"), 57, Qt::AlignRight, false},
+    });
+    GridList->setLineHeight(20);
+    layout->addWidget(GridList, 1);
+
+    connect(cmbFurikomiDate, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { guarded([this] { cmbFurikomiDateClick(); }); });
+    connect(cmbBumon, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { guarded([this] { cmbBumonClick(); }); });
+    connect(cmbItakusya, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { guarded([this] { cmbItakusyaClick(); }); });
+    connect(btnPrint, &QAbstractButton::clicked, this, [this] { btnPrintClick(); });
+    connect(btnPrintTesuuryou, &QAbstractButton::clicked, this, [this] { btnPrintTesuuryouClick(); });
+    connect(btnFurikomiCreate, &QAbstractButton::clicked, this,
+            [this] { guarded([this] { btnFurikomiCreateClick(); }); });
+
+    FormCreate();
+}
+
+template <typename F>
+void TfrmFurikomiPrint::guarded(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        context().messages.messageBox(e.what(), kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+    }
+}
+
+void TfrmFurikomiPrint::FormCreate()
+{
+    pnlKensu->clear();
+    pnlKingaku->clear();
+    GridList->clearLines();
+    const sql::Database &db = context().dm.ADOConFurikomi;
+    for (const std::string &item : output::LoadItakusya(db))
+        cmbItakusya->addKeyedItem(q(item));
+    cmbItakusya->setCurrentIndex(cmbItakusya->count() > 0 ? 0 : -1);
+    for (const std::string &item : output::LoadFurikomiDates(db))
+        cmbFurikomiDate->addKeyedItem(q(item));
+    cmbFurikomiDate->setCurrentIndex(-1);
+}
+
+void TfrmFurikomiPrint::showEvent(QShowEvent *event)
+{
+    TfrmBase::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded([this] {
+        BusyScope busy;
+        if (cmbFurikomiDate->count() == 0)
+            return;
+        cmbFurikomiDate->setCurrentIndex(0);
+        cmbFurikomiDateClick();
+    });
+}
+
+int TfrmFurikomiPrint::selectedDate() const { return cmbFurikomiDate->currentKey().toInt(); }
+
+int TfrmFurikomiPrint::selectedFacility() const
+{
+    bool ok = false;
+    const int key = cmbBumon->currentKey().toInt(&ok);
+    return ok ? key : -1;
+}
+
+std::string TfrmFurikomiPrint::selectedConsignor() const { return cmbItakusya->currentKey().toStdString(); }
+
+void TfrmFurikomiPrint::cmbFurikomiDateClick()
+{
+    cmbBumon->clear();
+    if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0)
+        return;
+    for (const std::string &item :
+         output::LoadBumon(context().dm.ADOConFurikomi, selectedConsignor(), selectedDate()))
+        cmbBumon->addKeyedItem(q(item));
+    cmbBumon->setCurrentIndex(0);
+    cmbBumonClick();
+}
+
+void TfrmFurikomiPrint::cmbBumonClick()
+{
+    if (cmbFurikomiDate->currentIndex() < 0)
+        return;
+    LoadLines();
+}
+
+void TfrmFurikomiPrint::cmbItakusyaClick()
+{
+    if (cmbFurikomiDate->currentIndex() < 0)
+        return;
+    LoadLines();
+}
+
+void TfrmFurikomiPrint::LoadLines()
+{
+    BusyScope busy(GridList);
+    GridList->clearLines();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const int facility = selectedFacility();
+    btnFurikomiCreate->setEnabled(output::isAllFacilityMode(facility));
+    output::FurikomiList list;
+    const auto showTotals = [&] {
+        pnlKensu->setText(q(list.countText));
+        pnlKingaku->setText(q(list.sumText));
+    };
+    m_statement = output::BuildFurikomiSql(selectedDate(), selectedConsignor(), facility);
+    try {
+        output::LoadFurikomiList(context().dm.ADOConFurikomi, selectedDate(), selectedConsignor(), facility, list,
+                                 [this](const output::TFurikomiLine &line) {
+                                     GridList->addLine({q(line.code), q(line.bankName), q(line.branchName),
+                                                        q(line.depositType), q(line.payee), q(line.amount),
+                                                        q(line.ownFee), q(line.recipientFee)});
+                                 });
+    } catch (...) {
+        showTotals();
+        throw;
+    }
+    showTotals();
+}
+
+void TfrmFurikomiPrint::btnPrintClick()
+{
+    // Printing says nothing when it cannot start.
+    if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0)
+        return;
+    try {
+        output::ShowTransferRequest(m_request, context().messages, context().dm.ADOConFurikomi, selectedConsignor(),
+                                    selectedDate(), selectedFacility(), m_statement, this);
+    } catch (...) {
+    }
+}
+
+void TfrmFurikomiPrint::btnPrintTesuuryouClick()
+{
+    if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0)
+        return;
+    try {
+        output::ShowFeeReport(m_fees, context().messages, context().dm.ADOConFurikomi, selectedConsignor(),
+                              selectedDate(), selectedFacility(), m_statement, this);
+    } catch (...) {
+    }
+}
+
+void TfrmFurikomiPrint::btnFurikomiCreateClick()
+{
+    if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0)
+        return;
+    TfrmFurikomiCreate dialog(context(), this);
+    dialog.execDialog = execDialog;
+    dialog.ShowForConsignor(selectedConsignor(), selectedDate(), m_statement);
+}
+
+} // namespace pelanova

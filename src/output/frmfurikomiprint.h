@@ -1,0 +1,74 @@
+#pragma once
+
+#include "reports/baselrep.h"
+#include "shell/formbase.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <string>
+
+class QDialog;
+class QLabel;
+
+namespace pelanova {
+
+class GradientButton;
+class KeyedComboBox;
+class StripedGrid;
+
+// 総合振込依頼書印刷: the transfers of one consignor and transfer request date,
+// of one facility or of all facilities merged, with their fees; from here the
+// request form, the fee list and the bank's file are made.
+class TfrmFurikomiPrint : public TfrmBase
+{
+    Q_OBJECT
+
+public:
+    TfrmFurikomiPrint(ScreenContext &context, QWidget *parent);
+
+    GradientButton *btnFurikomiCreate;
+    GradientButton *btnPrintTesuuryou;
+    GradientButton *btnPrint;
+    KeyedComboBox *cmbItakusya;
+    KeyedComboBox *cmbFurikomiDate;
+    KeyedComboBox *cmbBumon;
+    QLabel *pnlKensu;
+    QLabel *pnlKingaku;
+    StripedGrid *GridList;
+
+    void cmbFurikomiDateClick();
+    void cmbBumonClick();
+    void cmbItakusyaClick();
+    void btnPrintClick();
+    void btnPrintTesuuryouClick();
+    void btnFurikomiCreateClick();
+
+    // The aggregation statement of the last load, handed to the outputs.
+    const std::string &statement() const { return m_statement; }
+    TBaseLRep *requestReport() const { return m_request; }
+    TBaseLRep *feeReport() const { return m_fees; }
+    // Runs the file creation dialog modally (tests script it).
+    std::function<int(QDialog &)> execDialog;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormCreate();
+    void LoadLines();
+    int selectedDate() const;
+    int selectedFacility() const;
+    std::string selectedConsignor() const;
+    // Runs a handler; an error reaches the user as the general error display
+    // shows it, never the event loop.
+    template <typename F>
+    void guarded(F &&f);
+
+    std::string m_statement;
+    QPointer<TBaseLRep> m_request;
+    QPointer<TBaseLRep> m_fees;
+    bool m_shown = false;
+};
+
+} // namespace pelanova

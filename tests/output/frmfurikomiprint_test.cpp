@@ -1,0 +1,297 @@
+// The print screen and the file creation dialog as a clerk drives them, every
+// dialog scripted: the month's road from two facilities' imports to the
+// bank's file.
+#include "core/datamodule.h"
+#include "core/inifile.h"
+#include "core/schema.h"
+#include "import/importengine.h"
+#include "output/frmfurikomicreate.h"
+#include "output/frmfurikomiprint.h"
+#include "shell/scriptedcontext.h"
+#include "support/recordingui.h"
+#include "support/zenginfile.h"
+#include "widgets/ellipsisedit.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/keyedlists.h"
+#include "widgets/stripedgrid.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pelanova;
+
+namespace {
+
+constexpr int kDate = 20080115;
+
+testdata::DataSpec to(const std::string &account, const std::string &amount)
+{
+    testdata::DataSpec d;
+    d.account = account;
+    d.amount = amount;
+    return d;
+}
+
+std::string file(const std::vector<testdata::DataSpec> &lines, const std::string &mmdd = "0115")
+{
+    testdata::HeaderSpec h;
+    h.mmdd = mmdd;
+    std::string bytes = testdata::header(h);
+    long long total = 0;
+    for (const auto &d : lines) {
+        bytes += testdata::data(d);
+        total += std::stoll(d.amount);
+    }
+    char count[7], sum[13];
+    std::snprintf(count, sizeof count, "%06zu", lines.size());
+    std::snprintf(sum, sizeof sum, "%012lld", total);
+    return bytes + testdata::trailer(count, sum) + testdata::end();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class FurikomiPrintTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<ScriptedScreenContext> ctx;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    void import(int facility, int date, const std::string &bytes)
+    {
+        const std::string p = path(QStringLiteral("in.txt")).toStdString();
+        testdata::writeFile(p, bytes);
+        testdata::RecordingMessageBoxes boxes;
+        testdata::RecordingProgress progress;
+        ImportEngine engine(dm->ADOConFurikomi, nullptr, boxes, progress);
+        QCOMPARE(int(engine.ImportTransferFile(p, facility, date, 20080110)), int(ImportEngine::Outcome::Stored));
+    }
+
+    std::unique_ptr<TfrmFurikomiPrint> open()
+    {
+        auto screen = std::make_unique<TfrmFurikomiPrint>(ctx->context, nullptr);
+        screen->resize(1000, 600);
+        screen->show();
+        return screen;
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(path(QStringLiteral("FBDB.db")));
+        QFile::remove(path(QStringLiteral("pelanova.ini")));
+        const std::string db = path(QStringLiteral("FBDB.db")).toStdString();
+        {
+            sql::Database created;
+            created.open(db, sql::Database::Mode::Create);
+            schema::createOwnDatabase(created);
+            created.exec("INSERT INTO M_施設 (施設コード, 施設名) VALUES (1, '第一施設'), (2, '第二施設')");
+        }
+        dm = std::make_unique<TDM1>(path(QStringLiteral("pelanova.ini")).toStdString(), db, nullptr);
+        ctx = std::make_unique<ScriptedScreenContext>(*dm);
+    }
+
+    void cleanup()
+    {
+        ctx.reset();
+        dm.reset();
+    }
+
+    void selectionsFollowTheClerksChoices()
+    {
+        import(1, 20080110, file({to("1111111", "0000005000")}, "0110"));
+        import(1, kDate, file({to("1111111", "0000005000"), to("2222222", "0000050000")}));
+        import(2, kDate, file({to("1111111", "0000030000")}));
+        dm->ADOConFurikomi.exec("INSERT INTO M_銀行 (委託者コード, 委託者名) VALUES ('0000099999', 'ﾍﾞﾂ')");
+        auto s = open();
+
+        QCOMPARE(s->windowTitle(), QStringLiteral("総合振込依頼書印刷"));
+        QCOMPARE(s->cmbFurikomiDate->currentKey(), QStringLiteral("20080115"));
+        QCOMPARE(*s->cmbFurikomiDate->shownText(0), QStringLiteral("2008年1月15日"));
+        QCOMPARE(s->cmbItakusya->currentKey(), QStringLiteral("0000012345"));
+        QCOMPARE(s->cmbBumon->count(), 3);
+        QCOMPARE(*s->cmbBumon->shownText(0), QStringLiteral("全施設集計"));
+        QCOMPARE(*s->cmbBumon->shownText(2), QStringLiteral("第二施設"));
+        QVERIFY(s->btnFurikomiCreate->isEnabled());
+        // Merged: 1111111 with 35,000 yen (630 on the consignor), then 2222222.
+        QCOMPARE(s->GridList->lineCount(), 2);
+        QCOMPARE(s->GridList->cellText(0, 0), QStringLiteral("0005-123"));
+        QCOMPARE(s->GridList->cellText(0, 5), QStringLiteral("35,000"));
+        QCOMPARE(s->GridList->cellText(0, 6), QStringLiteral("630"));
+        QCOMPARE(s->GridList->cellText(0, 7), QString());
+        QCOMPARE(s->pnlKensu->text(), QStringLiteral("2 "));
+        QCOMPARE(s->pnlKingaku->text(), QStringLiteral("85,000 "));
+
+        s->cmbBumon->setCurrentIndex(2);
+        s->cmbBumonClick();
+        QVERIFY(!s->btnFurikomiCreate->isEnabled());
+        QCOMPARE(s->GridList->lineCount(), 1);
+        QCOMPARE(s->GridList->cellText(0, 5), QStringLiteral("30,000"));
+
+        // Another consignor keeps the date and the facility (and its list).
+        s->cmbItakusya->setCurrentIndex(1);
+        s->cmbItakusyaClick();
+        QCOMPARE(s->cmbFurikomiDate->currentKey(), QStringLiteral("20080115"));
+        QCOMPARE(s->cmbBumon->currentIndex(), 2);
+        QCOMPARE(s->GridList->lineCount(), 0);
+        QCOMPARE(s->pnlKensu->text(), QStringLiteral("0 "));
+        s->cmbItakusya->setCurrentIndex(0);
+        s->cmbItakusyaClick();
+
+        s->cmbBumon->setCurrentIndex(0);
+        s->cmbBumonClick();
+        QVERIFY(s->btnFurikomiCreate->isEnabled());
+        s->cmbBumon->setCurrentIndex(1);
+        s->cmbBumonClick();
+
+        // Another date goes back to all facilities.
+        s->cmbFurikomiDate->setCurrentIndex(1);
+        s->cmbFurikomiDateClick();
+        QCOMPARE(s->cmbBumon->currentIndex(), 0);
+        QCOMPARE(s->cmbBumon->count(), 2);
+        QVERIFY(s->btnFurikomiCreate->isEnabled());
+        QCOMPARE(s->GridList->lineCount(), 1);
+        QVERIFY(QString::fromStdString(s->statement()).contains(QStringLiteral("20080110")));
+
+        // The request form gets the same selection; a second press reuses its window.
+        s->btnPrint->click();
+        QPointer<TBaseLRep> request = s->requestReport();
+        QVERIFY(request);
+        QCOMPARE(request->pageDisplayText(), QStringLiteral("1/1"));
+        s->btnPrint->click();
+        QCOMPARE(s->requestReport(), request.data());
+        s->btnPrintTesuuryou->click();
+        QVERIFY(s->feeReport());
+        QCOMPARE(ctx->boxes.count(), size_t(0));
+    }
+
+    void emptyDatabaseShowsNothingAndCreatesNothing()
+    {
+        auto s = open();
+        QCOMPARE(s->cmbFurikomiDate->count(), 0);
+        QCOMPARE(s->GridList->lineCount(), 0);
+        QVERIFY(s->pnlKensu->text().isEmpty());
+        bool dialogShown = false;
+        s->execDialog = [&](QDialog &) {
+            dialogShown = true;
+            return 0;
+        };
+        s->btnFurikomiCreate->click();
+        QVERIFY(!dialogShown);
+        s->btnPrint->click(); // no selection: nothing, and no message
+        QCOMPARE(ctx->boxes.count(), size_t(0));
+    }
+
+    void fileCreationWritesTheMergedFileAsTheCommandLineDoes()
+    {
+        import(1, kDate, file({to("1111111", "0000005000"), to("2222222", "0000050000")}));
+        import(2, kDate, file({to("1111111", "0000030000")}));
+        // 2222222 bears its fee from 30,000 yen on: 50,000 goes out as 49,370.
+        dm->ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 30000 WHERE 口座番号 = '2222222'");
+        auto s = open();
+
+        const QString first = path(QStringLiteral("bank"));
+        const QString second = path(QStringLiteral("second.txt"));
+        QStringList weekday;
+        s->execDialog = [&](QDialog &d) {
+            auto &dialog = static_cast<TfrmFurikomiCreate &>(d);
+            weekday << dialog.lblDate->text() << dialog.lblWeek->text()
+                    << dialog.lblWeek->palette().color(QPalette::WindowText).name()
+                    << dialog.lblItakusyaCode->text() << dialog.lblBank->text() << dialog.lblYokin->text();
+            dialog.edtFileName->setText(first);
+            dialog.btnCreate->click();
+            dialog.edtFileName->setText(second);
+            dialog.btnCreate->click();
+            return 0;
+        };
+        s->btnFurikomiCreate->click();
+        QCOMPARE(weekday, (QStringList{QStringLiteral("2008年1月15日"), QStringLiteral("（火）"),
+                                       QStringLiteral("#000000"), QStringLiteral("0000012345"),
+                                       QStringLiteral("1-1"), QStringLiteral("普通")}));
+        QCOMPARE(ctx->boxes.count(), size_t(2));
+        QCOMPARE(QString::fromStdString(ctx->boxes.last().text), QStringLiteral("振込データの作成が完了しました。"));
+        QCOMPARE(QString::fromStdString(ctx->boxes.last().title), QStringLiteral("総合振込データ作成"));
+
+        const QByteArray written = readAll(first + QStringLiteral(".TXT"));
+        QCOMPARE(written.size(), 120 * 5);
+        QCOMPARE(written.mid(120 + 80, 10), QByteArray("0000035000"));
+        QCOMPARE(written.mid(240 + 80, 10), QByteArray("0000049370"));
+        QCOMPARE(written.mid(360 + 1, 18), QByteArray("000002000000084370"));
+        QCOMPARE(written.mid(54, 4), QByteArray("0115"));
+        QCOMPARE(readAll(path(QStringLiteral("second.TXT"))), written);
+        const TSettings settings = dm->settings({settings::FileName});
+        QCOMPARE(QString::fromStdString(settings.ReadString("FileName")), path(QStringLiteral("second.TXT")));
+
+        // The command line writes the same bytes.
+        QProcess cli;
+        cli.start(QStringLiteral(PELANOVA_CLI),
+                  {QStringLiteral("--db"), path(QStringLiteral("FBDB.db")), QStringLiteral("--ini"),
+                   path(QStringLiteral("pelanova.ini")), QStringLiteral("write-file"), QStringLiteral("--date"),
+                   QStringLiteral("20080115"), QStringLiteral("--consignor"), QStringLiteral("0000012345"),
+                   path(QStringLiteral("cli.TXT"))});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(readAll(path(QStringLiteral("cli.TXT"))), written);
+    }
+
+    void fileCreationAsksBeforeOverwritingAndRetriesAFailedCreate()
+    {
+        import(1, kDate, file({to("1111111", "0000005000")}));
+        auto s = open();
+        const QString target = path(QStringLiteral("keep.TXT"));
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("earlier");
+        f.close();
+        const QString missing = path(QStringLiteral("no/such/folder/x.txt"));
+        QString chosen;
+        s->execDialog = [&](QDialog &d) {
+            auto &dialog = static_cast<TfrmFurikomiCreate &>(d);
+            ctx->boxes.answer(IdNo);
+            dialog.edtFileName->setText(path(QStringLiteral("keep.txt")));
+            dialog.btnCreate->click();
+            // A folder that does not exist: 再試行 tries again, 中止 gives up.
+            ctx->boxes.answer(IdRetry);
+            ctx->boxes.answer(IdAbort);
+            dialog.edtFileName->setText(missing);
+            dialog.btnCreate->click();
+            // The ellipsis: the chosen name gets the extension .TXT.
+            ctx->files.answer(path(QStringLiteral("chosen.txt")));
+            dialog.edtFileNameEllipsisClick();
+            chosen = dialog.edtFileName->text();
+            return 0;
+        };
+        s->btnFurikomiCreate->click();
+        QCOMPARE(chosen, path(QStringLiteral("chosen.TXT")));
+        QCOMPARE(readAll(target), QByteArray("earlier"));
+        QCOMPARE(ctx->boxes.count(), size_t(3));
+        QCOMPARE(QString::fromStdString(ctx->boxes.shown()[0].text),
+                 QStringLiteral("すでにファイルが存在しています。上書きしますか？"));
+        QCOMPARE(ctx->boxes.shown()[0].defaultButton, kDefaultButton2);
+        QCOMPARE(int(ctx->boxes.shown()[1].buttons), int(MessageButtons::AbortRetryIgnore));
+        QCOMPARE(int(ctx->boxes.shown()[1].icon), int(MessageIcon::None));
+        QVERIFY(!QFile::exists(path(QStringLiteral("no"))));
+        QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(*.txt)|*.TXT"));
+        const TSettings settings = dm->settings({settings::FileName});
+        QVERIFY(settings.ReadString("FileName").empty());
+    }
+};
+
+QObject *createFurikomiPrintTest() { return new FurikomiPrintTest; }
+
+#include "frmfurikomiprint_test.moc"
