@@ -141,12 +141,12 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-int runMainWindow(const std::string &executablePath, TfrmMain::Services services,
+int runMainWindow(const std::string &executablePath, TfrmMain::Services services, ScreenFactories screens,
                   const std::function<int()> &exec)
 {
     std::unique_ptr<TfrmMain> main;
     try {
-        main = std::make_unique<TfrmMain>(executablePath, services);
+        main = std::make_unique<TfrmMain>(executablePath, services, std::move(screens));
     } catch (const std::exception &error) {
         // Nothing can run without the data module and the menu.
         services.messages.messageBox(error.what(), kAppTitle, MessageIcon::Error, MessageButtons::Ok,

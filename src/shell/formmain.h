@@ -22,9 +22,6 @@ using ScreenFactory = std::function<HostedScreen *(ScreenContext &context, QWidg
 // available (its menu button is disabled).
 using ScreenFactories = std::array<ScreenFactory, 6>;
 
-// The menu and every work screen of the application.
-ScreenFactories applicationScreens();
-
 // The main window: the title band, and the hosting area that shows one
 // screen at a time, switched only through ShowScreen.
 class TfrmMain : public QWidget
@@ -41,8 +38,8 @@ public:
 
     // Creates the data module on the executable's settings file and
     // database, then the menu, and hosts the menu.
-    TfrmMain(const std::string &executablePath, Services services,
-             ScreenFactories factories = applicationScreens(), QWidget *parent = nullptr);
+    TfrmMain(const std::string &executablePath, Services services, ScreenFactories factories,
+             QWidget *parent = nullptr);
     // The same with a data module that is already made (tests, tools).
     TfrmMain(std::unique_ptr<TDM1> dataModule, Services services, ScreenFactories factories,
              QWidget *parent = nullptr);
@@ -81,7 +78,7 @@ private:
 
 // Runs the application with its main window: shows it maximised and runs
 // the event loop (exec), or ends with 1 when the own database is not open.
-int runMainWindow(const std::string &executablePath, TfrmMain::Services services,
+int runMainWindow(const std::string &executablePath, TfrmMain::Services services, ScreenFactories screens,
                   const std::function<int()> &exec);
 
 } // namespace pelanova

@@ -13,6 +13,7 @@
 #include "masters/formkakusyu.h"
 #include "masters/formshisetumaster.h"
 #include "screenfixture.h"
+#include "app/screens.h"
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
 #include "widgets/gradientbutton.h"

@@ -8,6 +8,7 @@
 #include "shell/application.h"
 #include "shell/formbase.h"
 #include "shell/formcarender.h"
+#include "app/screens.h"
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
@@ -321,7 +322,7 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
             junk.write("this is no database, just text of some length .................");
         }
         bool ran = false;
-        const int status = runMainWindow(inst.exe, services(), [&] {
+        const int status = runMainWindow(inst.exe, services(), applicationScreens(), [&] {
             ran = true;
             return 0;
         });
@@ -341,7 +342,7 @@ void ShellTest::startsWhenTheDatabaseIsThere()
 {
     Installation inst(true);
     bool ran = false;
-    const int status = runMainWindow(inst.exe, services(), [&] {
+    const int status = runMainWindow(inst.exe, services(), applicationScreens(), [&] {
         ran = true;
         TfrmMain *main = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -534,7 +535,7 @@ void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
 void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
 {
     Installation inst(true);
-    TfrmMain main(inst.exe, services());
+    TfrmMain main(inst.exe, services(), applicationScreens());
     main.resize(1024, 720);
     main.show();
     const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");

@@ -1,4 +1,4 @@
-#include "shell/formmain.h"
+#include "app/screens.h"
 #include "shell/formmenu.h"
 #include "import/frmimport.h"
 #include "masters/formshisetumaster.h"

@@ -1,3 +1,4 @@
+#include "app/screens.h"
 #include "shell/application.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
@@ -17,5 +18,5 @@ int main(int argc, char **argv)
     app.setErrorDisplay(&messages);
 
     return pelanova::runMainWindow(QCoreApplication::applicationFilePath().toStdString(),
-                                   {messages, files, dates}, [&app] { return app.exec(); });
+                                   {messages, files, dates}, pelanova::applicationScreens(), [&app] { return app.exec(); });
 }
