@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build, the application and the tests need (Debian 12).
+#   build:   cmake and make (the "Unix Makefiles" generator), g++, pkg-config
+#   Qt 6:    qt6-base-dev holds the Core, Gui, Widgets, PrintSupport and Test modules the build
+#            links, and brings the xcb platform plugin the program shows its windows with
+#   others:  SQLite, GoogleTest/GoogleMock, the IPA fonts the screens and reports use,
+#            poppler-utils (pdfinfo, pdftotext, pdffonts: the report tests read the PDFs with them),
+#            xvfb and xauth (a display of its own for the program where there is none)
 set -euo pipefail
-packages=(cmake g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
+packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
