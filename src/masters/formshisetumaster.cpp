@@ -62,7 +62,8 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
         painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, GridList->cellText(line, column));
         return true;
     });
-    connect(GridList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { GridListDblClick(row); });
+    connect(GridList, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { GridListDblClick(index.row()); });
     layout->addWidget(GridList);
 
     auto *entry = new QWidget(body());

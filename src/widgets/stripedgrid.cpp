@@ -1,5 +1,6 @@
 #include "widgets/stripedgrid.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -80,9 +81,101 @@ private:
 
 } // namespace
 
-StripedGrid::StripedGrid(QWidget *parent)
-    : QTableWidget(parent)
+// Row 0 is the placeholder; the lines follow. Lines are kept as texts, or
+// asked for from a source.
+class StripedGridModel : public QAbstractTableModel
 {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : 1 + lineCount();
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(captions.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() < 1)
+            return {};
+        return text(index.row() - 1, index.column());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || section < 0 || section >= captions.size())
+            return {};
+        if (role == Qt::DisplayRole)
+            return captions[section];
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignCenter);
+        return {};
+    }
+
+    int lineCount() const { return source ? sourceCount : int(lines.size()); }
+    QString text(int line, int column) const
+    {
+        if (line < 0 || line >= lineCount())
+            return {};
+        if (source)
+            return source(line, column);
+        const QStringList &cells = lines[size_t(line)];
+        return column >= 0 && column < cells.size() ? cells[column] : QString();
+    }
+    void setCaptions(const QStringList &list)
+    {
+        beginResetModel();
+        captions = list;
+        endResetModel();
+    }
+    void clear()
+    {
+        beginResetModel();
+        lines.clear();
+        source = nullptr;
+        sourceCount = 0;
+        endResetModel();
+    }
+    int append(const QStringList &cells)
+    {
+        if (source)
+            clear();
+        const int row = 1 + int(lines.size());
+        beginInsertRows(QModelIndex(), row, row);
+        lines.push_back(cells);
+        endInsertRows();
+        return row - 1;
+    }
+    void setText(int line, int column, const QString &value)
+    {
+        if (source || line < 0 || line >= int(lines.size()) || column < 0 || column >= captions.size())
+            return;
+        QStringList &cells = lines[size_t(line)];
+        while (cells.size() <= column)
+            cells << QString();
+        cells[column] = value;
+        emit dataChanged(index(line + 1, column), index(line + 1, column));
+    }
+    void setSource(int count, StripedGrid::LineSource lineSource)
+    {
+        beginResetModel();
+        lines.clear();
+        source = std::move(lineSource);
+        sourceCount = source ? std::max(0, count) : 0;
+        endResetModel();
+    }
+
+    QStringList captions;
+    std::vector<QStringList> lines;
+    StripedGrid::LineSource source;
+    int sourceCount = 0;
+};
+
+StripedGrid::StripedGrid(QWidget *parent)
+    : QTableView(parent), m_model(new StripedGridModel(this))
+{
+    setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -104,9 +197,10 @@ StripedGrid::StripedGrid(QWidget *parent)
     delete old;
     setItemDelegate(new GridDelegate(this));
 
-    setRowCount(1);
     setRowHeight(0, 0);
     setRowHidden(0, true);
+    // A model reset shows every row again; the placeholder stays hidden.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setRowHidden(0, true); });
 
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current, const QModelIndex &) {
@@ -117,17 +211,13 @@ StripedGrid::StripedGrid(QWidget *parent)
 void StripedGrid::setColumns(const QList<GridColumn> &columns)
 {
     m_columns = columns;
-    setColumnCount(int(columns.size()));
     QStringList captions;
+    for (const GridColumn &column : columns)
+        captions << column.caption;
+    m_model->setCaptions(captions);
     for (int c = 0; c < columns.size(); ++c) {
-        captions << columns[c].caption;
         setColumnWidth(c, columns[c].hidden ? 0 : columns[c].width);
         setColumnHidden(c, columns[c].hidden);
-    }
-    setHorizontalHeaderLabels(captions);
-    for (int c = 0; c < columns.size(); ++c) {
-        if (QTableWidgetItem *header = horizontalHeaderItem(c))
-            header->setTextAlignment(Qt::AlignCenter);
     }
 }
 
@@ -138,41 +228,41 @@ GridColumn StripedGrid::columnDefinition(int column) const
 
 int StripedGrid::lineCount() const
 {
-    return rowCount() - 1;
+    return m_model->lineCount();
+}
+
+int StripedGrid::rowCount() const
+{
+    return m_model->rowCount();
 }
 
 int StripedGrid::addLine(const QStringList &cells)
 {
-    const int row = rowCount();
-    setRowCount(row + 1);
-    for (int c = 0; c < cells.size() && c < columnCount(); ++c)
-        setItem(row, c, new QTableWidgetItem(cells[c]));
-    return lineOfRow(row);
+    return m_model->append(cells);
 }
 
 void StripedGrid::clearLines()
 {
     selectionModel()->clearCurrentIndex();
     clearSelection();
-    setRowCount(1);
-    setRowHidden(0, true);
+    m_model->clear();
+}
+
+void StripedGrid::setLineSource(int count, LineSource source)
+{
+    selectionModel()->clearCurrentIndex();
+    clearSelection();
+    m_model->setSource(count, std::move(source));
 }
 
 QString StripedGrid::cellText(int line, int column) const
 {
-    const QTableWidgetItem *cell = item(rowOfLine(line), column);
-    return cell ? cell->text() : QString();
+    return m_model->text(line, column);
 }
 
 void StripedGrid::setCellText(int line, int column, const QString &text)
 {
-    const int row = rowOfLine(line);
-    if (line < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return;
-    if (QTableWidgetItem *cell = item(row, column))
-        cell->setText(text);
-    else
-        setItem(row, column, new QTableWidgetItem(text));
+    m_model->setText(line, column, text);
 }
 
 int StripedGrid::currentLine() const
@@ -193,7 +283,7 @@ bool StripedGrid::setCurrentLine(int line)
         return line < 0;
     }
     int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    while (column < columnCount() - 1 && isColumnHidden(column))
+    while (column < m_model->columnCount() - 1 && isColumnHidden(column))
         ++column;
     selectionModel()->setCurrentIndex(model()->index(rowOfLine(line), column),
                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -205,6 +295,7 @@ void StripedGrid::setLineHeight(int pixels)
     verticalHeader()->setDefaultSectionSize(pixels);
     for (int row = 1; row < rowCount(); ++row)
         setRowHeight(row, pixels);
+    setRowHeight(0, 0);
 }
 
 void StripedGrid::setStripeColour(const QColor &colour)
@@ -229,7 +320,7 @@ void StripedGrid::focusInEvent(QFocusEvent *event)
 {
     // Taking the focus alone selects no line (and asks nothing).
     m_focusing = true;
-    QTableWidget::focusInEvent(event);
+    QTableView::focusInEvent(event);
     m_focusing = false;
 }
 
@@ -264,7 +355,7 @@ bool StripedGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &optio
     const QRect text = option.rect.adjusted(2, 0, -2, 0);
     painter.setPen(ink);
     painter.setFont(option.font);
-    const QString value = index.data(Qt::DisplayRole).toString();
+    const QString value = m_model->text(line, index.column());
     painter.drawText(text, int(column.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
                      value);
     return true;

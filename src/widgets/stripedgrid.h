@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QList>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <functional>
 
@@ -30,11 +30,15 @@ struct GridColumn
 // the selection text colour, on one line, vertically centred, aligned as its
 // column says. A screen can take over the drawing of any cell with a cell
 // painter.
-class StripedGrid : public QTableWidget
+class StripedGridModel;
+
+class StripedGrid : public QTableView
 {
     Q_OBJECT
 
 public:
+    // The texts of a line's cells, asked for while the line is drawn.
+    using LineSource = std::function<QString(int line, int column)>;
     // Returns true when it has drawn the cell itself.
     using CellPainter =
         std::function<bool(QPainter &painter, const QRect &rect, int line, int column, bool selected)>;
@@ -50,6 +54,12 @@ public:
     int addLine(const QStringList &cells);
     // Removes every line; the captions and the placeholder row stay.
     void clearLines();
+    // Shows `count` lines whose texts come from `source` as they are drawn,
+    // instead of lines kept by the grid: a list of any length costs no more
+    // than its own data. clearLines() or addLine() end it.
+    void setLineSource(int count, LineSource source);
+    // Grid rows: the placeholder and the lines.
+    int rowCount() const;
     QString cellText(int line, int column) const;
     void setCellText(int line, int column, const QString &text);
 
@@ -84,6 +94,7 @@ protected:
 
 private:
     QList<GridColumn> m_columns;
+    StripedGridModel *m_model;
     QColor m_stripe{0xD7, 0xE0, 0xEC};
     QColor m_selection{0, 0x80, 0};
     CellPainter m_painter;
