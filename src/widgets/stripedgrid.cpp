@@ -81,7 +81,7 @@ private:
 } // namespace
 
 StripedGrid::StripedGrid(QWidget *parent)
-    : QTableWidget(parent)
+    : WithFocusRing(parent)
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -173,6 +173,9 @@ void StripedGrid::setCellText(int line, int column, const QString &text)
         cell->setText(text);
     else
         setItem(row, column, new QTableWidgetItem(text));
+    // A cell painter may draw a cell from the other cells of its line (an
+    // amount shown only beside a tick), so the whole line is drawn again.
+    viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
 
 int StripedGrid::currentLine() const
@@ -229,7 +232,7 @@ void StripedGrid::focusInEvent(QFocusEvent *event)
 {
     // Taking the focus alone selects no line (and asks nothing).
     m_focusing = true;
-    QTableWidget::focusInEvent(event);
+    WithFocusRing::focusInEvent(event);
     m_focusing = false;
 }
 

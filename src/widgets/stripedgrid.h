@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTableWidget>
 
+#include "widgets/focusring.h"
+
 #include <functional>
 
 namespace pelanova {
@@ -29,8 +31,8 @@ struct GridColumn
 // others in the window colour); a selected line is drawn on a green ground in
 // the selection text colour, on one line, vertically centred, aligned as its
 // column says. A screen can take over the drawing of any cell with a cell
-// painter.
-class StripedGrid : public QTableWidget
+// painter. While the grid has the focus, a focus ring runs round its lines.
+class StripedGrid : public WithFocusRing<QTableWidget>
 {
     Q_OBJECT
 
