@@ -2,7 +2,7 @@
 # Installs what the build, the application and the tests need (Debian 12).
 set -euo pipefail
 packages=(cmake g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils xvfb xauth)
+          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,6 +12,7 @@
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
 #include "shell/scriptedcontext.h"
+#include "shell/startup.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/japanesefonts.h"
@@ -19,7 +20,12 @@
 #include "widgets/monthcalendar.h"
 #include "widgets/titlelabel.h"
 
+#include <QAction>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +69,9 @@ protected:
             throw sql::Error("disk I/O error", 10);
     }
 };
+
+// Whether the start-up found Qt's Japanese translations.
+bool g_translationsLoaded = false;
 
 void discardClosedScreens()
 {
@@ -124,6 +133,7 @@ private slots:
     void calendarEnterOrDoubleClickConfirmsTheDay();
     void scriptedDatePickerAnswers();
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
+    void qtOwnTextsAndLocaleAreJapanese();
     void everyScreenOpensOnAnEmptyDatabaseAndReturns();
     void renderMainWindow();
 
@@ -529,6 +539,57 @@ void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
     QCOMPARE(m_boxes.last().text, std::string("no such table: M_施設"));
     QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
     QCOMPARE(m_boxes.last().title, std::string(kAppTitle));
+
+    // A common database failure reads in Japanese, the engine's text below it.
+    app->setErrorDisplay(&m_boxes);
+    QPushButton locked;
+    connect(&locked, &QPushButton::clicked, [] { throw sql::Error("database is locked", 5); });
+    QTest::mouseClick(&locked, Qt::LeftButton);
+    app->setErrorDisplay(nullptr);
+    QCOMPARE(m_boxes.count(), size_t(2));
+    QCOMPARE(m_boxes.last().text,
+             std::string("データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。\n\r"
+                         "database is locked"));
+    QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
+}
+
+void ShellTest::qtOwnTextsAndLocaleAreJapanese()
+{
+    QVERIFY2(g_translationsLoaded, "qtbase_ja.qm not found: install qt6-translations-l10n");
+    QCOMPARE(QLocale().language(), QLocale::Japanese);
+
+    // The context menu of every entry.
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList items;
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            items << action->text().section(QLatin1Char('\t'), 0, 0);
+    }
+    QCOMPARE(items.first(), QStringLiteral("元に戻す(&U)"));
+    QCOMPARE(items.last(), QStringLiteral("すべてを選択"));
+    QVERIFY(items.contains(QStringLiteral("貼り付け(&P)")));
+
+    // The file dialog.
+    QTemporaryDir dir;
+    QStringList labels;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        for (QLabel *label : dialog->findChildren<QLabel *>())
+            labels << label->text();
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            buttons << button->text();
+        dialog->reject();
+    });
+    QtFileDialogs files;
+    QVERIFY(files.getOpenFileName(nullptr, QString(), dir.path(), QStringLiteral("銀行データ|銀行マスタ.mdb")).isEmpty());
+    QVERIFY2(labels.contains(QStringLiteral("アドレス:")), qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY2(labels.contains(QStringLiteral("ファイルの種類:")), qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")) || buttons.contains(QStringLiteral("開く")),
+             qPrintable(buttons.join(QLatin1Char('|'))));
+    QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(QLatin1Char('|'))));
 }
 
 void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
@@ -586,8 +647,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PelanovaApplication app(argc, argv);
-    installJapaneseFonts();
-    useScreenFont();
+    g_translationsLoaded = prepareApplication(app);
     ShellTest test;
     return QTest::qExec(&test, argc, argv);
 }
