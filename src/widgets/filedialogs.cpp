@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
@@ -43,6 +44,21 @@ public:
             m_patterns << QRegularExpression(QRegularExpression::wildcardToRegularExpression(p),
                                              QRegularExpression::CaseInsensitiveOption);
         invalidateFilter();
+    }
+
+    // Sizes and dates in the application's (Japanese) locale; Qt's model
+    // writes them in the locale of the environment the program started in.
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == 3)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+        }
+        return QSortFilterProxyModel::data(index, role);
     }
 
 protected:

@@ -25,6 +25,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -572,11 +574,19 @@ void ShellTest::qtOwnTextsAndLocaleAreJapanese()
 
     // The file dialog.
     QTemporaryDir dir;
+    QFile bank(QDir(dir.path()).filePath(QStringLiteral("銀行マスタ.mdb")));
+    QVERIFY(bank.open(QIODevice::WriteOnly));
+    bank.close();
     QStringList labels;
     QStringList buttons;
+    QString modified;
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
+        auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+        QVERIFY(view);
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+        modified = view->model()->index(0, 3, view->rootIndex()).data().toString();
         for (QLabel *label : dialog->findChildren<QLabel *>())
             labels << label->text();
         for (QPushButton *button : dialog->findChildren<QPushButton *>())
@@ -590,6 +600,9 @@ void ShellTest::qtOwnTextsAndLocaleAreJapanese()
     QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")) || buttons.contains(QStringLiteral("開く")),
              qPrintable(buttons.join(QLatin1Char('|'))));
     QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(QLatin1Char('|'))));
+    // The file's date as Japanese writes it (2026/12/09 14:06), not "9 Dec".
+    QCOMPARE(modified, QLocale(QLocale::Japanese).toString(QFileInfo(bank.fileName()).lastModified(), QLocale::ShortFormat));
+    QVERIFY2(modified.startsWith(QString::number(QDate::currentDate().year()) + QLatin1Char('/')), qPrintable(modified));
 }
 
 void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
@@ -638,9 +651,25 @@ void ShellTest::renderMainWindow()
     QCoreApplication::processEvents();
     QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-base.png")));
     TfrmCarender calendar;
-    calendar.MonthCalendar1->setDate(QDate(2008, 1, 15));
+    calendar.MonthCalendar1->setDate(QDate::currentDate());
     calendar.show();
     QVERIFY(calendar.grab().save(dir + QStringLiteral("/pelanova-calendar.png")));
+
+    QTemporaryDir folder;
+    for (const char *name : {"銀行マスタ.mdb", "FB0115.txt"}) {
+        QFile file(QDir(folder.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->resize(640, 400);
+        QTest::qWait(300);
+        QVERIFY(dialog->grab().save(dir + QStringLiteral("/pelanova-filedialog.png")));
+        dialog->reject();
+    });
+    QtFileDialogs files;
+    files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
 }
 
 int main(int argc, char **argv)
