@@ -4,11 +4,12 @@
 #   Qt 6:    qt6-base-dev holds the Core, Gui, Widgets, PrintSupport and Test modules the build
 #            links, and brings the xcb platform plugin the program shows its windows with
 #   others:  SQLite, GoogleTest/GoogleMock, the IPA fonts the screens and reports use,
+#            Qt's Japanese translations (qt6-translations-l10n),
 #            poppler-utils (pdfinfo, pdftotext, pdffonts: the report tests read the PDFs with them),
 #            xvfb and xauth (a display of its own for the program where there is none)
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils xvfb xauth)
+          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

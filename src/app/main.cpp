@@ -2,15 +2,14 @@
 #include "shell/application.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
+#include "shell/startup.h"
 #include "widgets/filedialogs.h"
-#include "widgets/japanesefonts.h"
 #include "widgets/messageboxes.h"
 
 int main(int argc, char **argv)
 {
     pelanova::PelanovaApplication app(argc, argv);
-    pelanova::installJapaneseFonts();
-    pelanova::useScreenFont();
+    pelanova::prepareApplication(app);
 
     pelanova::QtMessageBoxes messages;
     pelanova::QtFileDialogs files;

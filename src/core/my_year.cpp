@@ -11,7 +11,7 @@ const std::array<TGengou, 6> kGengouTable = {{
     {"大正", "T", 19120730},
     {"昭和", "S", 19261225},
     {"平成", "H", 19890108},
-    {"", "", 0},
+    {"令和", "R", 20190501},
     {"", "", 0},
 }};
 
@@ -50,8 +50,8 @@ TWareki GetWareki(int date)
     TWareki w;
     w.Letter = kGengouTable[row].Letter;
     w.Name = kGengouTable[row].Name;
-    // The era year keeps all its digits: 平成 goes on without end, and a
-    // two-character cut would turn 平成100年 into 平成10年.
+    // The era year keeps all its digits: the last era goes on without end,
+    // and a two-character cut would turn 令和100年 into 令和10年.
     w.Year = twoDigits(eraDate / 10000);
     w.Month = twoDigits((eraDate / 100) % 100);
     w.Day = twoDigits(eraDate % 100);
@@ -140,17 +140,14 @@ public:
         return true;
     }
 
-    // One of "/", "." or "-"; the same one must be used throughout.
-    bool separator(char &used)
+    // One of "/", "." or "-"; they may be mixed (2008.1/15).
+    bool separator()
     {
         if (m_pos >= m_s.size())
             return false;
         const char c = m_s[m_pos];
         if (c != '/' && c != '.' && c != '-')
             return false;
-        if (used != 0 && c != used)
-            return false;
-        used = c;
         ++m_pos;
         return true;
     }
@@ -176,8 +173,7 @@ bool readGregorian(std::string_view s, int &yyyymmdd)
     int y = 0, m = 0, d = 0;
     {
         Cursor c(s);
-        char sep = 0;
-        if (c.number(4, 4, y) && c.separator(sep) && c.number(1, 2, m) && c.separator(sep)
+        if (c.number(4, 4, y) && c.separator() && c.number(1, 2, m) && c.separator()
             && c.number(1, 2, d) && c.atEnd())
             return finish(y, m, d, yyyymmdd);
     }
@@ -219,9 +215,8 @@ bool readEra(std::string_view s, int &yyyymmdd)
             const char letter = era.Letter[0];
             if (!s.empty() && (s[0] == letter || s[0] == letter + ('a' - 'A'))) {
                 Cursor c(s.substr(1));
-                char sep = 0;
-                if (c.number(1, 3, eraYear) && c.separator(sep) && c.number(1, 2, m)
-                    && c.separator(sep) && c.number(1, 2, d) && c.atEnd() && eraYear >= 1)
+                if (c.number(1, 3, eraYear) && c.separator() && c.number(1, 2, m)
+                    && c.separator() && c.number(1, 2, d) && c.atEnd() && eraYear >= 1)
                     return finish(startYear + eraYear - 1, m, d, yyyymmdd);
                 return false;
             }

@@ -13,8 +13,8 @@ struct TGengou
     int Start;          // first day of the era, yyyymmdd
 };
 
-// Ascending by start date; the two empty rows are spare. There is no era
-// after 平成: every later date is a 平成 date.
+// Ascending by start date; the empty row is spare. Every date from
+// 2019-05-01 on is a 令和 date.
 extern const std::array<TGengou, 6> kGengouTable;
 
 // Era conversion of a Gregorian date yyyymmdd.
@@ -41,10 +41,11 @@ std::string WarekiText(int date);
 bool DateToWarekiStr(const std::string &text, std::string &result);
 
 // Reads a date text as the screens write and accept it: year/month/day with
-// "/", "." or "-" (one- or two-digit month and day), 2008年1月15日, or an era
-// text such as 平成20年01月15日 (every era of the table; 元年 for year 1) or
-// H20.01.15. Blanks around the text are ignored. Gives yyyymmdd only for a
-// date that exists.
+// "/", "." or "-", also mixed (one- or two-digit month and day), 2008年1月15日,
+// or an era text such as 令和08年01月15日 (every era of the table; 元年 for
+// year 1) or R8.1.15. An era year past the era's end still counts on from its
+// start (H38/1/15 is 2026/1/15), as users keep typing them. Blanks around the
+// text are ignored. Gives yyyymmdd only for a date that exists.
 bool ReadDateText(const std::string &text, int &yyyymmdd);
 
 // True when year/month/day is a date of the Gregorian calendar (years 1 to 9999).

@@ -5,6 +5,9 @@
 #include <system_error>
 
 #include "core/cp932.h"
+#include "core/sqlite.h"
+
+#include <sqlite3.h>
 
 namespace pelanova {
 
@@ -23,6 +26,43 @@ int YesNoCancelMsg(MessageBoxes &boxes, const std::string &text, int defaultButt
 {
     return boxes.messageBox(text, kAppTitle, MessageIcon::Question, MessageButtons::YesNoCancel,
                             defaultButton);
+}
+
+namespace {
+
+const char *databaseErrorSentence(int code)
+{
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。";
+    case SQLITE_FULL:
+        return "ディスクの空き容量が足りないため、データベースに書き込めませんでした。";
+    case SQLITE_READONLY:
+        return "データベースのファイルが読み取り専用のため、書き込めませんでした。";
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return "ファイルがデータベースではないか、壊れています。";
+    case SQLITE_CANTOPEN:
+        return "データベースのファイルを開けませんでした。";
+    case SQLITE_PERM:
+        return "データベースのファイルを使用する権限がありません。";
+    case SQLITE_IOERR:
+        return "データベースのファイルの読み書きに失敗しました。";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::string ErrorText(const std::exception &error)
+{
+    if (const auto *db = dynamic_cast<const sql::Error *>(&error)) {
+        if (const char *sentence = databaseErrorSentence(db->code()))
+            return std::string(sentence) + "\n\r" + error.what();
+    }
+    return error.what();
 }
 
 int64_t FileSizeByName(const std::string &path)

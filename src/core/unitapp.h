@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "core/userinterface.h"
@@ -14,6 +15,14 @@ void ErrorMsg(MessageBoxes &boxes, const std::string &text);
 int YesNoMsg(MessageBoxes &boxes, const std::string &text, int defaultButton);
 // Yes/No/Cancel with the question icon. Returns IdYes, IdNo or IdCancel.
 int YesNoCancelMsg(MessageBoxes &boxes, const std::string &text, int defaultButton);
+
+// The text a message box shows for an error that ended an operation. A
+// database error of a common cause (the database in use by another program,
+// the disk full, the file read-only, not a database or damaged, a file that
+// cannot be opened) reads as a Japanese sentence, with the database engine's
+// own text on a second line ("\n\r") for support; any other error shows its
+// own text.
+std::string ErrorText(const std::exception &error);
 
 // Size in bytes of the file at path; 0 when there is no such file (or the
 // path names a folder).

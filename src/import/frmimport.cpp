@@ -274,11 +274,12 @@ void TfrmImport::btnImportClick()
     const int importDay = toInt(QDate::currentDate());
     if (m_facility && m_engine->IsAlreadyImported(*m_facility, requestDate))
         return;
-    const QString prefix = m_facility ? q(m_engine->FindFacilityFileName(*m_facility)) : QString();
-    // File names are case-sensitive here: offer both spellings of the extension.
-    const QString filter = prefix.isEmpty()
-                               ? QStringLiteral("振込データ(*.txt)|*.txt;*.TXT")
-                               : QStringLiteral("振込データ(%1*.txt)|%1*.txt;%1*.TXT").arg(prefix);
+    // Only the facility's files are offered: names that start with its stored
+    // file name. Blanks typed around that name are no part of it.
+    const QString prefix =
+        m_facility ? q(m_engine->FindFacilityFileName(*m_facility)).trimmed() : QString();
+    const QString filter = prefix.isEmpty() ? QStringLiteral("振込データ(*.txt)|*.txt")
+                                            : QStringLiteral("振込データ(%1*.txt)|%1*.txt").arg(prefix);
     const QString path = context().files.getOpenFileName(this, QStringLiteral("振込データファイルを開く"),
                                                          QString(), filter);
     if (path.isEmpty())

@@ -406,7 +406,7 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         }
     } catch (const std::exception &e) {
         outcome = Outcome::Failed;
-        failure = e.what();
+        failure = ErrorText(e);
     }
     if (outcome == Outcome::Failed)
         message(failure, kAppTitle, MessageIcon::Error);

@@ -85,11 +85,20 @@ protected:
     }
 };
 
+// A field of the read-only detail: black text on the button face, out of the
+// tab order, so that it reads clearly and is plainly not for typing.
 QLineEdit *detailField(QWidget *parent, int width)
 {
     auto *edit = new QLineEdit(parent);
     edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
     edit->setFixedWidth(width);
+    QPalette pal = edit->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Base, pal.color(group, QPalette::Button));
+        pal.setColor(group, QPalette::Text, pal.color(group, QPalette::WindowText));
+    }
+    edit->setPalette(pal);
     return edit;
 }
 
@@ -225,7 +234,7 @@ void TfrmFurikomiTesuuryou::buildRecipientPage()
     EditUketori->setObjectName(QStringLiteral("EditUketori"));
     {
         QPalette pal = EditUketori->palette();
-        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
             pal.setColor(group, QPalette::Base, QColor(0, 64, 64));
             pal.setColor(group, QPalette::Text, Qt::white);
         }
@@ -261,8 +270,6 @@ void TfrmFurikomiTesuuryou::buildRecipientPage()
     addDetail(QStringLiteral("支 店 名"), EditSitenName);
     addDetail(QStringLiteral("預金種別"), pnlYokin);
     addDetail(QStringLiteral("口座番号"), EditKouzaNo);
-    // Read-only: the group is disabled as a whole.
-    pnlBank->setEnabled(false);
     right->addWidget(pnlBank);
 
     auto *fee = new QHBoxLayout;
@@ -452,6 +459,7 @@ void TfrmFurikomiTesuuryou::FormCreate()
     LoadConsignors();
     if (cmbItakusya->count() > 0)
         cmbItakusya->setCurrentIndex(0);
+    m_consignor = selectedConsignor();
     LoadFeeTable();
     LoadRecipients();
     m_feeTableSnapshot = FeeTableSnapshot();
@@ -481,7 +489,7 @@ void TfrmFurikomiTesuuryou::LoadFeeTable()
         ClearFeeTable();
         return;
     }
-    const std::optional<masters::FeeTable> table = masters::loadFeeTable(db(), selectedConsignor());
+    const std::optional<masters::FeeTable> table = masters::loadFeeTable(db(), m_consignor);
     if (!table) {
         ClearFeeTable();
         return;
@@ -526,7 +534,7 @@ void TfrmFurikomiTesuuryou::LoadRecipients()
         return;
     const WaitCursor wait;
     const SuspendRedraw suspend(GridList);
-    for (const masters::RecipientLine &line : masters::loadRecipientLines(db(), selectedConsignor())) {
+    for (const masters::RecipientLine &line : masters::loadRecipientLines(db(), m_consignor)) {
         GridList->addLine({qs(line.name), QString::asprintf("%.4lld", static_cast<long long>(line.bankNumber)),
                            QString::asprintf("%.3lld", static_cast<long long>(line.branchNumber)),
                            qs(line.account), QString::number(line.category), QString::number(line.threshold)});
@@ -535,6 +543,11 @@ void TfrmFurikomiTesuuryou::LoadRecipients()
 
 void TfrmFurikomiTesuuryou::cmbItakusyaClick()
 {
+    // Choosing a consignor, even the one shown, loads both pages again: the
+    // shown page's unsaved edits are asked about first, as a page change
+    // asks, and saved for the consignor they were made for.
+    askSaveEdits(PageControl1->currentIndex());
+    m_consignor = selectedConsignor();
     LoadFeeTable();
     m_feeTableSnapshot = FeeTableSnapshot();
     LoadRecipients();
@@ -573,7 +586,7 @@ void TfrmFurikomiTesuuryou::GridListSelectCell(int line, bool &allow)
     const QString branchCode = GridList->cellText(line, ColBranch);
     const QString account = GridList->cellText(line, ColAccount);
     const std::optional<masters::RecipientDetail> detail = masters::findRecipient(
-        db(), selectedConsignor(), integerOf(bankCode), integerOf(branchCode), ss(account));
+        db(), m_consignor, integerOf(bankCode), integerOf(branchCode), ss(account));
 
     EditUketori->setText(GridList->cellText(line, ColName));
     EditBankCode->setText(bankCode);
@@ -609,7 +622,7 @@ void TfrmFurikomiTesuuryou::btnSaveClick()
         return;
     const bool recipientBears = chkTesuuryou->isChecked();
     const qint64 threshold = EditTesuuryou->value();
-    if (!masters::saveRecipientFee(db(), selectedConsignor(), integerOf(EditBankCode->text()),
+    if (!masters::saveRecipientFee(db(), m_consignor, integerOf(EditBankCode->text()),
                                    integerOf(EditSitenCode->text()), ss(EditKouzaNo->text()), recipientBears ? 1 : 0,
                                    threshold)) {
         // Nothing was written: the line and the snapshot keep showing the
@@ -669,12 +682,16 @@ void TfrmFurikomiTesuuryou::btnCancelBankClick()
 void TfrmFurikomiTesuuryou::PageControl1Changing(int from, int to, bool &allow)
 {
     allow = true;
-    if (from == to)
-        return;
-    if (from == PageFurikomi) {
+    if (from != to)
+        askSaveEdits(from);
+}
+
+void TfrmFurikomiTesuuryou::askSaveEdits(int page)
+{
+    if (page == PageFurikomi) {
         if (recipientCurrent() && RecipientSnapshot() != m_recipientSnapshot && askSave(kAskSave))
             btnSaveClick();
-    } else if (from == PageBank) {
+    } else if (page == PageBank) {
         if (FeeTableSnapshot() != m_feeTableSnapshot && askSave(kAskSave))
             btnSaveBankClick();
     }

@@ -115,10 +115,16 @@ private:
     void edtKingakuExit(int limit);
     bool recipientCurrent() const;
     bool askSave(const char *text);
+    // When the page has unsaved edits: asks whether to save them, and on
+    // はい saves them.
+    void askSaveEdits(int page);
     bool paintGridCell(QPainter &painter, const QRect &rect, int line, int column, bool selected);
 
     sql::Database &db() const;
 
+    // The consignor both pages show and save for; the selector may already
+    // name the next one while the edits of this one are asked about.
+    std::string m_consignor;
     QString m_recipientSnapshot;
     QString m_feeTableSnapshot;
     bool m_loading = false;

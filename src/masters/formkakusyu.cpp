@@ -145,7 +145,7 @@ void TfrmKakusyu::FormClose()
         items.WriteBool("TesuuryouKubun", chkTesuuryou->isChecked());
         items.WriteString("TesuuryouKingaku", ss(EditTesuuryou->text()));
     } catch (const std::exception &error) {
-        ErrorMsg(context().messages, error.what());
+        ErrorMsg(context().messages, ErrorText(error));
     }
 
     const std::string bankPath = ss(EditBankData->text());
@@ -153,7 +153,7 @@ void TfrmKakusyu::FormClose()
         try {
             items.WriteString("Bankdata", bankPath);
         } catch (const std::exception &error) {
-            ErrorMsg(context().messages, error.what());
+            ErrorMsg(context().messages, ErrorText(error));
         }
     } else {
         ErrorMsg(context().messages, "銀行マスタデータベースに接続できませんでした。");

@@ -1,5 +1,6 @@
 #include "shell/application.h"
 
+#include "core/unitapp.h"
 #include "core/userinterface.h"
 
 #include <exception>
@@ -18,7 +19,7 @@ bool PelanovaApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
-        showError(m_boxes, error.what());
+        showError(m_boxes, ErrorText(error).c_str());
     } catch (...) {
         showError(m_boxes, "不明なエラーが発生しました。");
     }

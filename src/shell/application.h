@@ -8,8 +8,9 @@ class MessageBoxes;
 
 // The application object. An error that an event handler leaves uncaught
 // (a statement the database refuses, a number that does not convert) ends
-// that handler only: it is shown as a message box with the error's text and
-// the application goes on.
+// that handler only: it is shown as a message box with the error's text
+// (ErrorText: common database failures in Japanese) and the application goes
+// on.
 class PelanovaApplication : public QApplication
 {
     Q_OBJECT

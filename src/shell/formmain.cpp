@@ -149,7 +149,7 @@ int runMainWindow(const std::string &executablePath, TfrmMain::Services services
         main = std::make_unique<TfrmMain>(executablePath, services, std::move(screens));
     } catch (const std::exception &error) {
         // Nothing can run without the data module and the menu.
-        services.messages.messageBox(error.what(), kAppTitle, MessageIcon::Error, MessageButtons::Ok,
+        services.messages.messageBox(ErrorText(error), kAppTitle, MessageIcon::Error, MessageButtons::Ok,
                                      kDefaultButton1);
         return 1;
     }

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSortFilterProxyModel>
 
 namespace pelanova {
 
@@ -22,31 +26,59 @@ std::vector<FileFilter> parseFileFilter(const QString &filter)
     return out;
 }
 
-QStringList qtNameFilters(const QString &filter)
-{
-    // Qt reads patterns out of "description (patterns)" only when they are
-    // plain ASCII; a pattern such as 銀行マスタ.mdb is therefore offered by
-    // itself, which still lists exactly the matching files.
-    const std::vector<FileFilter> filters = parseFileFilter(filter);
-    QStringList names;
-    for (const FileFilter &f : filters) {
-        bool ascii = true;
-        for (const QString &p : f.patterns) {
-            for (const QChar c : p)
-                ascii = ascii && c.unicode() < 128 && c != QLatin1Char('(') && c != QLatin1Char(')');
-        }
-        const QString joined = f.patterns.join(QLatin1Char(' '));
-        if (!ascii)
-            names << joined;
-        else if (f.description.endsWith(QLatin1Char('(') + joined + QLatin1Char(')')))
-            names << f.description;
-        else
-            names << f.description + QStringLiteral(" (") + joined + QLatin1Char(')');
-    }
-    return names;
-}
-
 namespace {
+
+// Lists the folders and the files whose names match one of the chosen
+// filter's patterns, without regard to case. Qt's own filter parsing takes
+// only ASCII patterns out of "description (patterns)" and splits them at
+// blanks, so the dialog is told to show everything and this model picks.
+class PatternFilter : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setPatterns(const QStringList &patterns)
+    {
+        m_patterns.clear();
+        for (const QString &p : patterns)
+            m_patterns << QRegularExpression(QRegularExpression::wildcardToRegularExpression(p),
+                                             QRegularExpression::CaseInsensitiveOption);
+        invalidateFilter();
+    }
+
+    // Sizes and dates in the application's (Japanese) locale; Qt's model
+    // writes them in the locale of the environment the program started in.
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == 3)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+        }
+        return QSortFilterProxyModel::data(index, role);
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        const QModelIndex index = sourceModel()->index(row, 0, parent);
+        if (!files || files->isDir(index) || m_patterns.isEmpty())
+            return true;
+        const QString name = files->fileName(index);
+        for (const QRegularExpression &pattern : m_patterns) {
+            if (pattern.match(name).hasMatch())
+                return true;
+        }
+        return false;
+    }
+
+private:
+    QList<QRegularExpression> m_patterns;
+};
 
 QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &caption, const QString &folder,
                   const QString &filter, const QString &fileName)
@@ -58,9 +90,25 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
     if (mode == QFileDialog::AcceptSave)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true); // the callers ask themselves
 
-    const QStringList names = qtNameFilters(filter);
-    if (!names.isEmpty())
+    const std::vector<FileFilter> filters = parseFileFilter(filter);
+    if (!filters.empty()) {
+        auto *matching = new PatternFilter(&dialog);
+        dialog.setProxyModel(matching);
+        // Each description is shown as given; "(*)" only keeps Qt from
+        // reading patterns out of it and is not shown.
+        QStringList names;
+        for (const FileFilter &f : filters)
+            names << f.description + QStringLiteral(" (*)");
+        dialog.setOption(QFileDialog::HideNameFilterDetails, true);
         dialog.setNameFilters(names);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, matching, [&, matching](const QString &name) {
+            for (size_t i = 0; i < filters.size(); ++i) {
+                if (name == names[qsizetype(i)] || name == filters[i].description)
+                    matching->setPatterns(filters[i].patterns);
+            }
+        });
+        matching->setPatterns(filters.front().patterns);
+    }
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

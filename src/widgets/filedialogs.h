@@ -33,12 +33,10 @@ struct FileFilter
 // Splits "desc|pattern|desc|pattern" into its pairs.
 std::vector<FileFilter> parseFileFilter(const QString &filter);
 
-// The filter as Qt's file dialog takes it ("振込データ(FB*.txt)",
-// "銀行マスタ.mdb").
-QStringList qtNameFilters(const QString &filter);
-
-// Qt's own (not the desktop's native) file dialog, so that patterns match
-// without regard to case, as file names do on the systems the files come from.
+// Qt's own (not the desktop's native) file dialog. Each filter's description
+// is shown as given ("銀行データ", "振込データ(FB*.txt)"); its patterns, ASCII
+// or not, match file names without regard to case, as file names do on the
+// systems the files come from.
 class QtFileDialogs : public FileDialogs
 {
 public:

@@ -1,5 +1,7 @@
 #include "widgets/gradientbutton.h"
 
+#include "widgets/focusring.h"
+
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
@@ -97,8 +99,10 @@ void GradientButton::paintEvent(QPaintEvent *)
     QPainterPath path;
     path.addRoundedRect(r, 4, 4);
     p.fillPath(path, gradient);
-    p.setPen(QPen(hasFocus() ? m_frameColour.darker(150) : m_frameColour, hasFocus() ? 1.6 : 1.0));
+    p.setPen(QPen(m_frameColour, 1.0));
     p.drawPath(path);
+    if (hasFocus())
+        paintFocusRing(p, rect().adjusted(2, 2, -2, -2), palette());
 
     QRect content = rect().adjusted(6, 3, -6, -3);
     if (pressed)

@@ -119,7 +119,7 @@ void KeyedComboBox::paintEvent(QPaintEvent *)
 }
 
 KeyedListBox::KeyedListBox(QWidget *parent)
-    : QListWidget(parent), m_shown(shownAfterTab())
+    : WithFocusRing(parent), m_shown(shownAfterTab())
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QListWidget>
 
+#include "widgets/focusring.h"
+
 #include <functional>
 #include <optional>
 
@@ -44,7 +46,7 @@ private:
 };
 
 // List box of keyed texts, drawn like KeyedComboBox's items.
-class KeyedListBox : public QListWidget
+class KeyedListBox : public WithFocusRing<QListWidget>
 {
     Q_OBJECT
 

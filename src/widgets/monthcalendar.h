@@ -5,7 +5,8 @@
 namespace pelanova {
 
 // One month at a time, weeks starting on Sunday, Japanese day and month
-// names; the user moves between months and picks a day.
+// names, the header reading year then month (2026年12月); the user moves
+// between months and picks a day.
 class MonthCalendar : public QCalendarWidget
 {
     Q_OBJECT

@@ -173,7 +173,7 @@ public:
 };
 
 StripedGrid::StripedGrid(QWidget *parent)
-    : QTableView(parent), m_model(new StripedGridModel(this))
+    : WithFocusRing(parent), m_model(new StripedGridModel(this))
 {
     setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -263,6 +263,11 @@ QString StripedGrid::cellText(int line, int column) const
 void StripedGrid::setCellText(int line, int column, const QString &text)
 {
     m_model->setText(line, column, text);
+    // A cell painter may draw a cell from the other cells of its line (an
+    // amount shown only beside a tick), so the whole line is drawn again.
+    const int row = rowOfLine(line);
+    if (line >= 0 && row < rowCount())
+        viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
 
 int StripedGrid::currentLine() const
@@ -320,7 +325,7 @@ void StripedGrid::focusInEvent(QFocusEvent *event)
 {
     // Taking the focus alone selects no line (and asks nothing).
     m_focusing = true;
-    QTableView::focusInEvent(event);
+    WithFocusRing::focusInEvent(event);
     m_focusing = false;
 }
 

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTableView>
 
+#include "widgets/focusring.h"
+
 #include <functional>
 
 namespace pelanova {
@@ -32,7 +34,7 @@ struct GridColumn
 // painter.
 class StripedGridModel;
 
-class StripedGrid : public QTableView
+class StripedGrid : public WithFocusRing<QTableView>
 {
     Q_OBJECT
 

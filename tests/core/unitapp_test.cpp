@@ -2,7 +2,10 @@
 
 #include <filesystem>
 
+#include "core/sqlite.h"
 #include "core/unitapp.h"
+
+#include <sqlite3.h>
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
 
@@ -78,4 +81,66 @@ TEST(FileSize, ExistingMissingAndLarge)
     if (!ec) {
         EXPECT_EQ(FileSizeByName(big), 4294967296LL + 120);
     }
+}
+
+namespace {
+
+// The message a failing database statement or open shows the user.
+template <typename F>
+std::string errorTextOf(F &&failing)
+{
+    try {
+        failing();
+    } catch (const std::exception &error) {
+        return ErrorText(error);
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+}
+
+} // namespace
+
+TEST(ErrorTexts, CommonDatabaseFailuresReadAsJapaneseWithTheEngineTextBelow)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("FBDB.mdb");
+    sql::Database db;
+    db.open(path, sql::Database::Mode::Create);
+    db.exec("CREATE TABLE t (v)");
+
+    // Another program holds a write lock.
+    sql::Database other;
+    other.open(path, sql::Database::Mode::ReadWrite);
+    other.exec("BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(db.handle(), 0);
+    EXPECT_EQ(errorTextOf([&] { db.exec("INSERT INTO t VALUES (1)"); }),
+              "データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。\n\r"
+              "database is locked");
+    other.exec("ROLLBACK");
+
+    // The disk (here: the file's page limit) is full.
+    db.exec("PRAGMA max_page_count = 3");
+    EXPECT_EQ(errorTextOf([&] { db.exec("INSERT INTO t VALUES (zeroblob(100000))"); }),
+              "ディスクの空き容量が足りないため、データベースに書き込めませんでした。\n\r"
+              "database or disk is full");
+
+    sql::Database readOnly;
+    readOnly.open(path, sql::Database::Mode::ReadOnly);
+    EXPECT_EQ(errorTextOf([&] { readOnly.exec("INSERT INTO t VALUES (1)"); }),
+              "データベースのファイルが読み取り専用のため、書き込めませんでした。\n\r"
+              "attempt to write a readonly database");
+
+    const std::string text = dir.file("notes.mdb");
+    test::writeBytes(text, std::string(4096, 'x'));
+    sql::Database notADatabase;
+    EXPECT_EQ(errorTextOf([&] { notADatabase.open(text, sql::Database::Mode::ReadWrite); }),
+              "ファイルがデータベースではないか、壊れています。\n\rfile is not a database");
+
+    const std::string missing = dir.file("missing.mdb");
+    const std::string cannotOpen = errorTextOf([&] { sql::Database().open(missing, sql::Database::Mode::ReadWrite); });
+    EXPECT_EQ(cannotOpen, "データベースのファイルを開けませんでした。\n\r" + missing + ": unable to open database file");
+
+    // Other errors keep their own text; so does a database error of no common cause.
+    EXPECT_EQ(ErrorText(std::runtime_error("設定ファイルに書き込めません。")), "設定ファイルに書き込めません。");
+    EXPECT_EQ(errorTextOf([&] { db.exec("SELECT * FROM nowhere"); }), "no such table: nowhere");
 }

@@ -113,7 +113,7 @@ private slots:
         testdata::writeFile(path("FB0115.txt").toStdString(), transferFile("0115", 2));
         ctx->files.answer(path("FB0115.txt"));
         screen.btnImport->click();
-        QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(FB*.txt)|FB*.txt;FB*.TXT"));
+        QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(FB*.txt)|FB*.txt"));
         QCOMPARE(ctx->boxes.count(), size_t(0));
         QCOMPARE(screen.GridList->lineCount(), 1);
         QCOMPARE(screen.GridList->cellText(0, 0), QStringLiteral("第三施設"));
@@ -208,12 +208,38 @@ private slots:
         screen.EditFurikomiDate->setText(QStringLiteral("昭和64年01月07日"));
         screen.btnNext->click();
         QCOMPARE(screen.EditFurikomiDate->text(), QStringLiteral("平成01年01月08日"));
+        // Today's era is 令和; its texts read, and the day after 平成31年04月30日 is 令和.
+        screen.btnToday->click();
+        QVERIFY(screen.EditFurikomiDate->text().startsWith(QStringLiteral("令和")));
+        screen.EditFurikomiDate->setText(QStringLiteral("平成31年04月30日"));
+        screen.btnNext->click();
+        QCOMPARE(screen.EditFurikomiDate->text(), QStringLiteral("令和01年05月01日"));
+        for (const char *typed : {"令和8年1月15日", "R8.1.15", "R08/01/15", "H38/1/15"}) {
+            screen.EditFurikomiDate->setText(QString::fromUtf8(typed));
+            screen.btnNext->click();
+            QCOMPARE(screen.EditFurikomiDate->text(), QStringLiteral("令和08年01月16日"));
+        }
 
         screen.EditFurikomiDate->setText(QStringLiteral("2008/02/30"));
         screen.btnImport->click();
         QCOMPARE(ctx->boxes.last().text, std::string("振込依頼日を正しく入力してください。"));
         QCOMPARE(ctx->boxes.last().icon, MessageIcon::Information);
         QCOMPARE(ctx->files.calls().size(), size_t(0));
+    }
+
+    void facilityFileNameWithBlanksAroundOffersOnlyItsFiles()
+    {
+        dm->ADOConFurikomi.exec("UPDATE M_施設 SET 総合振込データファイル名 = ' AB ' WHERE 施設コード = 4");
+        TfrmImport screen(ctx->context, nullptr);
+        screen.show();
+        screen.lstShisetu->setCurrentRow(1);
+        QCOMPARE(screen.currentFacility(), std::optional<int>(4));
+        screen.EditFurikomiDate->setText(QStringLiteral("2008/1/15"));
+        screen.btnImport->click(); // the dialog is cancelled
+        QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(AB*.txt)|AB*.txt"));
+        screen.lstShisetu->setCurrentRow(0);
+        screen.btnImport->click();
+        QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(FB*.txt)|FB*.txt"));
     }
 
     void noFacilityRegisteredSaysSo()

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QPaintEvent>
 #include <QTest>
 
 #include "masters/formfurikomitesuuryou.h"
@@ -279,12 +280,12 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
 }
 
-TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNothing)
+TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNothingMore)
 {
     TfrmFurikomiTesuuryou &s = open();
     turnPage(TfrmFurikomiTesuuryou::PageBank);
-    s.edtKingaku[0]->setText("5");
     chooseConsignor(1);
+    EXPECT_TRUE(f.boxes.boxes.empty()) << "no edits, no question";
     EXPECT_EQ(s.lblBankCode->text(), "0009");
     EXPECT_EQ(s.lblSitenCode->text(), "005");
     EXPECT_EQ(s.lblBankName->text(), "ｷﾞﾝｺｳ");
@@ -292,7 +293,91 @@ TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNo
     EXPECT_EQ(s.GridList->lineCount(), 1);
     turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
     EXPECT_TRUE(f.boxes.boxes.empty());
-    EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 10000);
+}
+
+TEST_F(FurikomiTesuuryouTest, ChoosingAConsignorAsksAboutUnsavedEditsAsAPageChangeDoes)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    // A fee edited, then another consignor: はい saves it for the consignor it was made for.
+    turnPage(TfrmFurikomiTesuuryou::PageBank);
+    s.edtKingaku[0]->setText("5");
+    f.boxes.answer(IdYes);
+    chooseConsignor(1);
+    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes.last().text, kAskSave);
+    EXPECT_EQ(f.boxes.last().title, "振込手数料");
+    EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 5);
+    EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000002'"), 10000);
+    EXPECT_EQ(s.lblBankCode->text(), "0009");
+    turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
+    EXPECT_EQ(f.boxes.boxes.size(), 1u) << "the new consignor's pages are unedited";
+
+    // A recipient edited, then the same consignor again: asked too; いいえ drops the edit.
+    chooseConsignor(0);
+    ASSERT_TRUE(s.GridList->setCurrentLine(2));
+    s.EditTesuuryou->setText("8");
+    f.boxes.answer(IdNo);
+    chooseConsignor(0);
+    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.last().text, kAskSave);
+    EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
+    EXPECT_EQ(s.GridList->currentLine(), -1);
+
+    // はい saves the recipient under the consignor it belongs to, not the one chosen next.
+    ASSERT_TRUE(s.GridList->setCurrentLine(2));
+    s.EditTesuuryou->setText("9");
+    f.boxes.answer(IdYes);
+    chooseConsignor(1);
+    EXPECT_EQ(f.boxes.boxes.size(), 3u);
+    EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 9);
+    EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
+    EXPECT_EQ(s.GridList->lineCount(), 1);
+}
+
+TEST_F(FurikomiTesuuryouTest, TheGridShowsTheSavedAmountAtOnce)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    s.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s));
+    ASSERT_TRUE(s.GridList->setCurrentLine(2)); // ticked, 30,000
+    QCoreApplication::processEvents();
+
+    struct Painted : QObject
+    {
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } painted;
+    s.GridList->viewport()->installEventFilter(&painted);
+    s.chkTesuuryou->setChecked(false);
+    s.btnSaveClick();
+    QCoreApplication::processEvents();
+    // The amount (now not shown beside the empty tick) is drawn again with the tick.
+    const QModelIndex amount = s.GridList->model()->index(StripedGrid::rowOfLine(2), 5);
+    EXPECT_TRUE(painted.region.contains(s.GridList->visualRect(amount)));
+    s.GridList->viewport()->removeEventFilter(&painted);
+}
+
+TEST_F(FurikomiTesuuryouTest, TheReadOnlyDetailIsLegible)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    ASSERT_TRUE(s.GridList->setCurrentLine(2));
+    EXPECT_TRUE(s.pnlBank->isEnabled()) << "a disabled group draws grey on grey";
+    for (QLineEdit *field : {s.EditUketori, s.EditBankCode, s.EditBankName, s.EditSitenCode, s.EditSitenName,
+                             s.EditKouzaNo}) {
+        EXPECT_TRUE(field->isEnabled());
+        EXPECT_TRUE(field->isReadOnly());
+        EXPECT_EQ(field->focusPolicy(), Qt::NoFocus) << "not in the tab order";
+        const QPalette pal = field->palette();
+        const int text = pal.color(QPalette::Active, QPalette::Text).lightness();
+        const int ground = pal.color(QPalette::Active, QPalette::Base).lightness();
+        EXPECT_GE(std::abs(text - ground), 150) << field->objectName().toStdString();
+    }
+    EXPECT_TRUE(s.pnlYokin->isEnabled());
 }
 
 TEST_F(FurikomiTesuuryouTest, FeeTableRoundTripsAllTwentyFourColumns)

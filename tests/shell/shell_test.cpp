@@ -13,6 +13,7 @@
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
 #include "shell/scriptedcontext.h"
+#include "shell/startup.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/japanesefonts.h"
@@ -20,7 +21,14 @@
 #include "widgets/monthcalendar.h"
 #include "widgets/titlelabel.h"
 
+#include <QAction>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +72,9 @@ protected:
             throw sql::Error("disk I/O error", 10);
     }
 };
+
+// Whether the start-up found Qt's Japanese translations.
+bool g_translationsLoaded = false;
 
 void discardClosedScreens()
 {
@@ -125,6 +136,7 @@ private slots:
     void calendarEnterOrDoubleClickConfirmsTheDay();
     void scriptedDatePickerAnswers();
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
+    void qtOwnTextsAndLocaleAreJapanese();
     void everyScreenOpensOnAnEmptyDatabaseAndReturns();
     void renderMainWindow();
 
@@ -530,6 +542,68 @@ void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
     QCOMPARE(m_boxes.last().text, std::string("no such table: M_施設"));
     QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
     QCOMPARE(m_boxes.last().title, std::string(kAppTitle));
+
+    // A common database failure reads in Japanese, the engine's text below it.
+    app->setErrorDisplay(&m_boxes);
+    QPushButton locked;
+    connect(&locked, &QPushButton::clicked, [] { throw sql::Error("database is locked", 5); });
+    QTest::mouseClick(&locked, Qt::LeftButton);
+    app->setErrorDisplay(nullptr);
+    QCOMPARE(m_boxes.count(), size_t(2));
+    QCOMPARE(m_boxes.last().text,
+             std::string("データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。\n\r"
+                         "database is locked"));
+    QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
+}
+
+void ShellTest::qtOwnTextsAndLocaleAreJapanese()
+{
+    QVERIFY2(g_translationsLoaded, "qtbase_ja.qm not found: install qt6-translations-l10n");
+    QCOMPARE(QLocale().language(), QLocale::Japanese);
+
+    // The context menu of every entry.
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList items;
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            items << action->text().section(QLatin1Char('\t'), 0, 0);
+    }
+    QCOMPARE(items.first(), QStringLiteral("元に戻す(&U)"));
+    QCOMPARE(items.last(), QStringLiteral("すべてを選択"));
+    QVERIFY(items.contains(QStringLiteral("貼り付け(&P)")));
+
+    // The file dialog.
+    QTemporaryDir dir;
+    QFile bank(QDir(dir.path()).filePath(QStringLiteral("銀行マスタ.mdb")));
+    QVERIFY(bank.open(QIODevice::WriteOnly));
+    bank.close();
+    QStringList labels;
+    QStringList buttons;
+    QString modified;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+        QVERIFY(view);
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+        modified = view->model()->index(0, 3, view->rootIndex()).data().toString();
+        for (QLabel *label : dialog->findChildren<QLabel *>())
+            labels << label->text();
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            buttons << button->text();
+        dialog->reject();
+    });
+    QtFileDialogs files;
+    QVERIFY(files.getOpenFileName(nullptr, QString(), dir.path(), QStringLiteral("銀行データ|銀行マスタ.mdb")).isEmpty());
+    QVERIFY2(labels.contains(QStringLiteral("アドレス:")), qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY2(labels.contains(QStringLiteral("ファイルの種類:")), qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")) || buttons.contains(QStringLiteral("開く")),
+             qPrintable(buttons.join(QLatin1Char('|'))));
+    QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(QLatin1Char('|'))));
+    // The file's date as Japanese writes it (2026/12/09 14:06), not "9 Dec".
+    QCOMPARE(modified, QLocale(QLocale::Japanese).toString(QFileInfo(bank.fileName()).lastModified(), QLocale::ShortFormat));
+    QVERIFY2(modified.startsWith(QString::number(QDate::currentDate().year()) + QLatin1Char('/')), qPrintable(modified));
 }
 
 void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
@@ -578,17 +652,32 @@ void ShellTest::renderMainWindow()
     QCoreApplication::processEvents();
     QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-base.png")));
     TfrmCarender calendar;
-    calendar.MonthCalendar1->setDate(QDate(2008, 1, 15));
+    calendar.MonthCalendar1->setDate(QDate::currentDate());
     calendar.show();
     QVERIFY(calendar.grab().save(dir + QStringLiteral("/pelanova-calendar.png")));
+
+    QTemporaryDir folder;
+    for (const char *name : {"銀行マスタ.mdb", "FB0115.txt"}) {
+        QFile file(QDir(folder.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->resize(640, 400);
+        QTest::qWait(300);
+        QVERIFY(dialog->grab().save(dir + QStringLiteral("/pelanova-filedialog.png")));
+        dialog->reject();
+    });
+    QtFileDialogs files;
+    files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
 }
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PelanovaApplication app(argc, argv);
-    installJapaneseFonts();
-    useScreenFont();
+    g_translationsLoaded = prepareApplication(app);
     ShellTest test;
     return QTest::qExec(&test, argc, argv);
 }

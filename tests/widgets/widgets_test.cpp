@@ -2,6 +2,7 @@
 
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
+#include "widgets/focusring.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/monthcalendar.h"
 #include "widgets/titlelabel.h"
@@ -14,6 +15,10 @@
 #include "widgets/stripedgrid.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QHBoxLayout>
 #include <QFileDialog>
@@ -29,6 +34,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace pelanova;
@@ -58,6 +64,10 @@ private slots:
     void fileFilterPairsAreParsed();
     void fileDialogOffersOnlyMatchingFilesWithoutRegardToCase();
     void pageControlAsksBeforeTheUserChangesPage();
+    void gridDrawsTheWholeLineOfAChangedCell();
+    void enterPressesTheFocusedButton();
+    void focusIsVisibleOnButtonsAndLists();
+    void calendarHeaderReadsYearThenMonth();
     void renderKit();
 };
 
@@ -557,40 +567,57 @@ void WidgetsTest::fileFilterPairsAreParsed()
 
 void WidgetsTest::fileDialogOffersOnlyMatchingFilesWithoutRegardToCase()
 {
-    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(FB*.txt)|FB*.txt")), QStringList{QStringLiteral("振込データ(FB*.txt)")});
-    QCOMPARE(qtNameFilters(QStringLiteral("振込データ(*.txt)|*.TXT")),
-             QStringList{QStringLiteral("振込データ(*.txt) (*.TXT)")});
-    QCOMPARE(qtNameFilters(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
-
     QTemporaryDir dir;
-    for (const char *name : {"FB0115.TXT", "fb0116.txt", "Fb0117.Txt", "XX0115.txt", "FB0115.dat", "銀行マスタ.mdb"}) {
+    for (const char *name : {"FB0115.TXT", "fb0116.txt", "Fb0117.Txt", "XX0115.txt", "FB0115.dat", "銀行マスタ.mdb",
+                             "A B0115.txt", "A.txt", "B0115.txt"}) {
         QFile f(QDir(dir.path()).filePath(QString::fromUtf8(name)));
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
+    // The files the dialog lists and the filter descriptions it shows.
+    struct Offer
+    {
+        QStringList files;
+        QStringList filters;
+    };
     auto offered = [&](const QString &filter) {
-        QStringList names;
+        Offer offer;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
             QVERIFY(view);
-            auto *files = dialog->findChild<QFileSystemModel *>();
-            QVERIFY(files);
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
             QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
             QTest::qWait(50);
             for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
-                names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+                offer.files << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            for (int i = 0; i < types->count(); ++i)
+                offer.filters << types->itemText(i);
             dialog->reject();
         });
         QtFileDialogs dialogs;
         const QString chosen = dialogs.getOpenFileName(nullptr, QStringLiteral("c"), dir.path(), filter);
         [&] { QVERIFY(chosen.isEmpty()); }();
-        names.sort();
-        return names;
+        offer.files.sort();
+        return offer;
     };
-    QCOMPARE(offered(QStringLiteral("振込データ(FB*.txt)|FB*.txt")),
-             (QStringList{"FB0115.TXT", "Fb0117.Txt", "fb0116.txt"}));
-    QCOMPARE(offered(QStringLiteral("銀行データ|銀行マスタ.mdb")), QStringList{QStringLiteral("銀行マスタ.mdb")});
+    const Offer transfer = offered(QStringLiteral("振込データ(FB*.txt)|FB*.txt"));
+    QCOMPARE(transfer.files, (QStringList{"FB0115.TXT", "Fb0117.Txt", "fb0116.txt"}));
+    QCOMPARE(transfer.filters, QStringList{QStringLiteral("振込データ(FB*.txt)")});
+
+    const Offer bank = offered(QStringLiteral("銀行データ|銀行マスタ.mdb"));
+    QCOMPARE(bank.files, QStringList{QStringLiteral("銀行マスタ.mdb")});
+    QCOMPARE(bank.filters, QStringList{QStringLiteral("銀行データ")});
+
+    // A blank inside a pattern is part of it: the pattern is not split there.
+    const Offer blank = offered(QStringLiteral("振込データ(A B*.txt)|A B*.txt"));
+    QCOMPARE(blank.files, QStringList{QStringLiteral("A B0115.txt")});
+    QCOMPARE(blank.filters, QStringList{QStringLiteral("振込データ(A B*.txt)")});
+
+    const Offer all = offered(QStringLiteral("振込データ(*.txt)|*.txt"));
+    QCOMPARE(all.files.size(), 7);
+    QCOMPARE(all.filters, QStringList{QStringLiteral("振込データ(*.txt)")});
 }
 
 void WidgetsTest::pageControlAsksBeforeTheUserChangesPage()
@@ -632,6 +659,154 @@ void WidgetsTest::pageControlAsksBeforeTheUserChangesPage()
     QVERIFY(asked.isEmpty());
     pages.setCurrentIndex(0); // the screen's own switch
     QVERIFY(asked.isEmpty());
+}
+
+void WidgetsTest::gridDrawsTheWholeLineOfAChangedCell()
+{
+    // A cell painter that shows the amount only while the first cell is "1".
+    StripedGrid grid;
+    fillGrid(grid, 3);
+    grid.setCellPainter([&grid](QPainter &painter, const QRect &rect, int line, int column, bool) {
+        if (column != 2)
+            return false;
+        painter.fillRect(rect, Qt::white);
+        if (grid.cellText(line, 0) == QLatin1String("1"))
+            painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter, grid.cellText(line, 2));
+        return true;
+    });
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QCoreApplication::processEvents();
+
+    struct Painted : QObject
+    {
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } painted;
+    grid.viewport()->installEventFilter(&painted);
+    grid.setCellText(0, 0, QStringLiteral("0"));
+    QCoreApplication::processEvents();
+    const int row = StripedGrid::rowOfLine(0);
+    QVERIFY(painted.region.contains(grid.visualRect(grid.model()->index(row, 2))));
+    QVERIFY(!painted.region.contains(grid.visualRect(grid.model()->index(row + 1, 2))));
+}
+
+void WidgetsTest::enterPressesTheFocusedButton()
+{
+    installEnterPressesButtons(*QCoreApplication::instance());
+    installEnterPressesButtons(*QCoreApplication::instance()); // a second call adds nothing
+
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *gradient = new GradientButton(QStringLiteral("登録"), QString(), &window);
+    auto *plain = new QPushButton(QStringLiteral("今日"), &window);
+    auto *tool = new QToolButton(&window);
+    auto *disabled = new QPushButton(QStringLiteral("削除"), &window);
+    disabled->setEnabled(false);
+    disabled->setFocusPolicy(Qt::StrongFocus);
+    for (QWidget *w : std::initializer_list<QWidget *>{gradient, plain, tool, disabled})
+        layout->addWidget(w);
+    tool->setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{gradient, plain, tool}) {
+        int clicks = 0;
+        const auto connection = connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
+        button->setFocus();
+        QVERIFY(button->hasFocus());
+        QTest::keyClick(button, Qt::Key_Return);
+        QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(button, Qt::Key_Space);
+        QTest::keyClick(button, Qt::Key_Return, Qt::ControlModifier); // not the Enter key alone
+        QCOMPARE(clicks, 3);
+        disconnect(connection);
+    }
+
+    // In a dialog Qt presses the focused button itself, once.
+    QDialog dialog;
+    auto *ok = new QPushButton(QStringLiteral("決定"), &dialog);
+    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), &dialog);
+    (new QHBoxLayout(&dialog))->addWidget(ok);
+    dialog.layout()->addWidget(cancel);
+    int okClicks = 0;
+    int cancelClicks = 0;
+    connect(ok, &QAbstractButton::clicked, [&] { ++okClicks; });
+    connect(cancel, &QAbstractButton::clicked, [&] { ++cancelClicks; });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QCOMPARE(cancelClicks, 1);
+    QCOMPARE(okClicks, 0);
+}
+
+void WidgetsTest::focusIsVisibleOnButtonsAndLists()
+{
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *button = new GradientButton(QStringLiteral("登録"), QString(), &window);
+    button->setFixedSize(100, 41);
+    auto *grid = new StripedGrid(&window);
+    fillGrid(*grid, 3);
+    auto *list = new KeyedListBox(&window);
+    list->addKeyedItem(QStringLiteral("1\t本部"));
+    auto *other = new QLineEdit(&window);
+    for (QWidget *w : std::initializer_list<QWidget *>{button, grid, list, other})
+        layout->addWidget(w);
+    window.resize(700, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    auto highlighted = [](QWidget *w) {
+        const QImage image = w->grab().toImage();
+        const QRgb ring = w->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += (image.pixel(x, y) & 0xFFFFFF) == (ring & 0xFFFFFF);
+        return count;
+    };
+    for (QWidget *w : std::initializer_list<QWidget *>{button, grid, list}) {
+        other->setFocus();
+        QCoreApplication::processEvents();
+        QCOMPARE(highlighted(w), 0);
+        w->setFocus();
+        QVERIFY(w->hasFocus());
+        QCoreApplication::processEvents();
+        // A ring round the control: at least its four sides once.
+        QVERIFY2(highlighted(w) >= w->width() + w->height(), w->metaObject()->className());
+    }
+}
+
+void WidgetsTest::calendarHeaderReadsYearThenMonth()
+{
+    MonthCalendar calendar;
+    calendar.setDate(QDate(2026, 12, 9));
+    calendar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&calendar));
+    auto header = [&] {
+        // The header's buttons from left to right.
+        QList<QToolButton *> buttons = calendar.findChildren<QToolButton *>();
+        std::sort(buttons.begin(), buttons.end(),
+                  [](QToolButton *a, QToolButton *b) { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); });
+        QString text;
+        for (QToolButton *b : buttons) {
+            if (b->isVisible())
+                text += b->text();
+        }
+        return text;
+    };
+    QCOMPARE(header(), QStringLiteral("2026年12月"));
+    calendar.showNextMonth();
+    QCoreApplication::processEvents();
+    QCOMPARE(header(), QStringLiteral("2027年1月"));
 }
 
 void WidgetsTest::renderKit()
