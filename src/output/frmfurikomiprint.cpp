@@ -201,27 +201,30 @@ void TfrmFurikomiPrint::LoadLines()
 {
     BusyScope busy(GridList);
     GridList->clearLines();
+    m_list = output::FurikomiList();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const int facility = selectedFacility();
     btnFurikomiCreate->setEnabled(output::isAllFacilityMode(facility));
-    output::FurikomiList list;
-    const auto showTotals = [&] {
-        pnlKensu->setText(q(list.countText));
-        pnlKingaku->setText(q(list.sumText));
+    // The grid draws the priced lines where they are kept: no copy of their
+    // texts per cell, however long the month.
+    const auto show = [this] {
+        GridList->setLineSource(int(m_list.lines.size()), [this](int line, int column) {
+            const output::TFurikomiLine &l = m_list.lines[size_t(line)];
+            const std::string *cells[] = {&l.code,  &l.bankName, &l.branchName, &l.depositType,
+                                          &l.payee, &l.amount,   &l.ownFee,     &l.recipientFee};
+            return column >= 0 && column < 8 ? q(*cells[column]) : QString();
+        });
+        pnlKensu->setText(q(m_list.countText));
+        pnlKingaku->setText(q(m_list.sumText));
     };
     m_statement = output::BuildFurikomiSql(selectedDate(), selectedConsignor(), facility);
     try {
-        output::LoadFurikomiList(context().dm.ADOConFurikomi, selectedDate(), selectedConsignor(), facility, list,
-                                 [this](const output::TFurikomiLine &line) {
-                                     GridList->addLine({q(line.code), q(line.bankName), q(line.branchName),
-                                                        q(line.depositType), q(line.payee), q(line.amount),
-                                                        q(line.ownFee), q(line.recipientFee)});
-                                 });
+        output::LoadFurikomiList(context().dm.ADOConFurikomi, selectedDate(), selectedConsignor(), facility, m_list);
     } catch (...) {
-        showTotals();
+        show(); // the lines read before the failure
         throw;
     }
-    showTotals();
+    show();
 }
 
 void TfrmFurikomiPrint::btnPrintClick()

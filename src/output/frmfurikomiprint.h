@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/furikomi.h"
 #include "reports/baselrep.h"
 #include "shell/formbase.h"
 
@@ -66,6 +67,7 @@ private:
     void guarded(F &&f);
 
     std::string m_statement;
+    output::FurikomiList m_list; // the lines the grid shows
     QPointer<TBaseLRep> m_request;
     QPointer<TBaseLRep> m_fees;
     bool m_shown = false;

@@ -180,6 +180,47 @@ private slots:
         QCOMPARE(ctx->boxes.count(), size_t(0));
     }
 
+    void aMonthOfLinesShowsEveryLineWithItsFeeOnTheSideThatBearsIt()
+    {
+        std::vector<testdata::DataSpec> lines;
+        for (int i = 0; i < 36; ++i) {
+            char account[8], amount[11];
+            std::snprintf(account, sizeof account, "%07d", 1000 + i);
+            std::snprintf(amount, sizeof amount, "%010d", 8000 + i * 1500);
+            lines.push_back(to(account, amount));
+        }
+        import(1, kDate, file(lines));
+        dm->ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 20000, 銀行名漢字 = 'みずなみ銀行', "
+                                "支店名漢字 = '新宿支店' WHERE CAST(口座番号 AS INTEGER) % 3 = 0");
+        auto s = open();
+        s->resize(900, 760);
+        QCOMPARE(s->GridList->lineCount(), 36);
+        QVERIFY(s->GridList->setCurrentLine(2));
+        QCOMPARE(s->GridList->cellText(2, 1), QStringLiteral("みずなみ銀行"));
+        QCOMPARE(s->GridList->cellText(2, 2), QStringLiteral("新宿支店"));
+        // 11,000 yen is below the recipient's 20,000: the consignor bears 420.
+        QCOMPARE(s->GridList->cellText(2, 5), QStringLiteral("11,000"));
+        QCOMPARE(s->GridList->cellText(2, 6), QStringLiteral("420"));
+        QCOMPARE(s->GridList->cellText(2, 7), QString());
+        // 20,000 yen reaches it: the recipient bears 420.
+        QCOMPARE(s->GridList->cellText(8, 5), QStringLiteral("19,580"));
+        QCOMPARE(s->GridList->cellText(8, 6), QString());
+        QCOMPARE(s->GridList->cellText(8, 7), QStringLiteral("420"));
+        QCOMPARE(s->pnlKensu->text(), QStringLiteral("36 "));
+        QCOMPARE(s->pnlKingaku->text(), QStringLiteral("1,233,000 "));
+        const QByteArray shots = qgetenv("PELANOVA_SHOT_DIR");
+        if (!shots.isEmpty()) {
+            QCoreApplication::processEvents();
+            s->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/print-screen.png"));
+            TfrmFurikomiCreate dialog(ctx->context, s.get());
+            dialog.execDialog = [](QDialog &) { return 0; };
+            dialog.ShowForConsignor("0000012345", kDate, s->statement());
+            dialog.show();
+            QCoreApplication::processEvents();
+            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/file-creation.png"));
+        }
+    }
+
     void emptyDatabaseShowsNothingAndCreatesNothing()
     {
         auto s = open();
