@@ -281,10 +281,17 @@ void ReportEngine::drawField(QPainter &painter, const ReportField &field, QPoint
                     | (field.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
         painter.setFont(toQFont(font));
         painter.setPen(Qt::black);
-        painter.save();
-        painter.setClipRect(r, Qt::IntersectClip);
-        painter.drawText(inner, flags, field.text);
-        painter.restore();
+        // A text that fits its field is drawn as it is; only one that would
+        // spill is clipped (a clip per field more than doubles a PDF page).
+        const QRectF needed = painter.boundingRect(inner, flags, field.text);
+        if (QRectF(r).contains(needed)) {
+            painter.drawText(inner, flags, field.text);
+        } else {
+            painter.save();
+            painter.setClipRect(r, Qt::IntersectClip);
+            painter.drawText(inner, flags, field.text);
+            painter.restore();
+        }
     }
 
     // Centre lines of the four borders: the unit row above / column left of

@@ -15,6 +15,7 @@
 #include "widgets/keyedlists.h"
 #include "widgets/stripedgrid.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -288,6 +289,41 @@ private slots:
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(readAll(path(QStringLiteral("cli.TXT"))), written);
+    }
+
+    void aLineTheWriterRefusesWritesNothingAndKeepsTheName()
+    {
+        // 300 yen less a fee of 420 that the recipient bears would go out negative.
+        import(1, kDate, file({to("1111111", "0000000300")}));
+        dm->ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 0");
+        auto s = open();
+        s->execDialog = [&](QDialog &d) {
+            auto &dialog = static_cast<TfrmFurikomiCreate &>(d);
+            dialog.edtFileName->setText(path(QStringLiteral("refused")));
+            dialog.btnCreate->click();
+            return 0;
+        };
+        s->btnFurikomiCreate->click();
+        QCOMPARE(ctx->boxes.count(), size_t(1));
+        QVERIFY(QString::fromStdString(ctx->boxes.last().text).contains(QStringLiteral("マイナス")));
+        QCOMPARE(int(ctx->boxes.last().icon), int(MessageIcon::Error));
+        QVERIFY(!QFile::exists(path(QStringLiteral("refused.TXT"))));
+        QVERIFY(dm->settings({settings::FileName}).ReadString("FileName").empty());
+    }
+
+    void aDatabaseErrorDuringALoadIsShownAndTheGridStaysUsable()
+    {
+        import(1, kDate, file({to("1111111", "0000005000")}));
+        auto s = open();
+        QCOMPARE(s->GridList->lineCount(), 1);
+        dm->ADOConFurikomi.exec("DROP TABLE T_データレコード");
+        // As a choice in the list runs it: through the screen's guard.
+        emit s->cmbBumon->activated(0);
+        QCOMPARE(ctx->boxes.count(), size_t(1));
+        QCOMPARE(QString::fromStdString(ctx->boxes.last().title), QString::fromUtf8(kAppTitle));
+        QVERIFY(s->GridList->updatesEnabled());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(s->GridList->lineCount(), 0);
     }
 
     void fileCreationAsksBeforeOverwritingAndRetriesAFailedCreate()
