@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -69,6 +71,8 @@ TBaseLRep::TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes,
     createToolBar();
 
     m_scroll = new QScrollArea(this);
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
+    m_scroll->installEventFilter(this);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_canvas = new QWidget;
     m_image = new QLabel(m_canvas);
@@ -221,8 +225,9 @@ void TBaseLRep::placeImage()
 {
     const int imageWidth = m_image->width();
     const int viewWidth = m_scroll->viewport()->width();
-    // Centred while the window is wide enough, otherwise a fixed left edge.
-    const int left = (width() - imageWidth) / 2 > 0 ? (width() - imageWidth) / 2 : 20;
+    // Centred in the visible area beside the scroll bar while it is wide
+    // enough, otherwise a fixed left edge.
+    const int left = (viewWidth - imageWidth) / 2 > 0 ? (viewWidth - imageWidth) / 2 : 20;
     m_canvas->resize(std::max(viewWidth, left + imageWidth + 8), kImageTop + m_image->height() + 8);
     m_image->move(left, kImageTop);
 }
@@ -248,6 +253,8 @@ void TBaseLRep::ShowReport()
     showMaximized();
     raise();
     activateWindow();
+    // The page view takes the keys: PageUp/PageDown, the arrows, Home, End.
+    m_scroll->setFocus();
     ActPreviewExecute();
 }
 
@@ -499,12 +506,22 @@ void TBaseLRep::refreshImage()
         m_image->clear();
     else
         m_image->setPixmap(QPixmap::fromImage(store.shownImage()));
+    // Another page is read from its top.
+    m_scroll->verticalScrollBar()->setValue(0);
 }
 
 // ----------------------------------------------------------------- jump field
 
 bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_scroll && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Home || key == Qt::Key_End) {
+            QScrollBar *bar = m_scroll->verticalScrollBar();
+            bar->setValue(key == Qt::Key_Home ? bar->minimum() : bar->maximum());
+            return true;
+        }
+    }
     if (watched == m_jump) {
         switch (event->type()) {
         case QEvent::FocusIn:
@@ -517,8 +534,9 @@ bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
         case QEvent::KeyPress: {
             const auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                m_jump->selectAll();
+                // Selected after the jump, the next number typed replaces this one.
                 jumpFieldExit();
+                m_jump->selectAll();
                 return true;
             }
             break;
@@ -564,10 +582,9 @@ bool TBaseLRep::jumpFieldExit()
     return true;
 }
 
-void TBaseLRep::CommitActiveControl()
+bool TBaseLRep::CommitActiveControl()
 {
-    if (QApplication::focusWidget() == m_jump)
-        jumpFieldExit();
+    return QApplication::focusWidget() != m_jump || jumpFieldExit();
 }
 
 // ------------------------------------------------------------------- printing
@@ -642,6 +659,9 @@ QString TBaseLRep::defaultPdfFileDialog(const QString &suggestedPath)
 
 void TBaseLRep::ActPrintExecute()
 {
+    // A pending jump entry that does not convert has said so; nothing more.
+    if (!CommitActiveControl())
+        return;
     guarded([&] {
         const PreviewStore &store = m_engine.store();
         PrintRequest request;
@@ -714,17 +734,34 @@ void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
         ~Restore()
         {
             TPrintMsg::closeNotice();
+            // Clicks and keys made during the job reach the disabled window
+            // now and are dropped; enabled first, they would be replayed.
+            QCoreApplication::processEvents();
             frame->setEnabled(true);
         }
     } restore{this};
 
-    CommitActiveControl();
+    // The notice is drawn before the job and again after every page, so the
+    // program never looks hung while it prints.
+    auto drawNotice = [] {
+        if (TPrintMsg *notice = TPrintMsg::instance()) {
+            notice->repaint();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    };
     TPrintMsg::showNotice();
+    drawNotice();
     // The frame's preparation shows why nothing is printed; the report's own
     // run then starts from the same first row.
     if (ActPrintPrepareExecute() != Prepared::Ready)
         return;
-    m_report->printPrepared(printer, firstPage, lastPage);
+    // An output that cannot make copies itself (a PDF file) gets them printed.
+    int copies = 1;
+    if (printer.copyCount() > 1 && !printer.supportsMultipleCopies()) {
+        copies = printer.copyCount();
+        printer.setCopyCount(1);
+    }
+    m_report->printPrepared(printer, firstPage, lastPage, copies, drawNotice);
 }
 
 void TBaseLRep::closeEvent(QCloseEvent *event)

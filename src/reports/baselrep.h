@@ -159,7 +159,8 @@ private:
     void updateActions();
     void refreshImage();
     void placeImage();
-    void CommitActiveControl();
+    // Makes a pending jump entry take effect; false when it does not convert.
+    bool CommitActiveControl();
     bool jumpFieldExit();
     void printPages(QPrinter &printer, int firstPage, int lastPage);
     std::optional<PrintChoice> defaultPrintDialog(QPrinter &printer, const PrintRequest &request);

@@ -50,16 +50,26 @@ Report::Prepared Report::print(QPrinter &printer, int firstPage, int lastPage)
     return prepared;
 }
 
-void Report::printPrepared(QPrinter &printer, int firstPage, int lastPage)
+void Report::printPrepared(QPrinter &printer, int firstPage, int lastPage, int copies,
+                           const std::function<void()> &afterPage)
 {
     m_engine.setPrintRange(firstPage, lastPage);
     m_engine.startPrintJob(&printer);
     try {
-        for (;;) {
-            m_engine.printNextPage();
-            if (m_engine.isFinished())
-                break;
-            m_engine.newSheet();
+        for (int copy = 0; copy < std::max(1, copies); ++copy) {
+            if (copy > 0) {
+                // Each copy is a run of its own: rows, totals and page numbers start over.
+                prepare();
+                m_engine.restartRun();
+            }
+            for (;;) {
+                m_engine.printNextPage();
+                if (afterPage)
+                    afterPage();
+                if (m_engine.isFinished())
+                    break;
+                m_engine.newSheet();
+            }
         }
     } catch (...) {
         m_engine.abortPrintJob();

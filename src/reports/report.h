@@ -25,6 +25,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPrinter;
 
 namespace pelanova {
@@ -62,8 +64,11 @@ public:
     // Empty without starting a job when there is nothing to print. Throws on
     // a failure; the job is then cancelled.
     Prepared print(QPrinter &printer, int firstPage = 1, int lastPage = 0);
-    // The same job after prepare() has answered Ready.
-    void printPrepared(QPrinter &printer, int firstPage, int lastPage);
+    // The same job after prepare() has answered Ready. The report is printed
+    // `copies` times in the one job (for outputs that cannot make copies
+    // themselves, such as a PDF file); `afterPage` runs after every page.
+    void printPrepared(QPrinter &printer, int firstPage, int lastPage, int copies = 1,
+                       const std::function<void()> &afterPage = {});
 
 protected:
     // Extension points: after the preparation of every run (for example to

@@ -187,6 +187,12 @@ void ReportEngine::printNextPage()
     ++m_printedPages;
 }
 
+void ReportEngine::restartRun()
+{
+    m_pageNumber = 0;
+    newSheet();
+}
+
 void ReportEngine::newSheet()
 {
     if (m_printedPages > 0)

@@ -93,6 +93,9 @@ public:
     // Starts a new sheet of paper before the next printed page (only between
     // pages inside the range; never a trailing blank sheet).
     void newSheet();
+    // Starts the report over inside the running job (another copy): the
+    // counter goes back to 0 and the next printed page begins a new sheet.
+    void restartRun();
     // Ends the job (the document is complete). Returns false when the printer
     // reported a failure.
     bool endPrintJob();

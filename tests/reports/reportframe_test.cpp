@@ -12,6 +12,11 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,10 +49,13 @@ struct Fixture
         report->setPrintDialogHook([this](QPrinter &printer, const TBaseLRep::PrintRequest &request) {
             lastRequest = request;
             ++dialogs;
+            if (whileTheDialogIsOpen)
+                whileTheDialogIsOpen();
             if (!choice)
                 return std::optional<TBaseLRep::PrintChoice>();
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdfPath);
+            printer.setCopyCount(copies);
             return choice;
         });
         pdfPath = dir.filePath(QStringLiteral("out.pdf"));
@@ -61,6 +69,8 @@ struct Fixture
     int beeps = 0;
     int dialogs = 0;
     std::optional<TBaseLRep::PrintChoice> choice;
+    int copies = 1; // 部数 chosen in the print dialog
+    std::function<void()> whileTheDialogIsOpen;
     TBaseLRep::PrintRequest lastRequest;
     QPointer<TBaseLRep> report;
     TestReport *test = nullptr; // owned by the window
@@ -500,6 +510,130 @@ private slots:
         f.report->Act80Execute(50);
         QVERIFY(waitForWorker(*f.report));
         QVERIFY(f.report->grab().save(QDir::temp().filePath("pelanova-preview-window-50.png")));
+    }
+
+    // Printing as a clerk meets it: clicks made during the job, copies into a
+    // PDF, the jump field and the keyboard.
+    void clicksMadeDuringAPrintJobAreDroppedNotReplayed()
+    {
+        Fixture f(3);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        QPushButton *print = nullptr;
+        for (QPushButton *b : f.report->findChildren<QPushButton *>())
+            print = b->text() == QStringLiteral("印刷") ? b : print;
+        QVERIFY(print);
+        f.choice = TBaseLRep::PrintChoice{};
+        // A second click on 印刷 arrives while the first job runs.
+        f.whileTheDialogIsOpen = [&] {
+            f.whileTheDialogIsOpen = nullptr;
+            const QPoint centre = print->rect().center();
+            QCoreApplication::postEvent(print, new QMouseEvent(QEvent::MouseButtonPress, centre,
+                                                               print->mapToGlobal(centre), Qt::LeftButton,
+                                                               Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(print, new QMouseEvent(QEvent::MouseButtonRelease, centre,
+                                                               print->mapToGlobal(centre), Qt::LeftButton,
+                                                               Qt::NoButton, Qt::NoModifier));
+        };
+        print->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.dialogs, 1);
+        QVERIFY(f.report->isEnabled());
+        QCOMPARE(pdfPageCount(f.pdfPath), 3);
+    }
+
+    void theNoticeIsDrawnAgainAfterEveryPrintedPage()
+    {
+        Fixture f(4);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        f.choice = TBaseLRep::PrintChoice{};
+        struct Paints : QObject
+        {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        f.whileTheDialogIsOpen = [&] { TPrintMsg::showNotice()->installEventFilter(&paints); };
+        f.report->ActPrintExecute();
+        QVERIFY(paints.count >= 1 + 4);
+        QVERIFY(!TPrintMsg::instance());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    void copiesIntoAPdfArePrintedEachFromItsFirstPage()
+    {
+        Fixture f(3);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        f.choice = TBaseLRep::PrintChoice{};
+        f.copies = 2;
+        f.report->ActPrintExecute();
+        QCOMPARE(pdfPageCount(f.pdfPath), 6);
+        QCOMPARE(pdfText(f.pdfPath).count(QStringLiteral("1 ﾍﾟｰｼﾞ")), 2);
+        QCOMPARE(f.log.pageTitles.count(QStringLiteral("3 ﾍﾟｰｼﾞ")), 3); // preview once, two copies
+    }
+
+    void enterInTheJumpFieldSelectsItsTextAndABadEntryStopsPrinting()
+    {
+        Fixture f(9);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        QLineEdit *jump = f.report->jumpField();
+        QApplication::setActiveWindow(f.report);
+        jump->setFocus();
+        QTest::keyClicks(jump, "3");
+        QTest::keyClick(jump, Qt::Key_Return);
+        QCOMPARE(jump->selectedText(), QStringLiteral("3"));
+        QTest::keyClicks(jump, "5"); // replaces the 3
+        QTest::keyClick(jump, Qt::Key_Return);
+        QCOMPARE(jump->text(), QStringLiteral("5"));
+        QCOMPARE(f.report->pageDisplayText(), QStringLiteral("5/9"));
+
+        jump->selectAll();
+        QTest::keyClicks(jump, "abc");
+        f.choice = TBaseLRep::PrintChoice{};
+        f.report->ActPrintExecute();
+        QCOMPARE(f.dialogs, 0); // the conversion error alone, no print dialog behind it
+        QCOMPARE(f.boxes.messages.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(f.boxes.messages[0].text), QStringLiteral("'abc' は整数ではありません．"));
+    }
+
+    void thePageViewTakesTheKeysAndEveryPageIsShownFromItsTopAndCentred()
+    {
+        Fixture f(3);
+        f.report->resize(1000, 500);
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        QApplication::setActiveWindow(f.report);
+        auto *view = f.report->findChild<QScrollArea *>();
+        QVERIFY(view);
+        QCOMPARE(QApplication::focusWidget(), view);
+        QScrollBar *bar = view->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QVERIFY(bar->value() > 0);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(view, Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+        QTest::keyClick(view, Qt::Key_Down);
+        QVERIFY(bar->value() > 0);
+
+        QTest::keyClick(view, Qt::Key_End);
+        f.report->ActNextPageExecute();
+        QCOMPARE(bar->value(), 0);
+        // Centred beside the scroll bar in a window wider than the page.
+        f.report->showNormal();
+        f.report->resize(1200, 600);
+        QCoreApplication::processEvents();
+        auto *image = view->widget()->findChild<QLabel *>();
+        QVERIFY(image);
+        QVERIFY(view->viewport()->width() > image->width());
+        QCOMPARE(image->x(), (view->viewport()->width() - image->width()) / 2);
     }
 };
 
