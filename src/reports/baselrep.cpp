@@ -514,6 +514,12 @@ void TBaseLRep::refreshImage()
 
 bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_scroll && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // The page view shows that it has the keys: a frame in the highlight colour.
+        m_scroll->setStyleSheet(event->type() == QEvent::FocusIn
+                                    ? QStringLiteral("QScrollArea { border: 2px solid palette(highlight); }")
+                                    : QString());
+    }
     if (watched == m_scroll && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Home || key == Qt::Key_End) {

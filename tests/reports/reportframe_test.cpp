@@ -612,6 +612,7 @@ private slots:
         auto *view = f.report->findChild<QScrollArea *>();
         QVERIFY(view);
         QCOMPARE(QApplication::focusWidget(), view);
+        QVERIFY(view->styleSheet().contains(QStringLiteral("highlight"))); // seen to have the focus
         QScrollBar *bar = view->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         QTest::keyClick(view, Qt::Key_PageDown);
