@@ -1,4 +1,5 @@
 #include "import/frmimport.h"
+#include "widgets/utf8text.h"
 
 #include "core/datamodule.h"
 #include "core/format.h"
@@ -34,11 +35,6 @@ int toInt(const QDate &d)
 QDate toDate(int yyyymmdd)
 {
     return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
-}
-
-QString q(const std::string &s)
-{
-    return QString::fromStdString(s);
 }
 
 // Hidden column of a history line: the import's own transfer request date,

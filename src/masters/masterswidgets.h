@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/utf8text.h"
+
 #include <QString>
 
 #include <string>
@@ -14,7 +16,7 @@ class GradientButton;
 
 namespace masters {
 
-inline QString qs(const std::string &text) { return QString::fromStdString(text); }
+inline QString qs(const std::string &text) { return q(text); }
 inline std::string ss(const QString &text) { return text.toStdString(); }
 
 // The screens' type: "ＭＳ ゴシック" of the given character height.

@@ -1,4 +1,5 @@
 #include "masters/recipientlist.h"
+#include "widgets/utf8text.h"
 
 #include "core/format.h"
 #include "core/tesuuryou.h"
@@ -14,8 +15,6 @@ constexpr BorderLine T = BorderLine::Thin;
 constexpr BorderLine K = BorderLine::Thick;
 constexpr int kRowHeight = 22;
 constexpr int kGridRows = 45;
-
-QString q(const std::string &utf8) { return QString::fromStdString(utf8); }
 
 int today()
 {

@@ -1,4 +1,5 @@
 #include "output/frmfurikomicreate.h"
+#include "widgets/utf8text.h"
 
 #include "core/datamodule.h"
 #include "core/inifile.h"
@@ -23,8 +24,6 @@
 
 namespace pelanova {
 namespace {
-
-QString q(const std::string &utf8) { return QString::fromStdString(utf8); }
 
 constexpr const char *kExists = "すでにファイルが存在しています。上書きしますか？";
 constexpr const char *kDone = "振込データの作成が完了しました。";

@@ -1,4 +1,5 @@
 #include "output/frmfurikomiprint.h"
+#include "widgets/utf8text.h"
 
 #include "core/datamodule.h"
 #include "core/unitapp.h"
@@ -18,8 +19,6 @@
 
 namespace pelanova {
 namespace {
-
-QString q(const std::string &utf8) { return QString::fromStdString(utf8); }
 
 // "20080115" → "2008年1月15日"; a key that is no date is left undrawn.
 std::optional<QString> shownDate(const QString &item)

@@ -1,4 +1,5 @@
 #include "output/transferreports.h"
+#include "widgets/utf8text.h"
 
 #include "core/format.h"
 #include "core/sqlite.h"
@@ -13,8 +14,6 @@ constexpr BorderLine T = BorderLine::Thin;
 constexpr BorderLine K = BorderLine::Thick;
 constexpr int kRowHeight = 23;
 constexpr int kGridRows = 40;
-
-QString q(const std::string &utf8) { return QString::fromStdString(utf8); }
 
 // Adds one field of a row layout: x, width, text, alignment and the four lines
 // (top, left, right, bottom).
