@@ -33,7 +33,7 @@ constexpr const char *kUsage =
     "  delete --facility CODE --date YYYYMMDD    delete one import\n"
     "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
     "                                            list the aggregated transfers (TSV)\n"
-    "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf] FILE\n"
+    "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf|none] FILE\n"
     "                                            write the merged transfer file\n"
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"

@@ -53,11 +53,14 @@ int writeFileCommand(Context &ctx, const Arguments &args)
         std::cerr << "すでにファイルが存在しています。\n";
         return Refused;
     }
-    output::TransferFileForm form;
-    const std::string lineBreak = args.option("--line-break", "none");
+    // The settings' form; --line-break overrides its line break for this run.
+    output::TransferFileForm form = output::readTransferFileForm(IniFile(ctx.iniPath));
+    const std::string lineBreak = args.option("--line-break", "settings");
     if (lineBreak == "crlf")
         form.lineBreak = "\r\n";
-    else if (lineBreak != "none")
+    else if (lineBreak == "none")
+        form.lineBreak.clear();
+    else if (lineBreak != "settings")
         throw UsageError("write-file: --line-break takes crlf or none");
     const std::string statement = output::BuildFurikomiSql(date, consignor, -1);
     const output::TransferFileResult result =

@@ -73,6 +73,9 @@ inline const SettingsItem BankData{"BankData", "DataFiles", "BankData", ""};
 inline const SettingsItem TesuuryouKubun{"TesuuryouKubun", "Tesuuryou", "TesuuryouKubun", ""};
 inline const SettingsItem TesuuryouKingaku{"TesuuryouKingaku", "Tesuuryou", "TesuuryouKingaku", ""};
 inline const SettingsItem FileName{"FileName", "Output", "FileName", ""};
+inline const SettingsItem ClearingHouse{"ClearingHouse", "Output", "ClearingHouse", "0"};
+inline const SettingsItem Designation{"Designation", "Output", "Designation", "0"};
+inline const SettingsItem LineBreak{"LineBreak", "Output", "LineBreak", "0"};
 } // namespace settings
 
 // A set of declared settings items on one settings file. Item names match

@@ -195,7 +195,18 @@ std::string buildHeader(const ConsignorFields &c, int transferRequestDate)
     return r;
 }
 
-std::string buildData(const TransferFields &t, int64_t amount)
+BankFileForm bankFileForm(std::string_view clearingHouse, std::string_view designation, std::string_view lineBreak)
+{
+    BankFileForm form;
+    form.clearingHouseZeros = clearingHouse == "1";
+    if (designation == "7" || designation == "8")
+        form.designation = designation.front();
+    if (lineBreak == "1")
+        form.lineBreak = "\r\n";
+    return form;
+}
+
+std::string buildData(const TransferFields &t, int64_t amount, const BankFileForm &form)
 {
     std::string r;
     r.reserve(kRecordSize);
@@ -204,7 +215,7 @@ std::string buildData(const TransferFields &t, int64_t amount)
     r += textField(t.bankName, 15);
     r += numberField(t.branchNumber, 3);
     r += textField(t.branchName, 15);
-    r += std::string(4, ' ');
+    r += form.clearingHouse();
     r += std::to_string(t.accountType).substr(0, 1);
     // The account number goes out as its first 7 bytes; a shorter one (not from
     // an imported file) is filled with blanks so that the record keeps its width.
@@ -215,7 +226,7 @@ std::string buildData(const TransferFields &t, int64_t amount)
     r += numberField(amount, 10);
     r += "0";
     r += std::string(20, '0');
-    r += " ";
+    r += form.designation;
     r += std::string(8, ' ');
     return r;
 }

@@ -141,8 +141,26 @@ struct TransferFields
     std::string name;        // 振込先名
 };
 
+// The form in which the consignor's bank reads a merged file. Banks differ on
+// two fills of the data record and on line breaks; the default is blanks in
+// both fills and the records back to back.
+struct BankFileForm
+{
+    bool clearingHouseZeros = false; // 手形交換所番号 (39-42): "0000" instead of 4 blanks
+    char designation = ' ';          // 振込指定区分 (112): ' ', '7' (電信) or '8' (文書)
+    std::string lineBreak;           // after every record: "" or "\r\n"
+
+    std::string_view clearingHouse() const { return clearingHouseZeros ? "0000" : "    "; }
+    bool operator==(const BankFileForm &) const = default;
+};
+
+// The form from the stored values of the three settings (ClearingHouse "0"/"1",
+// Designation "0"/"7"/"8", LineBreak "0"/"1"); a missing or unknown value
+// gives that item's default.
+BankFileForm bankFileForm(std::string_view clearingHouse, std::string_view designation, std::string_view lineBreak);
+
 std::string buildHeader(const ConsignorFields &consignor, int transferRequestDate);
-std::string buildData(const TransferFields &transfer, int64_t amount);
+std::string buildData(const TransferFields &transfer, int64_t amount, const BankFileForm &form = {});
 // With count 0 the count and total are zeros right-aligned in blanks.
 std::string buildTrailer(int64_t count, int64_t total);
 std::string buildEnd();

@@ -28,9 +28,10 @@ struct TYokinSyubetu
     std::string_view Name;
 };
 
-inline constexpr std::array<TYokinSyubetu, 3> kYokinSyubetu = {{
+inline constexpr std::array<TYokinSyubetu, 4> kYokinSyubetu = {{
     {1, "普通"},
     {2, "当座"},
+    {4, "貯蓄"},
     {9, "その他"},
 }};
 

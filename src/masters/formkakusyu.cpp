@@ -7,6 +7,7 @@
 #include "masters/masterswidgets.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
+#include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
 
 #include <QApplication>
@@ -32,7 +33,32 @@ namespace {
 TSettings screenSettings(const TDM1 &dm)
 {
     return dm.settings({settings::TesuuryouKubun, settings::TesuuryouKingaku, settings::BankData,
-                        settings::LedraData});
+                        settings::LedraData, settings::ClearingHouse, settings::Designation, settings::LineBreak});
+}
+
+// A choice of the bank file's form: items "stored value TAB shown text", the
+// first one the default.
+KeyedComboBox *formChoice(const char *name, std::initializer_list<const char *> items, QWidget *parent)
+{
+    auto *combo = new KeyedComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setShownText(shownAfterTab());
+    combo->setItemHeight(20);
+    combo->setMinimumWidth(160);
+    for (const char *item : items)
+        combo->addKeyedItem(QString::fromUtf8(item));
+    return combo;
+}
+
+// Selects the item of the stored value; an unknown or missing value shows the
+// default, as the writer reads it.
+void selectStored(KeyedComboBox *combo, const std::string &value)
+{
+    int index = 0;
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->key(i) == qs(value))
+            index = i;
+    combo->setCurrentIndex(index);
 }
 
 // The folder part of a path written with either kind of separator.
@@ -122,6 +148,29 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
     layout->addWidget(grpBank);
     connect(btnBankTo, &QAbstractButton::clicked, this, [this] { btnBankToClick(); });
 
+    grpOutput = group(QStringLiteral("銀行提出データの形式"), body());
+    {
+        auto *grid = new QGridLayout(grpOutput);
+        cmbClearingHouse = formChoice("cmbClearingHouse", {"0\t空白（既定）", "1\t0000"}, grpOutput);
+        cmbDesignation = formChoice("cmbDesignation", {"0\t空白（既定）", "7\t7 電信", "8\t8 文書"}, grpOutput);
+        cmbLineBreak = formChoice("cmbLineBreak", {"0\tなし（既定）", "1\tCR+LF"}, grpOutput);
+        const std::pair<const char *, KeyedComboBox *> rows[] = {
+            {"手形交換所番号", cmbClearingHouse}, {"振込指定区分", cmbDesignation}, {"レコードの区切り", cmbLineBreak}};
+        int row = 0;
+        for (const auto &[label, combo] : rows) {
+            auto *caption = new QLabel(QString::fromUtf8(label), grpOutput);
+            caption->setBuddy(combo);
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(combo, row, 1);
+            ++row;
+        }
+        grid->setColumnStretch(2, 1);
+        grid->addWidget(note(QStringLiteral("振込データ作成時のファイルの形式です。振込先の銀行の指定に合わせてください。"),
+                             grpOutput),
+                        row, 0, 1, 3);
+    }
+    layout->addWidget(grpOutput);
+
     layout->addStretch(1);
 
     FormCreate();
@@ -134,6 +183,9 @@ void TfrmKakusyu::FormCreate()
     EditTesuuryou->setText(qs(items.ReadString("TesuuryouKingaku")));
     EditBankData->setText(qs(items.ReadString("Bankdata")));
     EditLedraData->setText(qs(items.ReadString("LedraData")));
+    selectStored(cmbClearingHouse, items.ReadString("ClearingHouse"));
+    selectStored(cmbDesignation, items.ReadString("Designation"));
+    selectStored(cmbLineBreak, items.ReadString("LineBreak"));
 }
 
 void TfrmKakusyu::FormClose()
@@ -144,6 +196,9 @@ void TfrmKakusyu::FormClose()
     try {
         items.WriteBool("TesuuryouKubun", chkTesuuryou->isChecked());
         items.WriteString("TesuuryouKingaku", ss(EditTesuuryou->text()));
+        items.WriteString("ClearingHouse", ss(cmbClearingHouse->currentKey()));
+        items.WriteString("Designation", ss(cmbDesignation->currentKey()));
+        items.WriteString("LineBreak", ss(cmbLineBreak->currentKey()));
     } catch (const std::exception &error) {
         ErrorMsg(context().messages, ErrorText(error));
     }

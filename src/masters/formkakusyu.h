@@ -9,11 +9,13 @@ class QLineEdit;
 namespace pelanova {
 
 class GradientButton;
+class KeyedComboBox;
 class NumericEdit;
 
 // 各種設定: the fee category new recipients get on import, the place of the
-// bank master database, and the deletion of all imported data and of the
-// consignor and recipient masters. The settings are read when the screen
+// bank master database, the form of the file for the bank (two fills and the
+// line break), and the deletion of all imported data and of the consignor and
+// recipient masters. The settings are read when the screen
 // opens and written when it is left with メニュー.
 class TfrmKakusyu : public TfrmBase
 {
@@ -36,6 +38,10 @@ public:
     QGroupBox *grpBank;
     QLineEdit *EditBankData;
     GradientButton *btnBankTo;
+    QGroupBox *grpOutput;
+    KeyedComboBox *cmbClearingHouse;
+    KeyedComboBox *cmbDesignation;
+    KeyedComboBox *cmbLineBreak;
 
 protected:
     // Saves the settings and reconnects the bank master.

@@ -139,7 +139,10 @@ void TfrmFurikomiCreate::btnCreateClick()
         output::TransferFileResult result;
         {
             BusyScope busy;
-            result = output::WriteTransferFile(m_context.dm.ADOConFurikomi, target, m_consignor, m_date, m_statement);
+            const output::TransferFileForm form =
+                output::readTransferFileForm(IniFile(m_context.dm.settingsFile()));
+            result =
+                output::WriteTransferFile(m_context.dm.ADOConFurikomi, target, m_consignor, m_date, m_statement, form);
         }
         if (result.ok)
             break;

@@ -127,7 +127,7 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
         t.accountType = static_cast<int>(row.accountType);
         t.account = row.account;
         t.name = row.payee;
-        out += zengin::buildData(t, amount);
+        out += zengin::buildData(t, amount, form);
         out += form.lineBreak;
     }
     out += zengin::buildTrailer(static_cast<int64_t>(rows.size()), total);
@@ -141,6 +141,13 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
     r.count = static_cast<int64_t>(rows.size());
     r.total = total;
     return r;
+}
+
+TransferFileForm readTransferFileForm(const IniFile &ini)
+{
+    auto value = [&](const SettingsItem &item) { return ini.readString(item.Section, item.Key, item.Default); };
+    return zengin::bankFileForm(value(settings::ClearingHouse), value(settings::Designation),
+                                value(settings::LineBreak));
 }
 
 std::string withTxtExtension(const std::string &path)

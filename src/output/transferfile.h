@@ -4,6 +4,8 @@
 // header, one data record per aggregated line with the amount after a fee that
 // the recipient bears, trailer, end; 120 Shift-JIS bytes each, nothing between.
 
+#include "core/inifile.h"
+#include "core/records.h"
 #include "core/tesuuryou.h"
 #include "output/furikomi.h"
 
@@ -18,12 +20,13 @@ class Database;
 
 namespace pelanova::output {
 
-// The form in which the consignor's bank reads the file. By default the
-// records stand back to back; some banks ask for CR LF after every record.
-struct TransferFileForm
-{
-    std::string lineBreak; // written after every record
-};
+// The form in which the consignor's bank reads the file: the fills of the
+// data record and the line break after every record.
+using TransferFileForm = zengin::BankFileForm;
+
+// The form the settings file asks for now (section Output: ClearingHouse,
+// Designation, LineBreak), read afresh on every call.
+TransferFileForm readTransferFileForm(const IniFile &ini);
 
 struct TransferFileResult
 {

@@ -186,6 +186,7 @@ TEST(YokinSyubetu, NamesOfTheThreeCodes)
 {
     EXPECT_EQ(GetYokinSyubetuName(1), "普通");
     EXPECT_EQ(GetYokinSyubetuName(2), "当座");
+    EXPECT_EQ(GetYokinSyubetuName(4), "貯蓄");
     EXPECT_EQ(GetYokinSyubetuName(9), "その他");
     EXPECT_EQ(GetYokinSyubetuName(3), "");
     EXPECT_EQ(GetYokinSyubetuName(0), "");

@@ -7,6 +7,7 @@
 #include "core/inifile.h"
 #include "masters/formkakusyu.h"
 #include "screenfixture.h"
+#include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
 
 using namespace pelanova;
@@ -152,6 +153,38 @@ TEST_F(KakusyuTest, FailedDeleteIsReportedAndDeletesNothing)
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Information);
     EXPECT_EQ(f.data.count("M_銀行"), 1);
     EXPECT_FALSE(f.dm->ADOConFurikomi.inTransaction());
+}
+
+TEST_F(KakusyuTest, BankFileFormChoicesAreLoadedAndSavedWithTheOtherSettings)
+{
+    {
+        // Nothing stored and unknown values show the defaults, as the writer reads them.
+        IniFile(f.iniPath()).writeString("Output", "Designation", "5");
+        TfrmKakusyu &s = open();
+        EXPECT_EQ(s.cmbClearingHouse->currentText(), "空白（既定）");
+        EXPECT_EQ(s.cmbDesignation->currentText(), "空白（既定）");
+        EXPECT_EQ(s.cmbLineBreak->currentText(), "なし（既定）");
+        EXPECT_EQ(s.cmbDesignation->count(), 3);
+        s.cmbClearingHouse->setCurrentIndex(1);
+        s.cmbDesignation->setCurrentIndex(1);
+        s.cmbLineBreak->setCurrentIndex(1);
+        // Nothing is written before the screen is left.
+        EXPECT_EQ(ini("Output", "ClearingHouse"), "<none>");
+        s.closeScreen();
+    }
+    EXPECT_EQ(ini("Output", "ClearingHouse"), "1");
+    EXPECT_EQ(ini("Output", "Designation"), "7");
+    EXPECT_EQ(ini("Output", "LineBreak"), "1");
+
+    IniFile(f.iniPath()).writeString("Output", "Designation", "8");
+    TfrmKakusyu &s = open();
+    EXPECT_EQ(s.cmbClearingHouse->currentText(), "0000");
+    EXPECT_EQ(s.cmbDesignation->currentText(), "8 文書");
+    EXPECT_EQ(s.cmbLineBreak->currentText(), "CR+LF");
+    s.cmbLineBreak->setCurrentIndex(0);
+    s.closeScreen();
+    EXPECT_EQ(ini("Output", "LineBreak"), "0");
+    EXPECT_EQ(ini("Output", "Designation"), "8");
 }
 
 TEST_F(KakusyuTest, Render)

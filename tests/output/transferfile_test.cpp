@@ -34,10 +34,11 @@ std::string expectedHeader()
            + blanks(17);
 }
 
-std::string expectedData(const std::string &account, const std::string &nameBytes, const std::string &amount10)
+std::string expectedData(const std::string &account, const std::string &nameBytes, const std::string &amount10,
+                         const std::string &clearingHouse = blanks(4), const std::string &designation = " ")
 {
-    return "2" "0005" + pad(kKatakanaGinkou, 15) + "001" + pad(kKatakanaShiten, 15) + blanks(4) + "1" + account
-           + pad(nameBytes, 30) + amount10 + "0" + std::string(20, '0') + " " + blanks(8);
+    return "2" "0005" + pad(kKatakanaGinkou, 15) + "001" + pad(kKatakanaShiten, 15) + clearingHouse + "1" + account
+           + pad(nameBytes, 30) + amount10 + "0" + std::string(20, '0') + designation + blanks(8);
 }
 
 std::string expectedEnd() { return "9" + blanks(119); }
@@ -100,6 +101,47 @@ TEST(TransferFile, BytesOfHeaderDataTrailerAndEnd)
     EXPECT_EQ(written.size(), 5 * 120u);
     EXPECT_EQ(written, expected);
     EXPECT_EQ(dir.entries(), 1u); // no temporary file left behind
+}
+
+TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ")});
+    TempDir dir;
+    const std::string ini = dir.file("pelanova.ini");
+    const std::string path = dir.file("BANK.TXT");
+    const std::string trailer = "8" "000001" "000000030000" + blanks(101);
+    auto written = [&](const std::string &settings) {
+        writeAll(ini, "[Output]\r\n" + settings);
+        const TransferFileForm form = readTransferFileForm(IniFile(ini));
+        const TransferFileResult r =
+            WriteTransferFile(t.db, path, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1), form);
+        EXPECT_TRUE(r.ok) << r.message;
+        return readAll(path);
+    };
+    auto plainWith = [&](const std::string &clearingHouse, const std::string &designation) {
+        return expectedHeader() + expectedData("1111111", "\xB1\xB2\xB3", "0000030000", clearingHouse, designation)
+               + trailer + expectedEnd();
+    };
+
+    // Missing, "0" and unknown values keep the bytes of the default form.
+    const std::string plain = plainWith(blanks(4), " ");
+    EXPECT_EQ(written(""), plain);
+    EXPECT_EQ(written("ClearingHouse=0\r\nDesignation=0\r\nLineBreak=0\r\n"), plain);
+    EXPECT_EQ(written("ClearingHouse=2\r\nDesignation=9\r\nLineBreak=yes\r\n"), plain);
+
+    EXPECT_EQ(written("ClearingHouse=1\r\n"), plainWith("0000", " "));
+    EXPECT_EQ(written("Designation=7\r\n"), plainWith(blanks(4), "7"));
+    EXPECT_EQ(written("Designation=8\r\n"), plainWith(blanks(4), "8"));
+    const std::string withBreaks = written("LineBreak=1\r\n");
+    EXPECT_EQ(withBreaks, expectedHeader() + "\r\n" + expectedData("1111111", "\xB1\xB2\xB3", "0000030000") + "\r\n"
+                              + trailer + "\r\n" + expectedEnd() + "\r\n");
+
+    const std::string strict = written("ClearingHouse=1\r\nDesignation=7\r\nLineBreak=1\r\n");
+    EXPECT_EQ(strict, expectedHeader() + "\r\n"
+                          + expectedData("1111111", "\xB1\xB2\xB3", "0000030000", "0000", "7") + "\r\n"
+                          + trailer + "\r\n" + expectedEnd() + "\r\n");
 }
 
 TEST(TransferFile, EmptyAggregationWritesThreeRecords)
