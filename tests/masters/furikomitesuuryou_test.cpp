@@ -141,7 +141,7 @@ TEST_F(FurikomiTesuuryouTest, SelectingARecipientShowsItsDetail)
     EXPECT_TRUE(s.EditTesuuryou->text().isEmpty()) << "an amount of 0 shows empty";
 
     ASSERT_TRUE(s.GridList->setCurrentLine(1));
-    EXPECT_EQ(s.pnlYokin->text(), "") << "account type 4 has no name";
+    EXPECT_EQ(s.pnlYokin->text(), "貯蓄") << "a savings account is named";
     EXPECT_EQ(s.EditTesuuryou->value(), 1000);
     EXPECT_TRUE(f.boxes.boxes.empty());
 }

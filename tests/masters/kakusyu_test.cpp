@@ -14,6 +14,12 @@ using namespace pelanova;
 
 namespace {
 
+// The text a keyed drop-down list shows for its selected item.
+QString shown(const KeyedComboBox *combo)
+{
+    return combo->shownText(combo->currentIndex()).value_or(QString());
+}
+
 class KakusyuTest : public ::testing::Test
 {
 protected:
@@ -161,9 +167,9 @@ TEST_F(KakusyuTest, BankFileFormChoicesAreLoadedAndSavedWithTheOtherSettings)
         // Nothing stored and unknown values show the defaults, as the writer reads them.
         IniFile(f.iniPath()).writeString("Output", "Designation", "5");
         TfrmKakusyu &s = open();
-        EXPECT_EQ(s.cmbClearingHouse->currentText(), "空白（既定）");
-        EXPECT_EQ(s.cmbDesignation->currentText(), "空白（既定）");
-        EXPECT_EQ(s.cmbLineBreak->currentText(), "なし（既定）");
+        EXPECT_EQ(shown(s.cmbClearingHouse), "空白（既定）");
+        EXPECT_EQ(shown(s.cmbDesignation), "空白（既定）");
+        EXPECT_EQ(shown(s.cmbLineBreak), "なし（既定）");
         EXPECT_EQ(s.cmbDesignation->count(), 3);
         s.cmbClearingHouse->setCurrentIndex(1);
         s.cmbDesignation->setCurrentIndex(1);
@@ -176,11 +182,19 @@ TEST_F(KakusyuTest, BankFileFormChoicesAreLoadedAndSavedWithTheOtherSettings)
     EXPECT_EQ(ini("Output", "Designation"), "7");
     EXPECT_EQ(ini("Output", "LineBreak"), "1");
 
+    {
+        // Leaving other than by メニュー (the main window's close box) keeps the stored choices.
+        TfrmKakusyu &s = open();
+        s.cmbClearingHouse->setCurrentIndex(0);
+        screen.reset();
+    }
+    EXPECT_EQ(ini("Output", "ClearingHouse"), "1");
+
     IniFile(f.iniPath()).writeString("Output", "Designation", "8");
     TfrmKakusyu &s = open();
-    EXPECT_EQ(s.cmbClearingHouse->currentText(), "0000");
-    EXPECT_EQ(s.cmbDesignation->currentText(), "8 文書");
-    EXPECT_EQ(s.cmbLineBreak->currentText(), "CR+LF");
+    EXPECT_EQ(shown(s.cmbClearingHouse), "0000");
+    EXPECT_EQ(shown(s.cmbDesignation), "8 文書");
+    EXPECT_EQ(shown(s.cmbLineBreak), "CR+LF");
     s.cmbLineBreak->setCurrentIndex(0);
     s.closeScreen();
     EXPECT_EQ(ini("Output", "LineBreak"), "0");
