@@ -147,22 +147,25 @@ TEST(FurikomiList, TwoDepositTypesAndIdenticalLines)
     current.type = 2;
     Transfer other = transferTo("1111111", 1000);
     other.type = 9;
+    Transfer savings = transferTo("3333333", 500);
+    savings.type = 4;
     t.import(kDate, 1, kCode, {transferTo("1111111", 1000), current, transferTo("2222222", 700),
-                               transferTo("2222222", 700), other});
+                               transferTo("2222222", 700), other, savings});
 
     const FurikomiList one = LoadFurikomiList(t.db, kDate, kCode, 1);
-    ASSERT_EQ(one.lines.size(), 4u); // the two identical lines show once
+    ASSERT_EQ(one.lines.size(), 5u); // the two identical lines show once
     EXPECT_EQ(one.lines[0].depositType, "普通");
     EXPECT_EQ(one.lines[1].depositType, "当座");
     EXPECT_EQ(one.lines[2].amount, "700");
     EXPECT_EQ(one.lines[3].depositType, "その他");
-    EXPECT_EQ(one.countText, "4 ");
-    EXPECT_EQ(one.sumText, "3,700 ");
+    EXPECT_EQ(one.lines[4].depositType, "貯蓄");
+    EXPECT_EQ(one.countText, "5 ");
+    EXPECT_EQ(one.sumText, "4,200 ");
 
     const FurikomiList all = LoadFurikomiList(t.db, kDate, kCode, -1);
-    ASSERT_EQ(all.lines.size(), 4u); // same account, three deposit types: three lines
+    ASSERT_EQ(all.lines.size(), 5u); // same account, three deposit types: three lines
     EXPECT_EQ(all.lines[2].amount, "1,400"); // the merge sums them
-    EXPECT_EQ(all.sumText, "4,400 ");
+    EXPECT_EQ(all.sumText, "4,900 ");
 }
 
 TEST(FurikomiList, TotalsCountDeliveredAmountsAndKanjiNamesReplaceDelivered)

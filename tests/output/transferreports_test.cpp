@@ -115,7 +115,9 @@ private slots:
         // 0000000 bears its fee from 0 yen on; 0000001 leaves it to the consignor.
         o.addRecipient(kConsignor, 5, 1, "0000000", 1, 0, "みずなみ銀行", "本店営業部");
         o.addRecipient(kConsignor, 5, 1, "0000001", 0, 0);
-        o.import(kDate, 1, kConsignor, {transferTo("0000000", 50000), transferTo("0000001", 20000)});
+        pelanova::testing::Transfer savings = transferTo("0000001", 20000);
+        savings.type = 4;
+        o.import(kDate, 1, kConsignor, {transferTo("0000000", 50000), savings});
         QTemporaryDir dir;
         const QString fees = pageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 1);
         QVERIFY(fees.contains(QStringLiteral("みずなみ銀行")));
@@ -128,6 +130,7 @@ private slots:
         const QString request = pageText(writePdf<TrptFurikomi>(o.db, dir), 1);
         QVERIFY(request.contains(QStringLiteral("49,370")));
         QVERIFY(request.contains(QStringLiteral("69,370")));
+        QVERIFY(request.contains(QRegularExpression(QStringLiteral("普通.*\\n.*貯蓄"))));
 
         // The print list prices the lines the same way.
         const FurikomiList list = LoadFurikomiList(o.db, kDate, kConsignor, -1);
