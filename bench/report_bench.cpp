@@ -100,6 +100,7 @@ long peakRssKb()
 
 struct Figures
 {
+    double firstRowMs = 0;
     double queryMs = 0;
     double firstMs = 0;
     double allMs = 0;
@@ -123,8 +124,14 @@ Figures run(int pages)
     Figures f;
     QElapsedTimer timer;
     timer.start();
-    output::readFurikomiRows(db, output::BuildFurikomiSql(kDate, kConsignor, -1));
-    f.queryMs = timer.nsecsElapsed() / 1e6;
+    {
+        sql::Statement st = db.prepare(output::BuildFurikomiSql(kDate, kConsignor, -1));
+        st.step();
+        f.firstRowMs = timer.nsecsElapsed() / 1e6;
+        while (st.step()) {
+        }
+        f.queryMs = timer.nsecsElapsed() / 1e6;
+    }
     timer.restart();
     output::ShowTransferRequest(window, boxes, db, kConsignor, kDate, -1,
                                 output::BuildFurikomiSql(kDate, kConsignor, -1));
@@ -164,8 +171,9 @@ int main(int argc, char **argv)
     const Figures f = run(pages);
     std::printf("request form of %d transfers: %d pages (%d preview images)\n", pages * kLinesPerPage, pages,
                 f.images);
-    std::printf("first page shown            %.1f ms (of which the aggregation statement alone %.1f ms)\n",
-                f.firstMs, f.queryMs);
+    std::printf("first page shown            %.1f ms (the aggregation statement alone: first row %.1f ms, "
+                "all rows %.1f ms)\n",
+                f.firstMs, f.firstRowMs, f.queryMs);
     std::printf("all pages in the store      %.1f ms (%.2f ms/page, store file %.1f MB)\n", f.allMs,
                 f.allMs / pages, f.storeBytes / 1048576.0);
     std::printf("first page / whole report   %.2f %% (target <= 2 %%)\n", 100.0 * f.firstMs / f.allMs);

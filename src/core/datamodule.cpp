@@ -41,6 +41,16 @@ bool openExternal(sql::Database &connection, const std::string &path, bool bankM
     return connection.isOpen();
 }
 
+// An index is only a speed-up: a database that cannot take one (read-only,
+// full disk) still opens.
+void addMissingIndexes(sql::Database &db)
+{
+    try {
+        schema::addMissingIndexes(db);
+    } catch (const std::exception &) {
+    }
+}
+
 } // namespace
 
 TDM1::TDM1(const std::string &executablePath, MessageBoxes *boxes)
@@ -96,6 +106,8 @@ void TDM1::DataModuleCreate()
             ADOConFurikomi.open(m_ownDatabase, sql::Database::Mode::ReadWrite);
             if (!schema::hasOwnTables(ADOConFurikomi))
                 ADOConFurikomi.close();
+            else
+                addMissingIndexes(ADOConFurikomi);
         } catch (const std::exception &) {
             ADOConFurikomi.close();
         }

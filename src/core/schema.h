@@ -27,6 +27,10 @@ inline constexpr const char *kBankMaster = "T_銀行マスタ";
 // pelanova-cli init-db and tests call this; the application never creates tables.
 void createOwnDatabase(sql::Database &db);
 
+// Creates the indexes that a database made by an earlier version lacks (the
+// merged lines' grouping index). Throws when the database cannot be written.
+void addMissingIndexes(sql::Database &db);
+
 // True when every table of the own database exists.
 bool hasOwnTables(const sql::Database &db);
 

@@ -60,8 +60,7 @@ void showReport(QPointer<TBaseLRep> &window, MessageBoxes &boxes, const sql::Dat
 
 void FurikomiDataSet::setUp(const std::string &consignorCode, const std::string &statement)
 {
-    m_open = false;
-    m_rows.clear();
+    close();
     m_consignor = loadConsignorRow(m_db, consignorCode);
     m_recipients = RecipientRows(m_db, consignorCode);
     m_statement = statement;
@@ -69,9 +68,38 @@ void FurikomiDataSet::setUp(const std::string &consignorCode, const std::string 
 
 void FurikomiDataSet::open()
 {
-    m_rows = readFurikomiRows(m_db, m_statement);
-    m_row = 0;
+    close();
+    m_reading = m_db.prepare(m_statement);
+    m_reader.emplace(m_reading);
     m_open = true;
+    readUpToCurrent();
+}
+
+void FurikomiDataSet::close()
+{
+    m_reader.reset();
+    m_reading = sql::Statement();
+    m_rows.clear();
+    m_row = 0;
+    m_open = false;
+}
+
+void FurikomiDataSet::next()
+{
+    ++m_row;
+    readUpToCurrent();
+}
+
+void FurikomiDataSet::readUpToCurrent()
+{
+    while (m_reader && m_rows.size() <= m_row) {
+        if (!m_reading.step()) {
+            m_reader.reset();
+            m_reading = sql::Statement(); // done: the statement lets go of the database
+            break;
+        }
+        m_rows.push_back(m_reader->read());
+    }
 }
 
 // ------------------------------------------------------------- shared page

@@ -26,7 +26,9 @@ namespace pelanova::output {
 // The aggregated transfers of a statement, each priced as it is read. The
 // consignor's M_銀行 row (sqlBank) and recipients (sqlUketori) are loaded when
 // the report is set up; the statement (sqlFurikomi) runs when the report is
-// first prepared.
+// first prepared. Its rows are read as the pages ask for them, so the first
+// page shows without waiting for the last line, and are kept, so that later
+// runs (another preview, printing) rewind without running it again.
 class FurikomiDataSet : public ReportDataSet
 {
 public:
@@ -37,9 +39,9 @@ public:
 
     bool isOpen() const override { return m_open; }
     void open() override;
-    void close() override { m_open = false; }
+    void close() override;
     void first() override { m_row = 0; }
-    void next() override { ++m_row; }
+    void next() override;
     bool eof() const override { return !m_open || m_row >= m_rows.size(); }
 
     // The current row and its pricing.
@@ -47,10 +49,15 @@ public:
     PricedTransfer priced() const { return priceTransfer(row(), m_recipients, m_consignor); }
 
 private:
+    // Reads rows until the current one is held or the statement is done.
+    void readUpToCurrent();
+
     const sql::Database &m_db;
     std::string m_statement;
     std::optional<ConsignorRow> m_consignor;
     RecipientRows m_recipients;
+    sql::Statement m_reading; // while rows are still to be read
+    std::optional<FurikomiRowReader> m_reader;
     std::vector<FurikomiRow> m_rows;
     size_t m_row = 0;
     bool m_open = false;

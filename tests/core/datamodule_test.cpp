@@ -90,6 +90,26 @@ TEST(Connections, OwnDatabaseMustHoldTheTables)
     dm.ADOConFurikomi.exec("DELETE FROM M_施設"); // writable
 }
 
+TEST(Connections, AnOlderOwnDatabaseGetsTheMergedLinesIndex)
+{
+    TempDir dir;
+    const std::string own = dir.file("data/FBDB.db");
+    makeOwnDatabase(own);
+    auto hasIndex = [](const sql::Database &db) {
+        auto st = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'IX_データ_口座'");
+        return st.step();
+    };
+    {
+        sql::Database db;
+        db.open(own, sql::Database::Mode::ReadWrite);
+        ASSERT_TRUE(hasIndex(db));
+        db.exec("DROP INDEX IX_データ_口座");
+    }
+    TDM1 dm(dir.file("app.ini"), own, nullptr);
+    ASSERT_TRUE(dm.ADOConFurikomi.isOpen());
+    EXPECT_TRUE(hasIndex(dm.ADOConFurikomi));
+}
+
 TEST(Connections, FoundDatabasesAreRecorded)
 {
     TempDir dir;
