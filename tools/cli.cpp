@@ -226,9 +226,8 @@ sql::Database &Context::ownDatabase()
 ImportEngine &Context::importEngine()
 {
     if (!m_engine) {
-        TDM1 &dm = dataModule();
-        m_engine = std::make_unique<ImportEngine>(ownDatabase(), &dm.ADOConBank, m_boxes, m_progress);
-        m_engine->setRecipientDefaults(dm.ReadTesuuryouKubun(), dm.ReadTesuuryouKingaku());
+        ownDatabase(); // a closed database is refused before the engine prepares on it
+        m_engine = makeImportEngine(dataModule(), m_boxes, m_progress);
     }
     return *m_engine;
 }

@@ -1,4 +1,6 @@
 #include "app/screens.h"
+#include "core/datalocation.h"
+#include "core/userinterface.h"
 #include "shell/application.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
@@ -16,6 +18,16 @@ int main(int argc, char **argv)
     pelanova::QtDatePicker dates;
     app.setErrorDisplay(&messages);
 
-    return pelanova::runMainWindow(QCoreApplication::applicationFilePath().toStdString(),
-                                   {messages, files, dates}, pelanova::applicationScreens(), [&app] { return app.exec(); });
+    pelanova::DataLocation location;
+    try {
+        location = pelanova::locateData(QCoreApplication::applicationFilePath().toStdString(),
+                                        pelanova::processEnvironment());
+        pelanova::prepareDataLocation(location);
+    } catch (const std::exception &error) {
+        messages.messageBox(error.what(), pelanova::kAppTitle, pelanova::MessageIcon::Error,
+                            pelanova::MessageButtons::Ok, pelanova::kDefaultButton1);
+        return 1;
+    }
+    return pelanova::runMainWindow(location, {messages, files, dates}, pelanova::applicationScreens(),
+                                   [&app] { return app.exec(); });
 }

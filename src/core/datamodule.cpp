@@ -54,7 +54,12 @@ void addMissingIndexes(sql::Database &db)
 } // namespace
 
 TDM1::TDM1(const std::string &executablePath, MessageBoxes *boxes)
-    : TDM1(settingsFileFor(executablePath), ownDatabaseFor(executablePath), boxes)
+    : TDM1(portableLocation(executablePath), boxes)
+{
+}
+
+TDM1::TDM1(const DataLocation &location, MessageBoxes *boxes)
+    : TDM1(location.settingsFile, location.ownDatabase, boxes)
 {
 }
 
@@ -66,13 +71,12 @@ TDM1::TDM1(const std::string &settingsFile, const std::string &ownDatabase, Mess
 
 std::string TDM1::settingsFileFor(const std::string &executablePath)
 {
-    return IniFile::pathForExecutable(executablePath);
+    return portableLocation(executablePath).settingsFile;
 }
 
 std::string TDM1::ownDatabaseFor(const std::string &executablePath)
 {
-    const std::filesystem::path dir = std::filesystem::path(executablePath).parent_path();
-    return (dir / "data" / "FBDB.db").string();
+    return portableLocation(executablePath).ownDatabase;
 }
 
 TSettings TDM1::settings(std::vector<SettingsItem> items) const

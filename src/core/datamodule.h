@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/backup.h"
+#include "core/datalocation.h"
 #include "core/inifile.h"
 #include "core/sqlite.h"
 
@@ -25,6 +27,8 @@ public:
     // The settings file is the executable's path with ".ini"; the own
     // database is data/FBDB.db in the executable's folder.
     explicit TDM1(const std::string &executablePath, MessageBoxes *boxes = nullptr);
+    // The settings file and own database of a data location.
+    TDM1(const DataLocation &location, MessageBoxes *boxes);
     // Explicit settings file and own database (the command-line tool's --ini
     // and --db, and tests).
     TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes);
@@ -48,6 +52,11 @@ public:
     // The fee category that the import gives new recipients.
     bool ReadTesuuryouKubun() const;
     int ReadTesuuryouKingaku() const;
+
+    // The backups of the own database (the folder "backup" beside it).
+    DatabaseBackups backups() const { return DatabaseBackups(m_ownDatabase); }
+    // Writes a backup of the open own database now; throws BackupError.
+    std::string BackupNow() const { return backups().write(ADOConFurikomi); }
 
     // Closes the bank master connection and opens it on path. True when it is
     // open; on failure it stays closed. The settings are not touched.

@@ -115,11 +115,7 @@ TfrmImport::TfrmImport(ScreenContext &context, QWidget *parent)
     // Opening: today's date, the recipients' default fee category, the
     // facilities, and the engine's prepared statements.
     setDate(QDate::currentDate());
-    TDM1 &dm = context.dm;
-    TSettings settings =
-        dm.settings({settings::TesuuryouKubun.withDefault("False"), settings::TesuuryouKingaku});
-    m_engine = std::make_unique<ImportEngine>(dm.ADOConFurikomi, &dm.ADOConBank, context.messages, m_progress);
-    m_engine->setRecipientDefaults(settings.ReadBool("TesuuryouKubun"), settings.ReadInteger("TesuuryouKingaku"));
+    m_engine = makeImportEngine(context.dm, context.messages, m_progress);
     m_engine->setHistoryChangedHandler([this] { fillHistory(); });
     loadFacilities();
 }

@@ -1,4 +1,5 @@
 #include "import/importengine.h"
+#include "core/datamodule.h"
 #include "core/cp932.h"
 #include "core/schema.h"
 #include "core/unitapp.h"
@@ -21,6 +22,7 @@ constexpr const char *kAlreadyImported =
     "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。";
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
 constexpr const char *kDeleted = "削除しました。";
+constexpr const char *kBackupFailed = "バックアップを作成できないため、削除を中止しました。\n\r";
 
 // The default fee table of a new consignor, in the column order of M_銀行.
 constexpr std::pair<const char *, int> kDefaultFees[] = {
@@ -448,6 +450,14 @@ std::vector<ImportHistoryRow> ImportEngine::ListImports(int facility)
 
 bool ImportEngine::DeleteImport(int facility, int requestDate)
 {
+    if (m_backup) {
+        try {
+            m_backup();
+        } catch (const std::exception &error) {
+            message(std::string(kBackupFailed) + error.what(), kTitle, MessageIcon::Error);
+            return false;
+        }
+    }
     try {
         sql::Transaction tx(m_db);
         std::string consignor;
@@ -479,6 +489,14 @@ bool ImportEngine::DeleteImport(int facility, int requestDate)
         m_historyChanged();
     message(kDeleted, kTitle, MessageIcon::Information);
     return true;
+}
+
+std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress)
+{
+    auto engine = std::make_unique<ImportEngine>(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
+    engine->setRecipientDefaults(dm.ReadTesuuryouKubun(), dm.ReadTesuuryouKingaku());
+    engine->setBackupHandler([&dm] { dm.BackupNow(); });
+    return engine;
 }
 
 } // namespace pelanova

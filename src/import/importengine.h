@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace pelanova {
+
+class TDM1;
 
 // One line of a facility's import history: the header row joined with its
 // trailer (which may be missing) and the facility's name.
@@ -39,6 +42,9 @@ public:
 
     // Fee category and threshold given to new recipients.
     void setRecipientDefaults(bool feeCategory, int feeThreshold);
+    // Called before anything is deleted: writes a backup of the database, or
+    // throws (BackupError) to stop the deletion.
+    void setBackupHandler(std::function<void()> handler) { m_backup = std::move(handler); }
     // Called after a deletion is committed, before its message (the history refresh).
     void setHistoryChangedHandler(std::function<void()> handler) { m_historyChanged = std::move(handler); }
 
@@ -70,6 +76,7 @@ private:
     bool m_feeCategory = false;
     int m_feeThreshold = 0;
     std::function<void()> m_historyChanged;
+    std::function<void()> m_backup;
 
     // Context of the running import.
     int m_facility = 0;
@@ -83,5 +90,11 @@ private:
     sql::Statement m_findConsignor, m_addConsignor, m_findRecipient, m_addRecipient;
     sql::Statement m_findBank;
 };
+
+// The engine on the data module's connections, as every caller runs it: new
+// recipients get the fee category of the settings (TesuuryouKubun,
+// TesuuryouKingaku, read now), and a deletion first writes a backup of the
+// own database.
+std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress);
 
 } // namespace pelanova

@@ -726,6 +726,7 @@ void TfrmFurikomiTesuuryou::btnMenuClick()
 void TfrmFurikomiTesuuryou::btnTesuuryouAllClick()
 {
     TfrmFurikomiTesuuryouAll dialog(context().messages, db(), [this] { return selectedConsignor(); }, this);
+    dialog.setBackupHandler([this] { context().dm.BackupNow(); });
     if (execDialog(dialog) == QDialog::Accepted) {
         LoadRecipients();
         GridList->viewport()->update();

@@ -83,6 +83,14 @@ void TfrmFurikomiTesuuryouAll::btnStartClick()
         ErrorMsg(m_messages, "委託者が選択されていません。");
         return;
     }
+    if (m_backup) {
+        try {
+            m_backup();
+        } catch (const std::exception &error) {
+            ErrorMsg(m_messages, std::string("バックアップを作成できないため、登録を中止しました。\n\r") + error.what());
+            return;
+        }
+    }
     masters::applyBulkFee(m_db, code, chkTesuuryou->isChecked(), EditTesuuryou->value());
     m_messages.messageBox("設定された内容で登録しました。", kCaption, MessageIcon::Information, MessageButtons::Ok,
                           kDefaultButton1);

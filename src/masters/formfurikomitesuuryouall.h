@@ -29,6 +29,10 @@ public:
     TfrmFurikomiTesuuryouAll(MessageBoxes &messages, sql::Database &database,
                              std::function<std::string()> consignorCode, QWidget *parent = nullptr);
 
+    // Called before the update: writes a backup of the database, or throws
+    // (BackupError) to stop the update.
+    void setBackupHandler(std::function<void()> handler) { m_backup = std::move(handler); }
+
     void chkTesuuryouClick();
     // 登録開始: asks, updates, confirms and ends with OK.
     void btnStartClick();
@@ -42,6 +46,7 @@ private:
     MessageBoxes &m_messages;
     sql::Database &m_db;
     std::function<std::string()> m_consignorCode;
+    std::function<void()> m_backup;
 };
 
 } // namespace pelanova

@@ -5,6 +5,7 @@
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"
+#include "widgets/busyscope.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
@@ -236,14 +237,23 @@ void TfrmKakusyu::btnDelClick()
     if (YesNoMsg(context().messages, "全データを削除します\n\rよろしいですか？", kDefaultButton1) != IdYes)
         return;
     bool deleted = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        masters::deleteAllData(context().dm.ADOConFurikomi);
-        deleted = true;
-    } catch (const std::exception &) {
-        deleted = false;
+    std::string backupFailure;
+    {
+        BusyScope busy;
+        try {
+            context().dm.BackupNow();
+            masters::deleteAllData(context().dm.ADOConFurikomi);
+            deleted = true;
+        } catch (const BackupError &error) {
+            backupFailure = error.what();
+        } catch (const std::exception &) {
+            deleted = false;
+        }
     }
-    QApplication::restoreOverrideCursor();
+    if (!backupFailure.empty()) {
+        ErrorMsg(context().messages, "バックアップを作成できないため、削除を中止しました。\n\r" + backupFailure);
+        return;
+    }
     context().messages.messageBox(deleted ? "全データを削除しました。" : "全データの削除に失敗しました。", kAppTitle,
                                   MessageIcon::Information, MessageButtons::Ok, kDefaultButton1);
 }

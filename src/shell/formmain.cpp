@@ -141,12 +141,13 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-int runMainWindow(const std::string &executablePath, TfrmMain::Services services, ScreenFactories screens,
+int runMainWindow(const DataLocation &location, TfrmMain::Services services, ScreenFactories screens,
                   const std::function<int()> &exec)
 {
     std::unique_ptr<TfrmMain> main;
     try {
-        main = std::make_unique<TfrmMain>(executablePath, services, std::move(screens));
+        main = std::make_unique<TfrmMain>(std::make_unique<TDM1>(location, &services.messages), services,
+                                          std::move(screens));
     } catch (const std::exception &error) {
         // Nothing can run without the data module and the menu.
         services.messages.messageBox(ErrorText(error), kAppTitle, MessageIcon::Error, MessageButtons::Ok,
@@ -155,6 +156,13 @@ int runMainWindow(const std::string &executablePath, TfrmMain::Services services
     }
     if (!main->FormShow())
         return 1;
+    try {
+        main->dm().backups().writeFirstOfDay(main->dm().ADOConFurikomi);
+    } catch (const std::exception &error) {
+        // The day's work can go on; the clerk is told that it has no backup.
+        services.messages.messageBox(std::string("本日のバックアップを作成できませんでした。\n\r") + error.what(),
+                                     kAppTitle, MessageIcon::Warning, MessageButtons::Ok, kDefaultButton1);
+    }
     main->showMaximized();
     return exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/datalocation.h"
 #include "shell/screencontext.h"
 
 #include <QPointer>
@@ -76,9 +77,11 @@ private:
     std::array<QPointer<HostedScreen>, 6> m_screens;
 };
 
-// Runs the application with its main window: shows it maximised and runs
-// the event loop (exec), or ends with 1 when the own database is not open.
-int runMainWindow(const std::string &executablePath, TfrmMain::Services services, ScreenFactories screens,
+// Runs the application with its main window on the data of `location`:
+// writes the day's first backup of the own database, shows the window
+// maximised and runs the event loop (exec), or ends with 1 when the own
+// database is not open.
+int runMainWindow(const DataLocation &location, TfrmMain::Services services, ScreenFactories screens,
                   const std::function<int()> &exec);
 
 } // namespace pelanova

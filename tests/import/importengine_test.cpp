@@ -1,10 +1,12 @@
 #include "import/importengine.h"
 
 #include "core/cp932.h"
+#include "core/datamodule.h"
 #include "core/records.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "support/recordingui.h"
+#include "support/tempdir.h"
 #include "support/zenginfile.h"
 
 #include <gtest/gtest.h>
@@ -457,6 +459,46 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
     EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
     db.exec("DROP TRIGGER nodelete");
     EXPECT_EQ(dumpAll(db), before);
+}
+
+TEST(ImportEngineBackups, ADeletionIsBackedUpFirstOrNotDoneAtAll)
+{
+    pelanova::test::TempDir dir;
+    const std::string own = dir.file("data/FBDB.db");
+    std::filesystem::create_directories(dir.file("data"));
+    {
+        sql::Database db;
+        db.open(own, sql::Database::Mode::Create);
+        schema::createOwnDatabase(db);
+    }
+    testdata::RecordingMessageBoxes boxes;
+    testdata::RecordingProgress progress;
+    TDM1 dm(dir.file("pelanova.ini"), own, &boxes);
+    std::unique_ptr<ImportEngine> engine = makeImportEngine(dm, boxes, progress);
+    const std::string path = dir.file("FB01.txt");
+    testdata::writeFile(path, testdata::header({}) + testdata::data({}) + testdata::trailer("000001", "000000012345")
+                                  + testdata::end());
+    ASSERT_EQ(engine->ImportTransferFile(path, 3, kDate, kToday), ImportEngine::Outcome::Stored);
+
+    // The backup folder taken by a file: no backup, so nothing is deleted.
+    testdata::writeFile(dir.file("data/backup"), "");
+    EXPECT_FALSE(engine->DeleteImport(3, kDate));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("バックアップを作成できないため、削除を中止しました。\n\r", 0), 0u)
+        << boxes.shown[0].text;
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(engine->IsAlreadyImported(3, kDate));
+
+    std::filesystem::remove(dir.file("data/backup"));
+    boxes.shown.clear();
+    EXPECT_TRUE(engine->DeleteImport(3, kDate));
+    const std::vector<std::string> backups = dm.backups().list();
+    ASSERT_EQ(backups.size(), 1u);
+    sql::Database saved;
+    saved.open(backups[0], sql::Database::Mode::ReadOnly);
+    sql::Statement st = saved.prepare("SELECT COUNT(*) FROM T_データレコード");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.integer(0), 1) << "the backup holds the deleted import";
 }
 
 TEST_F(ImportEngineTest, BankMasterNeedsOnlyItsFourNamedColumns)

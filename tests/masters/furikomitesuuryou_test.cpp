@@ -579,6 +579,25 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingUpdatesTheConsignorAndReloadsOnlyAfterO
     s.btnTesuuryouAllClick();
     EXPECT_EQ(s.GridList->cellText(0, 5), "marker");
     EXPECT_EQ(f.boxes.boxes.size(), 3u);
+    EXPECT_EQ(f.dm->backups().list().size(), 1u) << "one backup, before the one update";
+}
+
+TEST_F(FurikomiTesuuryouTest, BulkSettingWithoutABackupChangesNothing)
+{
+    TfrmFurikomiTesuuryou &s = open();
+    test::writeBytes(f.dm->backups().folder(), "a file where the backup folder belongs");
+    s.execDialog = [&](QDialog &dialog) {
+        auto &bulk = static_cast<TfrmFurikomiTesuuryouAll &>(dialog);
+        bulk.EditTesuuryou->setText("5000");
+        f.boxes.answer(IdYes);
+        bulk.btnStartClick();
+        return dialog.result();
+    };
+    s.btnTesuuryouAllClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.last().text.rfind("バックアップを作成できないため、登録を中止しました。\n\r", 0), 0u);
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
+    EXPECT_EQ(f.data.value("M_受取人", "COUNT(*)", "手数料金額 = 5000"), 0);
 }
 
 TEST(FurikomiTesuuryouEmptyTest, WithoutConsignorsEverythingIsEmptyAndNothingIsWritten)

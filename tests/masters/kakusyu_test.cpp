@@ -145,6 +145,20 @@ TEST_F(KakusyuTest, DeleteAllKeepsFacilitiesAndTheSettingsFile)
         EXPECT_EQ(f.data.count(table), 0) << table;
     EXPECT_EQ(f.data.count("M_施設"), 1);
     EXPECT_EQ(test::readBytes(f.iniPath()), iniBefore);
+    EXPECT_EQ(f.dm->backups().list().size(), 1u) << "a backup was written before the deletion";
+}
+
+TEST_F(KakusyuTest, DeleteAllWithoutABackupDeletesNothing)
+{
+    f.data.addConsignor("0000000001", "ｺｳ");
+    TfrmKakusyu &s = open();
+    test::writeBytes(f.dm->backups().folder(), "a file where the backup folder belongs");
+    f.boxes.answer(IdYes);
+    s.btnDelClick();
+    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.last().text.rfind("バックアップを作成できないため、削除を中止しました。\n\r", 0), 0u);
+    EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
+    EXPECT_EQ(f.data.count("M_銀行"), 1);
 }
 
 TEST_F(KakusyuTest, FailedDeleteIsReportedAndDeletesNothing)

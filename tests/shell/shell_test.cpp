@@ -334,7 +334,7 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
             junk.write("this is no database, just text of some length .................");
         }
         bool ran = false;
-        const int status = runMainWindow(inst.exe, services(), applicationScreens(), [&] {
+        const int status = runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [&] {
             ran = true;
             return 0;
         });
@@ -354,7 +354,7 @@ void ShellTest::startsWhenTheDatabaseIsThere()
 {
     Installation inst(true);
     bool ran = false;
-    const int status = runMainWindow(inst.exe, services(), applicationScreens(), [&] {
+    const int status = runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [&] {
         ran = true;
         TfrmMain *main = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -366,6 +366,27 @@ void ShellTest::startsWhenTheDatabaseIsThere()
     QVERIFY(ran);
     QCOMPARE(status, 0);
     QCOMPARE(m_boxes.count(), size_t(0)); // ending the program's own way asks nothing
+    // The day's first start wrote a backup; the second start of the day writes none.
+    const DatabaseBackups backups(TDM1::ownDatabaseFor(inst.exe));
+    QCOMPARE(backups.list().size(), size_t(1));
+    runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [] { return 0; });
+    QCOMPARE(backups.list().size(), size_t(1));
+
+    // A backup that cannot be written is told, and the program starts all the same.
+    QDir(QString::fromStdString(backups.folder())).removeRecursively();
+    QFile taken(QString::fromStdString(backups.folder()));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    ran = false;
+    QCOMPARE(runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [&] {
+                 ran = true;
+                 return 0;
+             }),
+             0);
+    QVERIFY(ran);
+    QCOMPARE(m_boxes.count(), size_t(1));
+    QVERIFY(QString::fromStdString(m_boxes.last().text).startsWith(QStringLiteral("本日のバックアップを作成できませんでした。")));
+    QCOMPARE(m_boxes.last().icon, MessageIcon::Warning);
 }
 
 void ShellTest::hostedScreenFollowsResizing()
