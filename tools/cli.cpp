@@ -1,8 +1,10 @@
 #include "cli.h"
+#include "cli_backup.h"
 #include "cli_output.h"
 #include "cli_report.h"
 #include "console.h"
 
+#include "core/datalocation.h"
 #include "core/format.h"
 #include "core/my_year.h"
 #include "core/schema.h"
@@ -21,8 +23,10 @@ namespace {
 constexpr const char *kUsage =
     "usage: pelanova-cli [--db PATH] [--ini PATH] COMMAND ...\n"
     "\n"
-    "  --db PATH    the own database (default: data/FBDB.db beside the program)\n"
-    "  --ini PATH   the settings file (default: pelanova.ini beside the program)\n"
+    "  --db PATH    the own database (default: the program's, data/FBDB.db beside it in a\n"
+    "               portable copy, else ~/.local/share/pelanova/data/FBDB.db)\n"
+    "  --ini PATH   the settings file (default: the program's, pelanova.ini beside it in a\n"
+    "               portable copy, else ~/.config/pelanova/pelanova.ini)\n"
     "\n"
     "commands:\n"
     "  init-db                                   create an empty own database\n"
@@ -37,7 +41,10 @@ constexpr const char *kUsage =
     "                                            write the merged transfer file\n"
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"
-    "  report recipients OUT.pdf                 the recipient list as PDF\n";
+    "  report recipients OUT.pdf                 the recipient list as PDF\n"
+    "  backup OUT                                write a copy of the own database now\n"
+    "  restore IN                                replace the own database with a backup\n"
+    "                                            (the current one is backed up first)\n";
 
 std::filesystem::path programDir()
 {
@@ -156,6 +163,8 @@ const std::map<std::string, Command> &commands()
         {"lines", linesCommand},
         {"write-file", writeFileCommand},
         {"report", reportCommand},
+        {"backup", backupCommand},
+        {"restore", restoreCommand},
     };
     return table;
 }
@@ -235,8 +244,8 @@ ImportEngine &Context::importEngine()
 int run(int argc, char **argv)
 {
     std::vector<std::string> words(argv + 1, argv + argc);
-    std::string db = (programDir() / "data" / "FBDB.db").string();
-    std::string ini = (programDir() / "pelanova.ini").string();
+    std::string db;
+    std::string ini;
     try {
         size_t i = 0;
         for (; i < words.size() && words[i].rfind("--", 0) == 0; ++i) {
@@ -255,6 +264,14 @@ int run(int argc, char **argv)
         }
         if (i >= words.size())
             throw UsageError("no command");
+        if (db.empty() || ini.empty()) {
+            // The program's own data, where the program itself finds it.
+            const DataLocation location = locateData((programDir() / "pelanova").string(), processEnvironment());
+            if (db.empty())
+                db = location.ownDatabase;
+            if (ini.empty())
+                ini = location.settingsFile;
+        }
         Arguments args;
         args.command = words[i++];
         for (; i < words.size(); ++i) {

@@ -76,3 +76,51 @@ TEST_F(CliTest, NewRecipientsTakeTheFeeCategoryFromTheSettingsFile)
     EXPECT_EQ(st.integer(0), 1);
     EXPECT_EQ(st.integer(1), 30000);
 }
+
+// The facilities a database holds, "code name" by code.
+std::string facilities(const std::string &path)
+{
+    pelanova::sql::Database db;
+    db.open(path, pelanova::sql::Database::Mode::ReadOnly);
+    auto st = db.prepare("SELECT 施設コード, 施設名 FROM M_施設 ORDER BY 施設コード");
+    std::string out;
+    while (st.step())
+        out += st.text(0) + " " + st.text(1) + ";";
+    return out;
+}
+
+TEST_F(CliTest, BackupAndRestoreAsAUserWould)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 1 本部").status, 0);
+    ASSERT_EQ(cli("backup " + path("saved.db")).status, 0);
+    EXPECT_EQ(facilities(path("saved.db")), "1 本部;");
+    EXPECT_EQ(cli("backup " + path("FBDB.db")).status, 1) << "never over the database itself";
+    ASSERT_EQ(cli("facility-add 2 支所").status, 0);
+
+    // Refused restores change nothing.
+    const std::string before = read("FBDB.db");
+    testdata::writeFile(path("notes.db"), std::string(2048, 'x'));
+    EXPECT_EQ(cli("restore " + path("notes.db")).status, 1);
+    EXPECT_NE(err().find("データベースではありません"), std::string::npos);
+    {
+        pelanova::sql::Database other;
+        other.open(path("other.db"), pelanova::sql::Database::Mode::Create);
+        other.exec("CREATE TABLE t (x)");
+    }
+    EXPECT_EQ(cli("restore " + path("other.db")).status, 1);
+    EXPECT_NE(err().find("このプログラムのデータベースではありません"), std::string::npos);
+    EXPECT_EQ(cli("restore " + path("missing.db")).status, 1);
+    EXPECT_EQ(cli("restore").status, 2);
+    EXPECT_TRUE(read("FBDB.db") == before) << "the database's bytes changed";
+    EXPECT_FALSE(std::filesystem::exists(path("backup")));
+
+    // A good one: the current database is backed up first, then replaced.
+    const Result restored = cli("restore " + path("saved.db"));
+    ASSERT_EQ(restored.status, 0) << err();
+    EXPECT_NE(restored.out.find("復元しました"), std::string::npos);
+    EXPECT_EQ(facilities(path("FBDB.db")), "1 本部;");
+    ASSERT_TRUE(std::filesystem::is_directory(path("backup")));
+    const auto saved = *std::filesystem::directory_iterator(path("backup"));
+    EXPECT_EQ(facilities(saved.path().string()), "1 本部;2 支所;");
+}

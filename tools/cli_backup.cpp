@@ -1,0 +1,67 @@
+#include "cli_backup.h"
+#include "console.h"
+
+#include "core/backup.h"
+#include "core/sqlite.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace pelanova::cli {
+namespace {
+
+bool sameFile(const std::string &a, const std::string &b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+} // namespace
+
+int backupCommand(Context &ctx, const Arguments &args)
+{
+    if (args.positional.size() != 1)
+        throw UsageError("backup: OUT");
+    const std::string &out = args.positional[0];
+    if (sameFile(out, ctx.dbPath)) {
+        std::cerr << out << ": 使用中のデータベースそのものには書き込めません。\n";
+        return Refused;
+    }
+    copyDatabase(ctx.ownDatabase(), out);
+    std::cout << "バックアップを作成しました: " << out << '\n';
+    return Ok;
+}
+
+int restoreCommand(Context &ctx, const Arguments &args)
+{
+    if (args.positional.size() != 1)
+        throw UsageError("restore: IN");
+    const std::string &in = args.positional[0];
+    if (sameFile(in, ctx.dbPath)) {
+        std::cerr << in << ": 使用中のデータベースそのものです。\n";
+        return Refused;
+    }
+    if (const std::string refusal = restoreRefusal(in); !refusal.empty()) {
+        std::cerr << refusal << "\n復元していません。\n";
+        return Refused;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(ctx.dbPath, ec)) {
+        std::string saved;
+        try {
+            sql::Database current;
+            current.open(ctx.dbPath, sql::Database::Mode::ReadOnly);
+            saved = DatabaseBackups(ctx.dbPath).write(current);
+        } catch (const std::exception &error) {
+            std::cerr << "現在のデータベースのバックアップを作成できないため、復元を中止しました。\n"
+                      << error.what() << '\n';
+            return Refused;
+        }
+        std::cout << "現在のデータベースをバックアップしました: " << saved << '\n';
+    }
+    restoreDatabase(in, ctx.dbPath);
+    std::cout << "復元しました: " << ctx.dbPath << '\n';
+    return Ok;
+}
+
+} // namespace pelanova::cli
