@@ -7,9 +7,14 @@
 #   1. runs scripts/test.sh, which must pass;
 #   2. runs scripts/run.sh on an Xvfb of the root's own and checks that the main
 #      window "Pelanova（全銀協対応）" appears and that the empty database
-#      build/bin/data/FBDB.db was created, then ends the program.
-# /proc, /sys, /dev and /dev/pts are mounted into the root and unmounted again on
-# every way out (failure, Ctrl-C, TERM), lazily if busy; the root is removed unless
+#      ~/.local/share/pelanova/data/FBDB.db was created, then ends the program;
+#   3. builds the Debian package with scripts/package.sh, installs it with
+#      apt-get install ./pelanova_<version>_amd64.deb into a second root, a copy
+#      of the fresh root taken before anything was installed, validates its
+#      desktop entry and starts the installed program there (its main window,
+#      and its database in the user's folder).
+# /proc, /sys, /dev and /dev/pts are mounted into the roots and unmounted again on
+# every way out (failure, Ctrl-C, TERM), lazily if busy; the roots are removed unless
 # --keep is given. Of the host's own packages, only debootstrap is installed when missing.
 #
 # usage: scripts/fresh-root-check.sh [--keep] [--root DIR] [--stop-after root|test] [--skip-test]
@@ -17,7 +22,8 @@
 #   --root DIR      make the root in DIR instead of a new folder under /var/tmp; DIR is kept.
 #                   A root kept from an earlier run is reused as it is (no debootstrap, no new
 #                   copy): for working on this script only, as it is no longer fresh
-#   --stop-after P  stop after making the root (root) or after the test command (test)
+#   --stop-after P  stop after making the root (root), after the test command (test) or
+#                   after the run.sh check (run)
 #   --skip-test     with a reused root: go straight to the run.sh check
 # The mirror is taken from the host's apt sources (FRESH_ROOT_MIRROR overrides it).
 set -euo pipefail
@@ -47,7 +53,7 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-case "$stop_after" in ""|root|test) ;; *) echo "fresh-root-check: --stop-after root|test" >&2; exit 2 ;; esac
+case "$stop_after" in ""|root|test|run) ;; *) echo "fresh-root-check: --stop-after root|test|run" >&2; exit 2 ;; esac
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -55,18 +61,21 @@ log() { printf '[fresh-root %s] %s\n' "$(date +%H:%M:%S)" "$*"; }
 fail() { printf '[fresh-root] FAILED: %s\n' "$*" >&2; exit 1; }
 
 # --- state for the way out ---------------------------------------------------
-work=""          # folder holding the root and the logs
-root=""          # the root itself (canonical path)
+work=""          # folder holding the roots and the logs
+root=""          # the root the tree is built and run in (canonical path)
+iroot=""         # the root the package is installed into
 remove_work=0    # 1 once $work is ours to remove
 mounts=()        # what this script mounted, in order
 cleaned=0
 
-# Processes whose root is the fresh root: all of them were started by this script.
+# Processes whose root is one of the roots: all of them were started by this script.
 root_pids() {
     local p r
     for p in /proc/[0-9]*; do
         r="$(readlink "$p/root" 2>/dev/null)" || continue
-        [ "$r" = "$root" ] && echo "${p#/proc/}"
+        if [ -n "$root" ] && [ "$r" = "$root" ] || [ -n "$iroot" ] && [ "$r" = "$iroot" ]; then
+            echo "${p#/proc/}"
+        fi
     done
     return 0
 }
@@ -87,8 +96,8 @@ stop_root_processes() {
 }
 
 mounted_below_root() {
-    [ -n "$root" ] || return 0
-    awk -v r="$root/" 'index($5, r) == 1 { print $5 }' /proc/self/mountinfo | sort -r
+    [ -n "$work" ] || return 0
+    awk -v r="$work/" 'index($5, r) == 1 { print $5 }' /proc/self/mountinfo | sort -r
 }
 
 unmount_all() {
@@ -98,7 +107,7 @@ unmount_all() {
         umount "$m" 2>/dev/null || umount -l "$m" || { echo "fresh-root-check: cannot unmount $m" >&2; ok=1; }
     done
     mounts=()
-    # Anything else left below the root (the order above covers what this script mounted).
+    # Anything else left below the roots (the order above covers what this script mounted).
     for m in $(mounted_below_root); do
         umount "$m" 2>/dev/null || umount -l "$m" || { echo "fresh-root-check: cannot unmount $m" >&2; ok=1; }
     done
@@ -114,13 +123,13 @@ cleanup() {
     unmount_all || ok=1
     if [ -n "$work" ] && [ "$remove_work" -eq 1 ] && [ "$keep" -eq 0 ]; then
         if [ -n "$(mounted_below_root)" ]; then
-            echo "fresh-root-check: still mounted below $root; not removing $work" >&2
+            echo "fresh-root-check: still mounted below $work; not removing it" >&2
             ok=1
         else
             rm -rf --one-file-system "$work" || ok=1
         fi
     elif [ -n "$root" ]; then
-        log "kept the root: $root (logs in $work)"
+        log "kept the roots: $root and $iroot (logs in $work)"
     fi
     return $ok
 }
@@ -140,12 +149,16 @@ trap 'echo "fresh-root-check: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 readonly root_env=(HOME=/root LANG=C.UTF-8 TERM=dumb
                    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
 
-# Runs a command as root inside the root with a clean environment and no stdin.
+# Runs a command as root inside a root with a clean environment and no stdin.
 # It runs as a job so that a signal reaches this script's traps at once.
-in_root() {
-    chroot "$root" /usr/bin/env -i "${root_env[@]}" "$@" </dev/null &
+in_chroot() {   # in_chroot ROOT command...
+    local r="$1"
+    shift
+    chroot "$r" /usr/bin/env -i "${root_env[@]}" "$@" </dev/null &
     wait $!
 }
+in_root() { in_chroot "$root" "$@"; }
+in_iroot() { in_chroot "$iroot" "$@"; }
 
 host_mirror() {
     if [ -n "${FRESH_ROOT_MIRROR:-}" ]; then
@@ -178,12 +191,89 @@ report_times() {
     echo "    $(printf '%-12s %4d s' total "$SECONDS")"
 }
 
-mount_into_root() {   # mount_into_root TARGET mount-arguments...
-    local target="$root/$1"
-    shift
+mount_into() {   # mount_into ROOT TARGET mount-arguments...
+    local target="$1/$2"
+    shift 2
     mkdir -p "$target"
     mount "$@" "$target"
     mounts+=("$target")
+}
+
+# /proc, /sys, /dev, /dev/pts and the host's name servers, for apt-get and the programs.
+ready_root() {   # ready_root ROOT
+    rm -f "$1/etc/resolv.conf"
+    cp -L /etc/resolv.conf "$1/etc/resolv.conf"
+    mount_into "$1" proc -t proc proc
+    mount_into "$1" sys -t sysfs sysfs
+    mount_into "$1" dev --bind /dev
+    mount_into "$1" dev/pts --bind /dev/pts
+}
+
+# Starts an Xvfb of the root's own; sets display and xvfb_pid.
+start_xvfb() {   # start_xvfb ROOT NAME
+    : >"$work/$2.display"
+    chroot "$1" /usr/bin/env -i "${root_env[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$work/$2.display" </dev/null >"$work/$2.xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    display=""
+    for _ in $(seq 1 50); do
+        display="$(tr -dc 0-9 <"$work/$2.display")"
+        [ -n "$display" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/$2.xvfb.log" >&2; fail "Xvfb did not start"; }
+        sleep 0.2
+    done
+    [ -n "$display" ] || { cat "$work/$2.xvfb.log" >&2; fail "Xvfb gave no display number"; }
+    log "Xvfb on :$display"
+}
+
+# The main window: a viewable top-level window with the program's title and a main
+# window's size (an error box at start has the same title but is small).
+main_window_shown() {   # main_window_shown ROOT
+    local id line
+    for id in $(in_chroot "$1" xwininfo -display ":$display" -root -children 2>/dev/null \
+                | grep -F "\"$TITLE\"" | awk '{ print $1 }'); do
+        line="$(in_chroot "$1" xwininfo -display ":$display" -id "$id" 2>/dev/null)" || continue
+        grep -q 'Map State: IsViewable' <<<"$line" || continue
+        [ "$(awk '/^ *Width:/ { print $2 }' <<<"$line")" -ge 640 ] || continue
+        window_info="$(grep -E '^ *(Width|Height):' <<<"$line" | tr -s ' \n' ' ')"
+        return 0
+    done
+    return 1
+}
+
+# Waits for the main window of the program started as app_pid; fails when it ends first.
+wait_for_main_window() {   # wait_for_main_window ROOT LOG WHAT
+    window_info=""
+    local shown=0
+    for _ in $(seq 1 "$WINDOW_WAIT"); do
+        if ! kill -0 "$app_pid" 2>/dev/null; then
+            cat "$2" >&2
+            fail "$3 ended before the main window appeared"
+        fi
+        if main_window_shown "$1"; then shown=1; break; fi
+        sleep 1
+    done
+    if [ "$shown" -eq 0 ]; then
+        cat "$2" >&2
+        in_chroot "$1" xwininfo -display ":$display" -root -children >&2 || true
+        fail "no main window \"$TITLE\" within $WINDOW_WAIT s"
+    fi
+    log "main window \"$TITLE\" is shown ($window_info)"
+}
+
+# The empty database the program prepares on its first start.
+check_new_database() {   # check_new_database PATH-IN-ROOT ROOT LOG
+    local db="$2$1"
+    [ -s "$db" ] || { cat "$3" >&2; fail "no database $1"; }
+    [ "$(head -c 15 "$db")" = "SQLite format 3" ] || fail "$1 is not an SQLite database"
+    log "empty database $1 created ($(stat -c %s "$db") bytes)"
+}
+
+stop_program() {
+    kill -TERM "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    kill -TERM "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
 }
 
 # --- the root --------------------------------------------------------------------
@@ -205,6 +295,7 @@ else
     remove_work=1
 fi
 root="$work/root"
+iroot="$work/install-root"
 reused=0
 [ -f "$root/etc/debian_version" ] && [ -d "$root/root/pelanova" ] && reused=1
 if [ "$skip_test" -eq 1 ] && [ "$reused" -eq 0 ]; then
@@ -232,16 +323,14 @@ else
     # No service is started by a package's scripts inside the root.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod 755 "$root/usr/sbin/policy-rc.d"
+    # The package is installed into a copy of the root as it is now, fresh.
+    rm -rf "$iroot"
+    cp -a "$root" "$iroot"
     log "putting the committed tree ($(git -C "$repo" rev-parse --short HEAD)) into /root/pelanova"
     mkdir -p "$root/root"
     git -C "$repo" archive --format=tar --prefix=pelanova/ HEAD | tar -x -C "$root/root"
 fi
-rm -f "$root/etc/resolv.conf"
-cp -L /etc/resolv.conf "$root/etc/resolv.conf"
-mount_into_root proc -t proc proc
-mount_into_root sys -t sysfs sysfs
-mount_into_root dev --bind /dev
-mount_into_root dev/pts --bind /dev/pts
+ready_root "$root"
 phase_done root
 if [ "$stop_after" = root ]; then report_times; exit 0; fi
 
@@ -263,68 +352,52 @@ if ! in_root sh -c 'command -v xwininfo' >/dev/null; then
         >"$work/x11-utils.log" 2>&1 || { tail -n 20 "$work/x11-utils.log" >&2; fail "installing x11-utils"; }
 fi
 in_root sh -c 'command -v Xvfb' >/dev/null || fail "no Xvfb in the root after install-deps"
-
-: >"$work/display"
-chroot "$root" /usr/bin/env -i "${root_env[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
-    3>"$work/display" </dev/null >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=""
-for _ in $(seq 1 50); do
-    display="$(tr -dc 0-9 <"$work/display")"
-    [ -n "$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-    sleep 0.2
-done
-[ -n "$display" ] || { cat "$work/xvfb.log" >&2; fail "Xvfb gave no display number"; }
-log "Xvfb on :$display"
-
-db="$root/root/pelanova/build/bin/data/FBDB.db"
+start_xvfb "$root" run
 chroot "$root" /usr/bin/env -i "${root_env[@]}" DISPLAY=":$display" \
     sh -c 'cd /root/pelanova && exec scripts/run.sh' </dev/null >"$work/run.log" 2>&1 &
 app_pid=$!
-
-# The main window: a viewable top-level window with the program's title and a main
-# window's size (an error box at start has the same title but is small).
-main_window_shown() {
-    local id line
-    for id in $(in_root xwininfo -display ":$display" -root -children 2>/dev/null \
-                | grep -F "\"$TITLE\"" | awk '{ print $1 }'); do
-        line="$(in_root xwininfo -display ":$display" -id "$id" 2>/dev/null)" || continue
-        grep -q 'Map State: IsViewable' <<<"$line" || continue
-        [ "$(awk '/^ *Width:/ { print $2 }' <<<"$line")" -ge 640 ] || continue
-        window_info="$(grep -E '^ *(Width|Height):' <<<"$line" | tr -s ' \n' ' ')"
-        return 0
-    done
-    return 1
-}
-window_info=""
-shown=0
-for _ in $(seq 1 "$WINDOW_WAIT"); do
-    if ! kill -0 "$app_pid" 2>/dev/null; then
-        cat "$work/run.log" >&2
-        fail "scripts/run.sh ended before the main window appeared"
-    fi
-    if main_window_shown; then shown=1; break; fi
-    sleep 1
-done
-if [ "$shown" -eq 0 ]; then
-    cat "$work/run.log" >&2
-    in_root xwininfo -display ":$display" -root -children >&2 || true
-    fail "no main window \"$TITLE\" within $WINDOW_WAIT s"
-fi
-log "main window \"$TITLE\" is shown ($window_info)"
-
-[ -s "$db" ] || { cat "$work/run.log" >&2; fail "no database build/bin/data/FBDB.db"; }
-[ "$(head -c 15 "$db")" = "SQLite format 3" ] || fail "build/bin/data/FBDB.db is not an SQLite database"
-log "empty database build/bin/data/FBDB.db created ($(stat -c %s "$db") bytes)"
-
-kill -TERM "$app_pid"
-wait "$app_pid" 2>/dev/null || true
-kill -TERM "$xvfb_pid" 2>/dev/null || true
-wait "$xvfb_pid" 2>/dev/null || true
+wait_for_main_window "$root" "$work/run.log" "scripts/run.sh"
+check_new_database /root/.local/share/pelanova/data/FBDB.db "$root" "$work/run.log"
+[ ! -e "$root/root/pelanova/build/bin/data" ] || fail "run.sh left a data folder in build/bin"
+stop_program
 log "program ended; scripts/run.sh printed:"
 sed 's/^/    /' "$work/run.log"
 phase_done run.sh
+if [ "$stop_after" = run ]; then report_times; exit 0; fi
+
+# --- the Debian package ------------------------------------------------------------
+phase "scripts/package.sh in the root"
+in_root sh -c 'cd /root/pelanova && exec scripts/package.sh' >"$work/package.log" 2>&1 \
+    || { tail -n 30 "$work/package.log" >&2; fail "scripts/package.sh"; }
+debs=("$root"/root/pelanova/build/pelanova_*_amd64.deb)
+[ -f "${debs[0]}" ] || fail "scripts/package.sh made no build/pelanova_<version>_amd64.deb"
+deb="$(basename "${debs[0]}")"
+log "built $deb ($(stat -c %s "${debs[0]}") bytes)"
+phase_done package
+
+phase "apt-get install ./$deb into a second fresh root"
+[ -d "$iroot" ] || fail "no copy of the fresh root in $iroot (a root reused from an older run?)"
+ready_root "$iroot"
+cp "${debs[0]}" "$iroot/root/$deb"
+{ in_iroot apt-get update && in_iroot env DEBIAN_FRONTEND=noninteractive \
+      sh -c "cd /root && exec apt-get install -y --no-install-recommends ./$deb"; } >"$work/install.log" 2>&1 \
+    || { tail -n 30 "$work/install.log" >&2; fail "apt-get install ./$deb"; }
+grep -E '^(Unpacking|Setting up) ' "$work/install.log" | wc -l | xargs -I{} log "{} packages unpacked or set up"
+# Only for the checks, after the package brought what it needs.
+in_iroot env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+    xvfb x11-utils desktop-file-utils >"$work/install-checks.log" 2>&1 \
+    || { tail -n 20 "$work/install-checks.log" >&2; fail "installing the check tools"; }
+in_iroot desktop-file-validate /usr/share/applications/pelanova.desktop || fail "desktop-file-validate"
+[ -s "$iroot/usr/share/icons/hicolor/scalable/apps/pelanova.svg" ] || fail "no icon installed"
+log "desktop entry valid, icon installed"
+start_xvfb "$iroot" installed
+chroot "$iroot" /usr/bin/env -i "${root_env[@]}" DISPLAY=":$display" pelanova \
+    </dev/null >"$work/installed.log" 2>&1 &
+app_pid=$!
+wait_for_main_window "$iroot" "$work/installed.log" "the installed pelanova"
+check_new_database /root/.local/share/pelanova/data/FBDB.db "$iroot" "$work/installed.log"
+stop_program
+phase_done installed
 
 report_times
-log "both README commands work on a fresh Debian 12 root"
+log "both README commands work on a fresh Debian 12 root, and so does the installed package"

@@ -7,9 +7,11 @@
 #            Qt's Japanese translations (qt6-translations-l10n),
 #            poppler-utils (pdfinfo, pdftotext, pdffonts: the report tests read the PDFs with them),
 #            xvfb and xauth (a display of its own for the program where there is none)
+#   package: dpkg-dev (dpkg-shlibdeps) and file, which CPack's Debian package needs to find the
+#            binaries' library packages (scripts/package.sh)
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth)
+          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
