@@ -1,24 +1,25 @@
 #include "reports/baselrep.h"
 
-#include "reports/previewworker.h"
+#include "reports/pagejumpfield.h"
+#include "reports/previewpacer.h"
+#include "reports/printermenu.h"
 #include "reports/printmsg.h"
 #include "reports/reportdataset.h"
+#include "widgets/busyscope.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -36,16 +37,6 @@ namespace pelanova {
 namespace {
 
 constexpr int kImageTop = 8;
-
-// Restores the cursor however the scope is left.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -65,6 +56,16 @@ TBaseLRep::TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes,
         m_printer->setPrinterName(defaultPrinter.printerName());
         m_printerName = defaultPrinter.printerName();
     }
+
+    m_pacer = new PreviewPacer(m_engine, m_report->layout().pageSize(), this);
+    connect(m_pacer, &PreviewPacer::stepped, this, [this] {
+        UpdatePageDisplay();
+        updateActions();
+    });
+    connect(m_pacer, &PreviewPacer::failed, this, [this](const QString &message) {
+        showError(message.toStdString());
+    });
+    connect(m_pacer, &PreviewPacer::ended, this, [this] { updateActions(); });
 
     createActions();
     createMenus();
@@ -93,7 +94,7 @@ TBaseLRep::TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes,
 TBaseLRep::~TBaseLRep()
 {
     // Neither the worker nor the jump field may call into a window being destroyed.
-    m_jump->removeEventFilter(this);
+    disconnect(m_jump, nullptr, this, nullptr);
     stopWorker();
 }
 
@@ -163,7 +164,8 @@ void TBaseLRep::createMenus()
     file->addAction(m_actPrint);
     file->addAction(m_actPdf);
     file->addSeparator();
-    m_printerMenu = file->addMenu(QStringLiteral("プリンタの変更(&C)"));
+    m_printerMenu = new PrinterMenu(file->addMenu(QStringLiteral("プリンタの変更(&C)")), this);
+    connect(m_printerMenu, &PrinterMenu::chosen, this, &TBaseLRep::PrinterMenuClick);
     file->addSeparator();
     file->addAction(m_actExit);
 
@@ -202,12 +204,25 @@ void TBaseLRep::createToolBar()
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     bar->addWidget(close);
     bar->addWidget(new QLabel(QStringLiteral(" ジャンプ "), bar));
-    m_jump = new QLineEdit(bar);
+    m_jump = new PageJumpField(bar);
     m_jump->setFixedWidth(60);
-    m_jump->setAttribute(Qt::WA_InputMethodEnabled, false);
-    m_jump->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
-    m_jump->installEventFilter(this);
     bar->addWidget(m_jump);
+    connect(m_jump, &PageJumpField::invalidEntry, this, [this](const QString &entered) {
+        beep();
+        m_boxes.messageBox(("'" + entered + "' は整数ではありません．").toStdString(), kAppTitle,
+                           MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+    });
+    connect(m_jump, &PageJumpField::jumpRequested, this, [this](int page) {
+        guarded([&] {
+            if (!m_engine.showPage(page))
+                beep();
+        });
+    });
+    connect(m_jump, &PageJumpField::committed, this, [this] {
+        UpdatePageDisplay();
+        updateActions();
+        refreshImage();
+    });
 }
 
 void TBaseLRep::placeWindow()
@@ -244,7 +259,13 @@ void TBaseLRep::setInstalledPrintersHook(std::function<QStringList()> hook)
     BuildPrinterMenu();
 }
 
-bool TBaseLRep::isWorkerPaused() const { return m_worker && m_worker->isPaused(); }
+bool TBaseLRep::isWorkerRunning() const { return m_pacer->isRunning(); }
+
+bool TBaseLRep::isWorkerPaused() const { return m_pacer->isPaused(); }
+
+QLineEdit *TBaseLRep::jumpField() const { return m_jump; }
+
+QMenu *TBaseLRep::printerMenu() const { return m_printerMenu->menu(); }
 
 QString TBaseLRep::pageDisplayText() const { return m_memo->text(); }
 
@@ -329,115 +350,34 @@ void TBaseLRep::startPreview(int zoom)
         if (prepared != Prepared::Ready)
             return;
         m_engine.startPreview();
-        RenderFirstView(zoom);
+        m_pacer->showNext(zoom);
+        UpdatePageDisplay();
         refreshImage();
         m_image->repaint();
         StartPreviewWorker(zoom);
     });
 }
 
-void TBaseLRep::RenderFirstView(int zoom)
-{
-    WaitCursor wait;
-    PreviewStore &store = m_engine.store();
-    if (store.shownIndex() + 1 < store.count()) {
-        store.show(store.shownIndex() + 1);
-    } else if (m_engine.state() == ReportEngine::State::Previewing && !IsReportFinished()) {
-        if (zoom == 0) {
-            m_engine.renderPreviewPage(true);
-        } else {
-            fillSheet(zoom);
-            m_engine.storeSheet(true);
-        }
-    }
-    UpdatePageDisplay();
-}
-
-void TBaseLRep::fillSheet(int zoom)
-{
-    const QSize page = m_report->layout().pageSize();
-    const int stepX = page.width() * zoom / 100;
-    const int stepY = page.height() * zoom / 100;
-    int x = 0;
-    int y = 0;
-    while (!IsReportFinished()) {
-        m_engine.renderReducedPage(zoom, QPoint(x, y));
-        x += stepX;
-        if (x + stepX > page.width()) {
-            x = 0;
-            y += stepY;
-            if (y + stepY > page.height())
-                break;
-        }
-    }
-}
-
 void TBaseLRep::StartPreviewWorker(int zoom)
 {
-    stopWorker();
-    auto *worker = new PreviewWorker([this] { return IsReportFinished(); },
-                                     [this, zoom] { return PreviewStep(zoom); },
-                                     this);
-    m_worker = worker;
-    connect(worker, &PreviewWorker::ended, this, [this, worker](bool completed) {
-        if (completed && m_worker == worker)
-            m_workerRunning = false;
-        worker->deleteLater();
-        updateActions();
-    });
-    m_workerRunning = true;
+    m_pacer->start(zoom);
     m_actSuspend->setChecked(false);
-    worker->start();
     updateActions();
 }
 
 void TBaseLRep::stopWorker()
 {
-    if (!m_worker)
-        return;
-    PreviewWorker *worker = m_worker;
-    m_worker = nullptr;
-    // Its end handler would touch a window that may be half destroyed.
-    disconnect(worker, nullptr, this, nullptr);
-    if (worker->isPaused())
-        worker->resume(); // a stop request ends a paused worker as well
-    worker->stop();
-    worker->deleteLater();
-    m_workerRunning = false;
+    m_pacer->stop();
     if (m_actSuspend)
         m_actSuspend->setChecked(false);
 }
 
-bool TBaseLRep::PreviewStep(int zoom)
-{
-    try {
-        if (m_engine.state() != ReportEngine::State::Previewing)
-            return true;
-        if (zoom == 0) {
-            m_engine.renderPreviewPage(false);
-        } else {
-            fillSheet(zoom);
-            m_engine.storeSheet(false);
-        }
-        UpdatePageDisplay();
-        updateActions();
-        return IsReportFinished();
-    } catch (const std::exception &e) {
-        // The rest of the preview is abandoned; the stored images stay.
-        m_engine.endPreview();
-        showError(e.what());
-        return true;
-    }
-}
-
 void TBaseLRep::ActSuspendExecute()
 {
-    if (m_worker) {
-        if (m_actSuspend->isChecked())
-            m_worker->resume();
-        else
-            m_worker->pause();
-    }
+    if (m_actSuspend->isChecked())
+        m_pacer->resume();
+    else
+        m_pacer->pause();
     m_actSuspend->setChecked(!m_actSuspend->isChecked());
     updateActions();
 }
@@ -464,7 +404,10 @@ void TBaseLRep::ActPriorPageExecute()
 
 void TBaseLRep::ActNextPageExecute()
 {
-    guarded([&] { RenderFirstView(m_zoom); });
+    guarded([&] {
+        m_pacer->showNext(m_zoom);
+        UpdatePageDisplay();
+    });
     m_image->repaint();
 }
 
@@ -493,7 +436,7 @@ void TBaseLRep::updateActions()
     const ReportDataSet *rows = m_report->dataSet();
     const bool pagesToRender = rows && rows->isOpen() && !IsReportFinished();
     m_actLastPage->setEnabled(pagesToRender || (shown && !store.isLastShown()));
-    m_actSuspend->setEnabled(m_workerRunning);
+    m_actSuspend->setEnabled(m_pacer->isRunning());
 }
 
 void TBaseLRep::refreshImage()
@@ -510,7 +453,7 @@ void TBaseLRep::refreshImage()
     m_scroll->verticalScrollBar()->setValue(0);
 }
 
-// ----------------------------------------------------------------- jump field
+// ------------------------------------------------------------------ page view
 
 bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
 {
@@ -528,88 +471,19 @@ bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (watched == m_jump) {
-        switch (event->type()) {
-        case QEvent::FocusIn:
-            m_jump->setModified(false);
-            break;
-        case QEvent::FocusOut:
-            if (!m_inJumpExit)
-                jumpFieldExit();
-            break;
-        case QEvent::KeyPress: {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                // Selected after the jump, the next number typed replaces this one.
-                jumpFieldExit();
-                m_jump->selectAll();
-                return true;
-            }
-            break;
-        }
-        default:
-            break;
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
-}
-
-bool TBaseLRep::jumpFieldExit()
-{
-    if (m_inJumpExit || !m_jump->isModified())
-        return true;
-    m_inJumpExit = true;
-    const QString entered = m_jump->text().trimmed().isEmpty() ? QStringLiteral("0")
-                                                                : m_jump->text().trimmed();
-    bool ok = false;
-    const int page = entered.toInt(&ok);
-    if (!ok) {
-        m_jump->setFocus();
-        m_jump->selectAll();
-        beep();
-        m_boxes.messageBox(("'" + entered + "' は整数ではありません．").toStdString(), kAppTitle,
-                           MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-        m_jump->setFocus();
-        m_inJumpExit = false;
-        return false;
-    }
-    m_jump->setText(page == 0 ? QString() : QString::number(page));
-    m_jump->setModified(false);
-    if (page > 0) {
-        guarded([&] {
-            if (!m_engine.showPage(page))
-                beep();
-        });
-    }
-    UpdatePageDisplay();
-    updateActions();
-    refreshImage();
-    m_inJumpExit = false;
-    return true;
 }
 
 bool TBaseLRep::CommitActiveControl()
 {
-    return QApplication::focusWidget() != m_jump || jumpFieldExit();
+    return QApplication::focusWidget() != m_jump || m_jump->commit();
 }
 
 // ------------------------------------------------------------------- printing
 
 void TBaseLRep::BuildPrinterMenu()
 {
-    m_printerMenu->clear();
-    delete m_printerGroup;
-    m_printerGroup = new QActionGroup(this);
-    m_printerGroup->setExclusive(true);
-    const QStringList printers = m_installedPrinters ? m_installedPrinters() : QStringList();
-    for (const QString &name : printers) {
-        QAction *action = m_printerMenu->addAction(name);
-        action->setCheckable(true);
-        action->setChecked(name == m_printerName);
-        m_printerGroup->addAction(action);
-        connect(action, &QAction::triggered, this, [this, name] { PrinterMenuClick(name); });
-    }
-    m_printerMenu->setEnabled(!printers.isEmpty());
+    m_printerMenu->rebuild(m_installedPrinters ? m_installedPrinters() : QStringList(), m_printerName);
 }
 
 void TBaseLRep::PrinterMenuClick(const QString &printerName)
@@ -618,8 +492,7 @@ void TBaseLRep::PrinterMenuClick(const QString &printerName)
         m_printerName = printerName;
         m_printer->setPrinterName(printerName);
     }
-    for (QAction *action : m_printerGroup->actions())
-        action->setChecked(action->text() == printerName);
+    m_printerMenu->tick(printerName);
 }
 
 std::optional<TBaseLRep::PrintChoice> TBaseLRep::defaultPrintDialog(QPrinter &printer,
@@ -629,28 +502,8 @@ std::optional<TBaseLRep::PrintChoice> TBaseLRep::defaultPrintDialog(QPrinter &pr
         m_boxes.messageBox("プリンタがインストールされていません．", kAppTitle,
                            MessageIcon::Warning, MessageButtons::Ok, kDefaultButton1);
     }
-    QPrintDialog dialog(&printer, this);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection
-                      | QAbstractPrintDialog::PrintToFile);
-    dialog.setMinMax(request.minPage, request.maxPage);
-    dialog.setFromTo(request.fromPage, request.toPage);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    PrintChoice choice;
-    switch (dialog.printRange()) {
-    case QAbstractPrintDialog::Selection:
-        choice.range = PrintChoice::Range::Selection;
-        break;
-    case QAbstractPrintDialog::PageRange:
-        choice.range = PrintChoice::Range::PageRange;
-        choice.fromPage = dialog.fromPage();
-        choice.toPage = dialog.toPage();
-        break;
-    default:
-        choice.range = PrintChoice::Range::AllPages;
-        break;
-    }
-    if (printer.printerName() != m_printerName && !printer.printerName().isEmpty()) {
+    const std::optional<PrintChoice> choice = askPrintDialog(printer, request, this);
+    if (choice && printer.printerName() != m_printerName && !printer.printerName().isEmpty()) {
         m_printerName = printer.printerName();
         BuildPrinterMenu();
     }
@@ -669,38 +522,16 @@ void TBaseLRep::ActPrintExecute()
     if (!CommitActiveControl())
         return;
     guarded([&] {
-        const PreviewStore &store = m_engine.store();
-        PrintRequest request;
-        request.minPage = 1;
-        request.maxPage = std::max(1, store.pageCount());
-        request.fromPage = request.minPage;
-        request.toPage = request.maxPage;
-        request.printersInstalled = m_installedPrinters && !m_installedPrinters().isEmpty();
+        const PrintRequest request =
+            printRequestFor(m_engine.store(), m_installedPrinters && !m_installedPrinters().isEmpty());
         const std::optional<PrintChoice> choice =
             m_printDialog ? m_printDialog(*m_printer, request) : defaultPrintDialog(*m_printer, request);
         if (!choice)
             return;
-        int first = 1;
-        int last = 0;
-        switch (choice->range) {
-        case PrintChoice::Range::AllPages:
-            break;
-        case PrintChoice::Range::Selection: {
-            // The pages held by the shown image (one page at full size, a sheet of pages reduced).
-            const int shown = store.shownIndex();
-            if (shown >= 0) {
-                first = store.firstPageOfImage(shown);
-                last = store.lastPageOfImage(shown);
-            }
-            break;
-        }
-        case PrintChoice::Range::PageRange:
-            first = std::max(1, choice->fromPage);
-            last = std::max(0, choice->toPage);
-            break;
-        }
-        if (last > 0 && last < first)
+        const std::optional<std::pair<int, int>> pages = pagesOf(*choice, m_engine.store());
+        if (!pages)
             return;
+        const auto [first, last] = *pages;
         // Without a printer the job goes to a PDF file, which needs a name.
         if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty()) {
             const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));
@@ -733,7 +564,7 @@ void TBaseLRep::ActPdfExecute()
 void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
 {
     setEnabled(false);
-    WaitCursor wait;
+    BusyScope busy;
     struct Restore
     {
         TBaseLRep *frame;

@@ -13,6 +13,7 @@
 // replaced (tests script them).
 
 #include "core/userinterface.h"
+#include "reports/printchoice.h"
 #include "reports/report.h"
 #include "reports/reportengine.h"
 
@@ -25,7 +26,6 @@
 #include <optional>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -34,7 +34,9 @@ class QScrollArea;
 
 namespace pelanova {
 
-class PreviewWorker;
+class PageJumpField;
+class PreviewPacer;
+class PrinterMenu;
 class ReportDataSet;
 
 class TBaseLRep : public QMainWindow
@@ -42,23 +44,8 @@ class TBaseLRep : public QMainWindow
     Q_OBJECT
 
 public:
-    // What the print dialog is opened with: page limits (report pages rendered
-    // into the preview so far) and the preset range.
-    struct PrintRequest
-    {
-        int minPage = 1;
-        int maxPage = 1;
-        int fromPage = 1;
-        int toPage = 1;
-        bool printersInstalled = false;
-    };
-    struct PrintChoice
-    {
-        enum class Range { AllPages, Selection, PageRange };
-        Range range = Range::AllPages;
-        int fromPage = 1;
-        int toPage = 0;
-    };
+    using PrintRequest = pelanova::PrintRequest;
+    using PrintChoice = pelanova::PrintChoice;
     // Shows the print dialog on the frame's printer (which it may change:
     // another printer, or PDF output into a file). nullopt: cancelled.
     using PrintDialogHook =
@@ -93,10 +80,10 @@ public:
 
     // --- state, for the reports' callers and for tests ---
     int zoom() const { return m_zoom; }
-    bool isWorkerRunning() const { return m_workerRunning; }
+    bool isWorkerRunning() const;
     bool isWorkerPaused() const;
     QString pageDisplayText() const;
-    QLineEdit *jumpField() const { return m_jump; }
+    QLineEdit *jumpField() const;
     QPrinter &printer() { return *m_printer; }
     QString currentPrinterName() const { return m_printerName; }
     const QImage &shownImage() const { return m_report->engine().store().shownImage(); }
@@ -113,7 +100,7 @@ public:
     QAction *actNextPage() const { return m_actNextPage; }
     QAction *actLastPage() const { return m_actLastPage; }
     QAction *actSuspend() const { return m_actSuspend; }
-    QMenu *printerMenu() const { return m_printerMenu; }
+    QMenu *printerMenu() const;
 
     // Whether no more page can be rendered in the current run.
     bool IsReportFinished() const;
@@ -136,6 +123,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // The page view's keys (Home, End) and its focus frame.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -148,20 +136,14 @@ private:
 
     Prepared ActPrintPrepareExecute();
     void startPreview(int zoom);
-    void RenderFirstView(int zoom);
-    void fillSheet(int zoom);
     void StartPreviewWorker(int zoom);
     void stopWorker();
-    // One step of the worker: the next page, or the next sheet of reduced
-    // pages, stored without being shown. Returns whether the report is finished.
-    bool PreviewStep(int zoom);
     void UpdatePageDisplay();
     void updateActions();
     void refreshImage();
     void placeImage();
     // Makes a pending jump entry take effect; false when it does not convert.
     bool CommitActiveControl();
-    bool jumpFieldExit();
     void printPages(QPrinter &printer, int firstPage, int lastPage);
     std::optional<PrintChoice> defaultPrintDialog(QPrinter &printer, const PrintRequest &request);
     QString defaultPdfFileDialog(const QString &suggestedPath);
@@ -176,8 +158,7 @@ private:
     ReportEngine &m_engine; // the report's
     int m_zoom = 0;
 
-    QPointer<PreviewWorker> m_worker;
-    bool m_workerRunning = false;
+    PreviewPacer *m_pacer = nullptr;
 
     std::unique_ptr<QPrinter> m_printer;
     QString m_printerName;
@@ -191,8 +172,7 @@ private:
     QLabel *m_image = nullptr;
     uint64_t m_imageGeneration = ~uint64_t(0);
     QLineEdit *m_memo = nullptr;
-    QLineEdit *m_jump = nullptr;
-    bool m_inJumpExit = false;
+    PageJumpField *m_jump = nullptr;
 
     QAction *m_actPreview = nullptr;
     QAction *m_act80 = nullptr;
@@ -206,8 +186,7 @@ private:
     QAction *m_actNextPage = nullptr;
     QAction *m_actLastPage = nullptr;
     QAction *m_actSuspend = nullptr;
-    QMenu *m_printerMenu = nullptr;
-    QActionGroup *m_printerGroup = nullptr;
+    PrinterMenu *m_printerMenu = nullptr;
 };
 
 } // namespace pelanova
