@@ -73,6 +73,15 @@ std::span<const Field> layout(int kind)
     }
 }
 
+const Field &fieldOf(int kind, std::string_view column)
+{
+    for (const Field &f : layout(kind)) {
+        if (f.column == column)
+            return f;
+    }
+    throw std::logic_error("no column " + std::string(column) + " in records of kind " + std::to_string(kind));
+}
+
 std::optional<int64_t> parseNumber64(std::string_view s)
 {
     size_t i = 0;

@@ -35,6 +35,17 @@ struct Field
 // The fields of a record kind in the order of its table; empty for other kinds.
 std::span<const Field> layout(int kind);
 
+// The field of a kind's layout that fills the named column; std::logic_error
+// when there is none.
+const Field &fieldOf(int kind, std::string_view column);
+
+// The transfer amount of a data record: 1 yen up to what its 10 digits hold.
+inline constexpr int64_t kMaxAmount = 9'999'999'999;
+constexpr bool isTransferAmount(int64_t amount) { return amount >= 1 && amount <= kMaxAmount; }
+
+// Deposit types a bank accepts in a record: 1 普通, 2 当座, 4 貯蓄, 9 その他.
+constexpr bool isDepositType(int64_t code) { return code == 1 || code == 2 || code == 4 || code == 9; }
+
 // The record kind: the first byte read as a lenient number (-1 for none).
 int recordKind(std::string_view block);
 

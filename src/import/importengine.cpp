@@ -382,6 +382,10 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 break;
             }
             case zengin::Data:
+                if (const std::optional<std::string> refusal = signedAmountRefusal(record, position + 1)) {
+                    message(*refusal, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
                 zengin::split(record, kind, m_values);
                 order.addData(m_values[kAmountValue].number);
                 insertRecord(m_insertData, m_values, sequence);

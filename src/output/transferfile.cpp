@@ -15,7 +15,6 @@
 namespace pelanova::output {
 namespace {
 
-constexpr int64_t kMaxAmount = 9'999'999'999;     // 10-digit amount field
 constexpr int64_t kMaxTotal = 999'999'999'999;    // 12-digit total field
 constexpr int64_t kMaxCount = 999'999;            // 6-digit count field
 
@@ -106,7 +105,7 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
                 why += "は";
             return refuse(lineName(i, row) + why + "マイナス（" + formatAmount(amount) + "円）になります。");
         }
-        if (amount > kMaxAmount)
+        if (amount > zengin::kMaxAmount)
             return refuse(lineName(i, row) + "の金額 " + formatAmount(amount) + "円が10桁に収まりません。");
         if (!fitsNumber(row.bankNumber, 9999) || !fitsNumber(row.branchNumber, 999))
             return refuse(lineName(i, row) + "の銀行番号・支店番号が桁数に収まりません。");
