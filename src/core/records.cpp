@@ -300,6 +300,17 @@ std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char
     return form;
 }
 
+std::optional<FileForm> detectFileForm(std::FILE *file, int64_t size)
+{
+    char head[kRecordSize + 2];
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    char last = '\0';
+    if (size > 0 && std::fseek(file, static_cast<long>(size - 1), SEEK_SET) == 0)
+        last = static_cast<char>(std::fgetc(file));
+    std::rewind(file);
+    return detectFileForm(size, std::string_view(head, got), last);
+}
+
 RecordReader::RecordReader(std::FILE *file, const FileForm &form) : m_file(file), m_form(form) {}
 
 RecordReader::Result RecordReader::next(std::string_view &record)

@@ -98,6 +98,8 @@ inline constexpr char kEofByte = '\x1A';
 // last byte; nothing when the size fits no form. Whether every record keeps
 // the form is seen only while reading (RecordReader).
 std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char last);
+// The same from an open file of `size` bytes, which is left at its start.
+std::optional<FileForm> detectFileForm(std::FILE *file, int64_t size);
 
 // Reads the records of a file of a known form and checks, record by record,
 // that the form holds: the break after each record, and no line-break byte
