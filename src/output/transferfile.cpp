@@ -235,20 +235,49 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
     return r;
 }
 
-TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
-                                     const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement, const TransferFileForm &form)
+TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
+                                     int transferRequestDate, const std::string &aggregationStatement,
+                                     std::string &content, const TransferFileForm &form)
 {
+    content.clear();
     try {
         const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
         const RecipientRows recipients(db, consignorCode);
         const std::vector<FurikomiRow> rows = readFurikomiRows(db, aggregationStatement);
-        return WriteTransferFile(path, consignor, transferRequestDate, rows, recipients, consignor, form);
+        return buildTransferFile(consignor, transferRequestDate, rows, recipients, consignor, content, form);
     } catch (const sql::Error &e) {
         TransferFileResult r;
         r.message = e.what();
         return r;
     }
+}
+
+zengin::CheckResult checkBeforeWriting(const std::string &content, int transferRequestDate,
+                                       const sql::Database &bankMaster)
+{
+    const zengin::BankCodes codes = zengin::readBankCodes(bankMaster);
+    zengin::CheckOptions options;
+    options.transferDate = transferRequestDate;
+    options.bankCodes = &codes;
+    return zengin::checkTransferBytes(content, options);
+}
+
+TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
+                                     const std::string &consignorCode, int transferRequestDate,
+                                     const std::string &aggregationStatement, const TransferFileForm &form)
+{
+    std::string content;
+    TransferFileResult r = buildTransferFile(db, consignorCode, transferRequestDate, aggregationStatement, content, form);
+    if (!r.ok)
+        return r;
+    const std::string error = replaceFileAtomically(path, content);
+    if (!error.empty()) {
+        TransferFileResult failed;
+        failed.message = error;
+        failed.fileFailure = true;
+        return failed;
+    }
+    return r;
 }
 
 } // namespace pelanova::output
