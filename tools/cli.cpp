@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "cli_backup.h"
+#include "cli_check.h"
 #include "cli_output.h"
 #include "cli_report.h"
 #include "console.h"
@@ -38,10 +39,14 @@ constexpr const char *kUsage =
     "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
     "                                            list the aggregated transfers (TSV)\n"
     "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf|none] FILE\n"
-    "                                            write the merged transfer file\n"
+    "                                            write the merged transfer file after the Zengin check\n"
+    "                                            (warnings on stderr; errors write nothing)\n"
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"
     "  report recipients OUT.pdf                 the recipient list as PDF\n"
+    "  check FILE [--date YYYYMMDD]              the Zengin check of a transfer file, one finding a\n"
+    "                                            line (TSV: record, column, error|warning, sentence);\n"
+    "                                            without --date the header's day is the next such day\n"
     "  backup OUT                                write a copy of the own database now\n"
     "  restore IN                                replace the own database with a backup\n"
     "                                            (the current one is backed up first)\n";
@@ -51,14 +56,6 @@ std::filesystem::path programDir()
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
-int today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
 void requireCount(const Arguments &args, size_t count)
@@ -163,6 +160,7 @@ const std::map<std::string, Command> &commands()
         {"lines", linesCommand},
         {"write-file", writeFileCommand},
         {"report", reportCommand},
+        {"check", checkCommand},
         {"backup", backupCommand},
         {"restore", restoreCommand},
     };
@@ -175,6 +173,14 @@ bool isFlag(const std::string &name)
 }
 
 } // namespace
+
+int today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
 
 std::string Arguments::option(const std::string &name) const
 {

@@ -40,6 +40,8 @@ struct Arguments
 // A transfer request date given as YYYYMMDD; UsageError when it is no real date.
 int parseDate(const std::string &text);
 int parseInteger(const std::string &text, const char *what);
+// Today's date, yyyymmdd.
+int today();
 
 int run(int argc, char **argv);
 

@@ -63,10 +63,25 @@ int writeFileCommand(Context &ctx, const Arguments &args)
     else if (lineBreak != "settings")
         throw UsageError("write-file: --line-break takes crlf or none");
     const std::string statement = output::BuildFurikomiSql(date, consignor, -1);
+    std::string content;
     const output::TransferFileResult result =
-        output::WriteTransferFile(ctx.ownDatabase(), file, consignor, date, statement, form);
+        output::buildTransferFile(ctx.ownDatabase(), consignor, date, statement, content, form);
     if (!result.ok) {
         std::cerr << displayText(result.message) << '\n';
+        return Refused;
+    }
+    // The file goes to the bank: what the bank would refuse is not written;
+    // what it may change is said, and the file is written.
+    const zengin::CheckResult check = output::checkBeforeWriting(content, date, ctx.dataModule().ADOConBank);
+    for (const zengin::Finding &finding : check.findings)
+        std::cerr << zengin::findingLine(finding) << '\n';
+    if (check.hasErrors()) {
+        std::cerr << output::kCheckRefusal << '\n';
+        return Refused;
+    }
+    const std::string error = output::replaceFileAtomically(file, content);
+    if (!error.empty()) {
+        std::cerr << error << '\n';
         return Refused;
     }
     std::cout << "振込データの作成が完了しました。\n";

@@ -10,6 +10,8 @@ int linesCommand(Context &ctx, const Arguments &args);
 
 // write-file --date YYYYMMDD --consignor CODE [--force] FILE: the merged
 // transfer file of all facilities. An existing FILE is kept unless --force.
+// The Zengin check's findings go to stderr as TSV lines; with an error
+// nothing is written.
 int writeFileCommand(Context &ctx, const Arguments &args);
 
 } // namespace pelanova::cli

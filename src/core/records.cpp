@@ -73,6 +73,15 @@ std::span<const Field> layout(int kind)
     }
 }
 
+const Field &fieldOf(int kind, std::string_view column)
+{
+    for (const Field &f : layout(kind)) {
+        if (f.column == column)
+            return f;
+    }
+    throw std::logic_error("no column " + std::string(column) + " in records of kind " + std::to_string(kind));
+}
+
 std::optional<int64_t> parseNumber64(std::string_view s)
 {
     size_t i = 0;
@@ -289,6 +298,17 @@ std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char
         return std::nullopt;
     }
     return form;
+}
+
+std::optional<FileForm> detectFileForm(std::FILE *file, int64_t size)
+{
+    char head[kRecordSize + 2];
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    char last = '\0';
+    if (size > 0 && std::fseek(file, static_cast<long>(size - 1), SEEK_SET) == 0)
+        last = static_cast<char>(std::fgetc(file));
+    std::rewind(file);
+    return detectFileForm(size, std::string_view(head, got), last);
 }
 
 RecordReader::RecordReader(std::FILE *file, const FileForm &form) : m_file(file), m_form(form) {}

@@ -35,6 +35,17 @@ struct Field
 // The fields of a record kind in the order of its table; empty for other kinds.
 std::span<const Field> layout(int kind);
 
+// The field of a kind's layout that fills the named column; std::logic_error
+// when there is none.
+const Field &fieldOf(int kind, std::string_view column);
+
+// The transfer amount of a data record: 1 yen up to what its 10 digits hold.
+inline constexpr int64_t kMaxAmount = 9'999'999'999;
+constexpr bool isTransferAmount(int64_t amount) { return amount >= 1 && amount <= kMaxAmount; }
+
+// Deposit types a bank accepts in a record: 1 普通, 2 当座, 4 貯蓄, 9 その他.
+constexpr bool isDepositType(int64_t code) { return code == 1 || code == 2 || code == 4 || code == 9; }
+
 // The record kind: the first byte read as a lenient number (-1 for none).
 int recordKind(std::string_view block);
 
@@ -87,6 +98,8 @@ inline constexpr char kEofByte = '\x1A';
 // last byte; nothing when the size fits no form. Whether every record keeps
 // the form is seen only while reading (RecordReader).
 std::optional<FileForm> detectFileForm(int64_t size, std::string_view head, char last);
+// The same from an open file of `size` bytes, which is left at its start.
+std::optional<FileForm> detectFileForm(std::FILE *file, int64_t size);
 
 // Reads the records of a file of a known form and checks, record by record,
 // that the form holds: the break after each record, and no line-break byte

@@ -35,6 +35,16 @@ inline constexpr std::array<TYokinSyubetu, 4> kYokinSyubetu = {{
     {9, "その他"},
 }};
 
+constexpr bool namesOnlyDepositTypes()
+{
+    for (const TYokinSyubetu &s : kYokinSyubetu) {
+        if (!zengin::isDepositType(s.Code))
+            return false;
+    }
+    return true;
+}
+static_assert(namesOnlyDepositTypes(), "every named deposit type is one a bank accepts");
+
 // The name of a deposit-type code; empty for any code not in the table.
 std::string GetYokinSyubetuName(int64_t code);
 

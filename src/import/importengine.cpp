@@ -81,19 +81,6 @@ const size_t kAmountValue = valueIndex(zengin::Data, "引落金額");
 const size_t kCountValue = valueIndex(zengin::Trailer, "合計件数");
 const size_t kTotalValue = valueIndex(zengin::Trailer, "合計金額");
 
-// The form of the file from its size, its first bytes and its last byte; the
-// file is left at its start.
-std::optional<zengin::FileForm> readFileForm(FILE *file, int64_t size)
-{
-    char head[zengin::kRecordSize + 2];
-    const size_t got = std::fread(head, 1, sizeof head, file);
-    char last = '\0';
-    if (size > 0 && std::fseek(file, static_cast<long>(size - 1), SEEK_SET) == 0)
-        last = static_cast<char>(std::fgetc(file));
-    std::rewind(file);
-    return zengin::detectFileForm(size, std::string_view(head, got), last);
-}
-
 } // namespace
 
 ImportEngine::ImportEngine(sql::Database &own, const sql::Database *bank, MessageBoxes &boxes,
@@ -288,7 +275,7 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
 {
     const int64_t size = FileSizeByName(path);
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    const std::optional<zengin::FileForm> form = file ? readFileForm(file.get(), size) : zengin::FileForm{};
+    const std::optional<zengin::FileForm> form = file ? zengin::detectFileForm(file.get(), size) : zengin::FileForm{};
     if (!form) {
         message(kNotZengin, kTitle, MessageIcon::Error);
         return Outcome::Refused;
@@ -384,6 +371,10 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 break;
             }
             case zengin::Data:
+                if (const std::optional<std::string> refusal = signedAmountRefusal(record, position + 1)) {
+                    message(*refusal, kTitle, MessageIcon::Error);
+                    return Outcome::Refused;
+                }
                 zengin::split(record, kind, m_values);
                 order.addData(m_values[kAmountValue].number);
                 insertRecord(m_insertData, m_values, sequence);

@@ -31,4 +31,9 @@ private:
 // kind of Zengin file (direct debit, salary, bonus) or another character code.
 std::optional<std::string> headerKindRefusal(std::string_view header);
 
+// The refusal for a data record whose amount carries a sign: a Zengin amount
+// has none, and a negative one would reduce another facility's transfer to the
+// same account when the facilities are merged. recordNumber counts from 1.
+std::optional<std::string> signedAmountRefusal(std::string_view data, int64_t recordNumber);
+
 } // namespace pelanova

@@ -2,8 +2,10 @@
 #include "widgets/utf8text.h"
 
 #include "core/datamodule.h"
+#include "core/holidays.h"
 #include "core/inifile.h"
 #include "core/tesuuryou.h"
+#include "core/unitapp.h"
 #include "core/userinterface.h"
 #include "output/transferfile.h"
 #include "shell/screencontext.h"
@@ -27,6 +29,33 @@ namespace {
 
 constexpr const char *kExists = "すでにファイルが存在しています。上書きしますか？";
 constexpr const char *kDone = "振込データの作成が完了しました。";
+constexpr const char *kWarningsQuestion = "警告があります。作成しますか？";
+constexpr size_t kListedFindings = 20;
+
+// The findings of the given severities, one a line, the first few of them.
+std::string findingList(const zengin::CheckResult &check, bool errors, bool warnings)
+{
+    std::string text;
+    size_t listed = 0, left = 0;
+    for (const zengin::Finding &f : check.findings) {
+        const bool isError = f.severity == zengin::Severity::Error;
+        if (isError ? !errors : !warnings)
+            continue;
+        if (listed == kListedFindings) {
+            ++left;
+            continue;
+        }
+        ++listed;
+        text += "\n\r";
+        text += isError ? "［エラー］" : "［警告］";
+        if (f.record > 0)
+            text += "レコード" + std::to_string(f.record) + "：";
+        text += f.message;
+    }
+    if (left)
+        text += "\n\rほか " + std::to_string(left) + "件";
+    return text;
+}
 
 } // namespace
 
@@ -41,8 +70,13 @@ TfrmFurikomiCreate::TfrmFurikomiCreate(ScreenContext &context, QWidget *parent)
     auto *dateRow = new QHBoxLayout(dateGroup);
     lblDate = new QLabel(dateGroup);
     lblWeek = new QLabel(dateGroup);
+    lblSyuku = new QLabel(dateGroup);
+    QPalette red = lblSyuku->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    lblSyuku->setPalette(red);
     dateRow->addWidget(lblDate);
     dateRow->addWidget(lblWeek);
+    dateRow->addWidget(lblSyuku);
     dateRow->addStretch(1);
     layout->addWidget(dateGroup);
 
@@ -105,6 +139,8 @@ void TfrmFurikomiCreate::ShowForConsignor(const std::string &consignorCode, int 
     QPalette palette = lblWeek->palette();
     palette.setColor(QPalette::WindowText, colour);
     lblWeek->setPalette(palette);
+    const bool holiday = day.isValid() && isNationalHoliday(date);
+    lblSyuku->setText(holiday ? QStringLiteral("（祝）") : QString());
 
     if (const std::optional<ConsignorRow> c = loadConsignorRow(m_context.dm.ADOConFurikomi, consignorCode)) {
         lblItakusyaCode->setText(q(c->code));
@@ -135,24 +171,43 @@ void TfrmFurikomiCreate::btnCreateClick()
         && boxes.messageBox(kExists, kTitle, MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2) != IdYes)
         return;
 
-    for (;;) {
-        output::TransferFileResult result;
-        {
-            BusyScope busy;
-            const output::TransferFileForm form =
-                output::readTransferFileForm(IniFile(m_context.dm.settingsFile()));
-            result =
-                output::WriteTransferFile(m_context.dm.ADOConFurikomi, target, m_consignor, m_date, m_statement, form);
-        }
+    // The file is built whole in memory and checked as the bank will read it
+    // before anything is written.
+    std::string content;
+    output::TransferFileResult result;
+    zengin::CheckResult check;
+    try {
+        BusyScope busy;
+        const output::TransferFileForm form = output::readTransferFileForm(IniFile(m_context.dm.settingsFile()));
+        result = output::buildTransferFile(m_context.dm.ADOConFurikomi, m_consignor, m_date, m_statement, content,
+                                           form);
         if (result.ok)
+            check = output::checkBeforeWriting(content, m_date, m_context.dm.ADOConBank);
+    } catch (const std::exception &e) {
+        boxes.messageBox(ErrorText(e), kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        return;
+    }
+    if (!result.ok) {
+        boxes.messageBox(result.message, kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        return;
+    }
+    if (check.hasErrors()) {
+        boxes.messageBox(output::kCheckRefusal + findingList(check, true, true), kTitle, MessageIcon::Error,
+                         MessageButtons::Ok, kDefaultButton1);
+        return;
+    }
+    if (check.warnings
+        && boxes.messageBox(std::string(kWarningsQuestion) + "\n\r" + findingList(check, false, true), kTitle,
+                            MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2) != IdYes)
+        return;
+
+    for (;;) {
+        const std::string error = output::replaceFileAtomically(target, content);
+        if (error.empty())
             break;
-        if (!result.fileFailure) {
-            boxes.messageBox(result.message, kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-            return;
-        }
         // 再試行 and 無視 both try again; 中止 gives up.
-        if (boxes.messageBox(result.message, kTitle, MessageIcon::None, MessageButtons::AbortRetryIgnore,
-                             kDefaultButton1) == IdAbort)
+        if (boxes.messageBox(error, kTitle, MessageIcon::None, MessageButtons::AbortRetryIgnore, kDefaultButton1)
+            == IdAbort)
             return;
     }
     boxes.messageBox(kDone, kTitle, MessageIcon::Information, MessageButtons::Ok, kDefaultButton1);

@@ -14,9 +14,10 @@ struct ScreenContext;
 class EllipsisEdit;
 
 // 総合振込データ作成: writes the merged transfer file of one consignor and
-// transfer request date for the bank. The file is checked whole before the
-// target is touched and replaces it in one step, so a failure never leaves a
-// partial file.
+// transfer request date for the bank. The file is built and checked whole
+// before the target is touched: what the bank would refuse is listed and
+// nothing written, what it may change is listed and asked about. The file
+// replaces the target in one step, so a failure never leaves a partial file.
 class TfrmFurikomiCreate : public QDialog
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
 
     QLabel *lblDate;
     QLabel *lblWeek;
+    QLabel *lblSyuku; // "（祝）" on a national holiday
     QLabel *lblItakusyaCode;
     QLabel *lblItakusyaName;
     QLabel *lblBank;

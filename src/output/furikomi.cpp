@@ -109,9 +109,13 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
     const std::string from1 =
         "  T_ヘッダレコード INNER JOIN T_データレコード ON (T_ヘッダレコード.振込依頼日 = T_データレコード.振込依頼日)";
     const std::string from2 = "     AND (T_ヘッダレコード.施設コード = T_データレコード.施設コード)";
-    // FIRST(x, ID) takes x from the group's earliest stored row; ID breaks ties
-    // of 取込順番 so that the order never depends on the query plan.
-    const std::string order = "  FIRST(T_データレコード.取込順番, T_データレコード.ID), MIN(T_データレコード.ID)";
+    // Lines go by the group's earliest stored row (FIRST(x, ID)): by its
+    // facility, then by its 取込順番 within the facility. 取込順番 alone would
+    // put a file of more than 10,000 transfers amid the next facility's, whose
+    // numbers it reaches. ID breaks the remaining ties so that the order never
+    // depends on the query plan.
+    const std::string order = "  FIRST(T_データレコード.施設コード, T_データレコード.ID),"
+                              " FIRST(T_データレコード.取込順番, T_データレコード.ID), MIN(T_データレコード.ID)";
     if (!isAllFacilityMode(facilityKey)) {
         return joinLines({
             "SELECT",

@@ -15,7 +15,6 @@
 namespace pelanova::output {
 namespace {
 
-constexpr int64_t kMaxAmount = 9'999'999'999;     // 10-digit amount field
 constexpr int64_t kMaxTotal = 999'999'999'999;    // 12-digit total field
 constexpr int64_t kMaxCount = 999'999;            // 6-digit count field
 
@@ -106,7 +105,7 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
                 why += "は";
             return refuse(lineName(i, row) + why + "マイナス（" + formatAmount(amount) + "円）になります。");
         }
-        if (amount > kMaxAmount)
+        if (amount > zengin::kMaxAmount)
             return refuse(lineName(i, row) + "の金額 " + formatAmount(amount) + "円が10桁に収まりません。");
         if (!fitsNumber(row.bankNumber, 9999) || !fitsNumber(row.branchNumber, 999))
             return refuse(lineName(i, row) + "の銀行番号・支店番号が桁数に収まりません。");
@@ -236,20 +235,49 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
     return r;
 }
 
-TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
-                                     const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement, const TransferFileForm &form)
+TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
+                                     int transferRequestDate, const std::string &aggregationStatement,
+                                     std::string &content, const TransferFileForm &form)
 {
+    content.clear();
     try {
         const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
         const RecipientRows recipients(db, consignorCode);
         const std::vector<FurikomiRow> rows = readFurikomiRows(db, aggregationStatement);
-        return WriteTransferFile(path, consignor, transferRequestDate, rows, recipients, consignor, form);
+        return buildTransferFile(consignor, transferRequestDate, rows, recipients, consignor, content, form);
     } catch (const sql::Error &e) {
         TransferFileResult r;
         r.message = e.what();
         return r;
     }
+}
+
+zengin::CheckResult checkBeforeWriting(const std::string &content, int transferRequestDate,
+                                       const sql::Database &bankMaster)
+{
+    const zengin::BankCodes codes = zengin::readBankCodes(bankMaster);
+    zengin::CheckOptions options;
+    options.transferDate = transferRequestDate;
+    options.bankCodes = &codes;
+    return zengin::checkTransferBytes(content, options);
+}
+
+TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
+                                     const std::string &consignorCode, int transferRequestDate,
+                                     const std::string &aggregationStatement, const TransferFileForm &form)
+{
+    std::string content;
+    TransferFileResult r = buildTransferFile(db, consignorCode, transferRequestDate, aggregationStatement, content, form);
+    if (!r.ok)
+        return r;
+    const std::string error = replaceFileAtomically(path, content);
+    if (!error.empty()) {
+        TransferFileResult failed;
+        failed.message = error;
+        failed.fileFailure = true;
+        return failed;
+    }
+    return r;
 }
 
 } // namespace pelanova::output

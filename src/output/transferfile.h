@@ -6,6 +6,7 @@
 
 #include "core/inifile.h"
 #include "core/records.h"
+#include "core/zengincheck.h"
 #include "core/tesuuryou.h"
 #include "output/furikomi.h"
 
@@ -51,6 +52,23 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
                                      const std::optional<ConsignorRow> &feeTable, std::string &content,
                                      const TransferFileForm &form = {});
 
+// As above, reading the consignor's M_銀行 row (for the header and as the fee
+// table), its M_受取人 rows and the rows of the aggregation statement (the
+// all-facility text of BuildFurikomiSql) from the database. A database error
+// is reported in the result as well.
+TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
+                                     int transferRequestDate, const std::string &aggregationStatement,
+                                     std::string &content, const TransferFileForm &form = {});
+
+// The Zengin check of a built file before it goes to the bank: its transfer
+// date is the transfer request date, and its bank and branch codes are held
+// against the bank master when that is connected.
+// What is said when the check's errors keep a file from being written.
+inline constexpr const char *kCheckRefusal = "銀行に受け付けられないデータがあるため、ファイルは作成していません。";
+
+zengin::CheckResult checkBeforeWriting(const std::string &content, int transferRequestDate,
+                                       const sql::Database &bankMaster);
+
 // Builds the file (above) and, only when every line is sound, writes it to a
 // temporary file beside `path` and renames that over `path`. Overwrites an
 // existing file: asking first is the caller's business. Never throws for a
@@ -60,10 +78,7 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
                                      const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
                                      const TransferFileForm &form = {});
 
-// As above, reading the consignor's M_銀行 row (for the header and as the fee
-// table), its M_受取人 rows and the rows of the aggregation statement (the
-// all-facility text of BuildFurikomiSql) from the database. A database error
-// is reported in the result as well.
+// As above, with the file built from the database (buildTransferFile).
 TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
                                      const std::string &consignorCode, int transferRequestDate,
                                      const std::string &aggregationStatement, const TransferFileForm &form = {});

@@ -1,5 +1,6 @@
 #include "shell/formcarender.h"
 
+#include "core/holidays.h"
 #include "widgets/monthcalendar.h"
 
 #include <QKeyEvent>
@@ -22,6 +23,9 @@ TfrmCarender::TfrmCarender(QWidget *owner)
 
     MonthCalendar1 = new MonthCalendar(this);
     MonthCalendar1->setGeometry(4, 4, 250, 178);
+    // National holidays in red, as Sundays; Saturdays in blue.
+    MonthCalendar1->setHolidays(
+        [](const QDate &d) { return isNationalHoliday(d.year() * 10000 + d.month() * 100 + d.day()); });
 
     btnOk = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("決定"), this);
     btnCancel =

@@ -17,11 +17,12 @@ MonthCalendar::MonthCalendar(QWidget *parent)
     setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     setGridVisible(false);
     QTextCharFormat sunday;
-    sunday.setForeground(QColor(200, 0, 0));
+    sunday.setForeground(kSundayColour);
     setWeekdayTextFormat(Qt::Sunday, sunday);
     QTextCharFormat saturday;
-    saturday.setForeground(QColor(0, 0, 200));
+    saturday.setForeground(kSaturdayColour);
     setWeekdayTextFormat(Qt::Saturday, saturday);
+    connect(this, &QCalendarWidget::currentPageChanged, this, &MonthCalendar::markHolidays);
 
     // The header reads year then month, as Japanese writes them: 2026年12月.
     // Qt writes the year edit's text, suffix and all, on the year button.
@@ -44,6 +45,28 @@ void MonthCalendar::setDate(const QDate &date)
 {
     setSelectedDate(date);
     setCurrentPage(date.year(), date.month());
+}
+
+void MonthCalendar::setHolidays(std::function<bool(const QDate &)> isHoliday)
+{
+    m_isHoliday = std::move(isHoliday);
+    markHolidays(yearShown(), monthShown());
+}
+
+void MonthCalendar::markHolidays(int year, int month)
+{
+    setDateTextFormat(QDate(), QTextCharFormat()); // forgets the last page's
+    if (!m_isHoliday)
+        return;
+    QTextCharFormat holiday;
+    holiday.setForeground(kSundayColour);
+    // The page shows days of the months before and after as well.
+    const QDate first = QDate(year, month, 1).addMonths(-1);
+    const QDate last = QDate(year, month, 1).addMonths(2).addDays(-1);
+    for (QDate d = first; d <= last; d = d.addDays(1)) {
+        if (m_isHoliday(d))
+            setDateTextFormat(d, holiday);
+    }
 }
 
 } // namespace pelanova

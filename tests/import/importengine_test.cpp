@@ -566,3 +566,57 @@ TEST_F(ImportEngineTest, ASecondImportOfTheSameFacilityAndDateIsRefusedByTheEngi
     EXPECT_FALSE(db.inTransaction());
     EXPECT_EQ(import(path, 4), ImportEngine::Outcome::Stored); // another facility
 }
+
+TEST_F(ImportEngineTest, ASignedAmountIsRefusedNamingTheRecordAndTheField)
+{
+    // A Zengin amount has no sign. Read as a signed number, "-000010000"
+    // stored a negative transfer that the merge subtracted from another
+    // facility's transfer to the same account.
+    ASSERT_EQ(import(file("ok.txt", simpleFile(1)), 4), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+    DataSpec plus, minus;
+    plus.amount = "+000010000";
+    minus.amount = "-000010000";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {testdata::header() + testdata::data() + testdata::data(minus) + testdata::trailer("000002", "000000002345")
+             + testdata::end(),
+         "金額に符号が付いているため取り込めません。\n\rレコード：3件目\n\r引落金額：-000010000"},
+        {testdata::header() + testdata::data(plus) + testdata::trailer("000001", "000000010000") + testdata::end(),
+         "金額に符号が付いているため取り込めません。\n\rレコード：2件目\n\r引落金額：+000010000"},
+    };
+    for (const auto &[bytes, text] : cases) {
+        boxes.shown.clear();
+        EXPECT_EQ(import(file("signed.txt", bytes)), ImportEngine::Outcome::Refused) << text;
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, text);
+        EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込");
+        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(dumpAll(db), before) << text;
+    }
+}
+
+TEST_F(ImportEngineTest, RecordsAfterTheEndRecordOrDataAfterTheTrailerAreRefused)
+{
+    // Such data records were stored and merged into the bank file without
+    // ever being held against a trailer.
+    ASSERT_EQ(import(file("ok.txt", simpleFile(1)), 4), ImportEngine::Outcome::Stored);
+    const std::string before = dumpAll(db);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {simpleFile(1) + testdata::data(), "エンドレコードより後にレコードがあるため取り込めません。"},
+        {testdata::header() + testdata::data() + testdata::trailer("000001", "000000012345") + testdata::data()
+             + testdata::end(),
+         "トレーラレコードより後に明細レコードがあるため取り込めません。"},
+        // Checked first: a second trailer or end record keeps its own message.
+        {simpleFile(1) + testdata::trailer("000001", "000000012345"),
+         "トレーラレコードが複数含まれているため取り込めません。"},
+    };
+    for (const auto &[bytes, text] : cases) {
+        boxes.shown.clear();
+        EXPECT_EQ(import(file("after.txt", bytes)), ImportEngine::Outcome::Refused) << text;
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, text);
+        EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込");
+        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(dumpAll(db), before) << text;
+    }
+}

@@ -30,17 +30,20 @@ namespace {
 
 constexpr int kDate = 20080115;
 
+// Names entirely in the Zengin set, so that the check finds nothing.
 testdata::DataSpec to(const std::string &account, const std::string &amount)
 {
     testdata::DataSpec d;
     d.account = account;
     d.amount = amount;
+    d.branchName = "          \xBC\xDD\xBC\xDE\xD4"; // ｼﾝｼﾞﾔ
     return d;
 }
 
 std::string file(const std::vector<testdata::DataSpec> &lines, const std::string &mmdd = "0115")
 {
     testdata::HeaderSpec h;
+    h.consignorName = std::string(31, ' ') + "\xB6)\xC3\xBD\xC4 \xBC\xDE\xD1"; // ｶ)ﾃｽﾄ ｼﾞﾑ
     h.mmdd = mmdd;
     std::string bytes = testdata::header(h);
     long long total = 0;
@@ -366,6 +369,80 @@ private slots:
         QCOMPARE(ctx->files.calls().back().filter, QStringLiteral("振込データ(*.txt)|*.TXT"));
         const TSettings settings = dm->settings({settings::FileName});
         QVERIFY(settings.ReadString("FileName").empty());
+    }
+
+    // Creates the file once in the dialog opened from the print screen.
+    void createOnce(const QString &name)
+    {
+        auto s = open();
+        s->execDialog = [&](QDialog &d) {
+            auto &dialog = static_cast<TfrmFurikomiCreate &>(d);
+            dialog.edtFileName->setText(path(name));
+            dialog.btnCreate->click();
+            return 0;
+        };
+        s->btnFurikomiCreate->click();
+    }
+
+    void whatTheBankWouldRefuseIsListedAndNothingIsWritten()
+    {
+        testdata::DataSpec type3 = to("2222222", "0000020000");
+        type3.accountType = "3";
+        import(1, kDate, file({to("1111111", "0000005000"), type3}));
+        createOnce(QStringLiteral("refused"));
+        QCOMPARE(ctx->boxes.count(), size_t(1));
+        const auto &box = ctx->boxes.last();
+        QCOMPARE(QString::fromStdString(box.text),
+                 QStringLiteral("銀行に受け付けられないデータがあるため、ファイルは作成していません。\n\r"
+                                "［エラー］レコード3：預金項目「3」は預金種目（1 普通、2 当座、4 貯蓄、9 その他）ではありません。"));
+        QCOMPARE(int(box.icon), int(MessageIcon::Error));
+        QCOMPARE(int(box.buttons), int(MessageButtons::Ok));
+        QCOMPARE(QString::fromStdString(box.title), QStringLiteral("総合振込データ作成"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("refused.TXT"))));
+        QVERIFY(dm->settings({settings::FileName}).ReadString("FileName").empty());
+    }
+
+    void warningsAreListedAndTheFileIsWrittenOnlyWhenTheClerkSaysYes()
+    {
+        testdata::DataSpec small = to("1111111", "0000005000");
+        small.name = "\xBC\xAE\xB3\xBC\xDE" + std::string(25, ' '); // ｼｮｳｼﾞ
+        import(1, 20260112, file({small}, "0112"));                     // 成人の日
+        const QString question = QStringLiteral(
+            "警告があります。作成しますか？\n\r"
+            "\n\r［警告］レコード1：振込指定日 2026年1月12日（月）は成人の日で、銀行の休業日です。"
+            "\n\r［警告］レコード2：預金者名「ｼｮｳｼﾞ」に全銀協の文字にない「ｮ」があります。銀行では「ｼﾖｳｼﾞ」として扱われます。");
+
+        createOnce(QStringLiteral("warned")); // いいえ is the default
+        QCOMPARE(ctx->boxes.count(), size_t(1));
+        QCOMPARE(QString::fromStdString(ctx->boxes.last().text), question);
+        QCOMPARE(int(ctx->boxes.last().buttons), int(MessageButtons::YesNo));
+        QCOMPARE(ctx->boxes.last().defaultButton, kDefaultButton2);
+        QVERIFY(!QFile::exists(path(QStringLiteral("warned.TXT"))));
+
+        ctx->boxes.answer(IdYes);
+        createOnce(QStringLiteral("warned"));
+        QCOMPARE(ctx->boxes.count(), size_t(3));
+        QCOMPARE(QString::fromStdString(ctx->boxes.last().text), QStringLiteral("振込データの作成が完了しました。"));
+        const QByteArray written = readAll(path(QStringLiteral("warned.TXT")));
+        QCOMPARE(written.size(), 120 * 4);
+        QCOMPARE(written.mid(120 + 50, 5), QByteArray("\xBC\xAE\xB3\xBC\xDE")); // the name as it came
+        QCOMPARE(QString::fromStdString(dm->settings({settings::FileName}).ReadString("FileName")),
+                 path(QStringLiteral("warned.TXT")));
+    }
+
+    void aNationalHolidayIsMarkedAfterTheWeekday()
+    {
+        TfrmFurikomiCreate dialog(ctx->context, nullptr);
+        dialog.execDialog = [](QDialog &) { return 0; };
+        dialog.ShowForConsignor("0000012345", 20260112, std::string());
+        QCOMPARE(dialog.lblWeek->text(), QStringLiteral("（月）"));
+        QCOMPARE(dialog.lblSyuku->text(), QStringLiteral("（祝）"));
+        QCOMPARE(dialog.lblSyuku->palette().color(QPalette::WindowText), QColor(Qt::red));
+        dialog.ShowForConsignor("0000012345", 20190430, std::string()); // 国民の休日
+        QCOMPARE(dialog.lblSyuku->text(), QStringLiteral("（祝）"));
+        dialog.ShowForConsignor("0000012345", 20260111, std::string()); // a Sunday only
+        QCOMPARE(dialog.lblWeek->text(), QStringLiteral("（日）"));
+        QVERIFY(dialog.lblSyuku->text().isEmpty());
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace pelanova;
 using namespace pelanova::output;
 using pelanova::testing::OutputDb;
@@ -137,6 +139,37 @@ TEST(FurikomiList, MergedLinesFollowTheEarliestStoredTransfer)
     EXPECT_EQ(all.lines[2].bankName, "ｷﾞﾝｺｳ5");
     EXPECT_EQ(all.lines[2].amount, "3,000");
     EXPECT_EQ(all.sumText, "10,000 ");
+}
+
+TEST(FurikomiList, AFacilityOfMoreThan10000TransfersKeepsItsLinesTogether)
+{
+    // Facility 1's file has 10,002 transfers, so its last two are numbered
+    // 20000 and 20001, the numbers of facility 2's transfers. Facility 2 was
+    // imported first. Its lines must still follow all of facility 1's, on the
+    // screen and in the bank file alike.
+    OutputDb t;
+    t.addConsignor(kCode);
+    t.import(kDate, 2, kCode, {transferTo("BBBBBB0", 1, "ﾆ0"), transferTo("BBBBBB1", 1, "ﾆ1")});
+    std::vector<Transfer> big;
+    for (int i = 0; i < 10002; ++i) {
+        char account[8];
+        std::snprintf(account, sizeof account, "%07d", i);
+        big.push_back(transferTo(account, 1, "ｲﾁ" + std::to_string(i)));
+    }
+    t.import(kDate, 1, kCode, big);
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 10002; ++i)
+        expected.push_back("ｲﾁ" + std::to_string(i));
+    expected.push_back("ﾆ0");
+    expected.push_back("ﾆ1");
+    EXPECT_EQ(payees(LoadFurikomiList(t.db, kDate, kCode, -1)), expected);
+    expected.resize(10002);
+    EXPECT_EQ(payees(LoadFurikomiList(t.db, kDate, kCode, 1)), expected);
+    std::vector<std::string> bankFile;
+    for (const FurikomiRow &row : readFurikomiRows(t.db, BuildFurikomiSql(kDate, kCode, -1)))
+        bankFile.push_back(row.payee);
+    EXPECT_EQ(bankFile, payees(LoadFurikomiList(t.db, kDate, kCode, -1)));
 }
 
 TEST(FurikomiList, TwoDepositTypesAndIdenticalLines)

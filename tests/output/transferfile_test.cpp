@@ -144,6 +144,26 @@ TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
                           + trailer + "\r\n" + expectedEnd() + "\r\n");
 }
 
+TEST(TransferFile, EveryFormTheWriterWritesPassesTheCheckWithoutAFinding)
+{
+    OutputDb t;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ"), transferTo("2222222", 1, "ｴ")});
+    const sql::Database noBankMaster;
+    for (const char *settings : {"", "1", "7", "8", "1 7 crlf", "8 crlf"}) {
+        const std::string s = settings;
+        const TransferFileForm form =
+            zengin::bankFileForm(s.find('1') != std::string::npos ? "1" : "0",
+                                 s.find('7') != std::string::npos ? "7" : s.find('8') != std::string::npos ? "8" : "0",
+                                 s.find("crlf") != std::string::npos ? "1" : "0");
+        std::string content;
+        ASSERT_TRUE(buildTransferFile(t.db, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1), content, form).ok);
+        const zengin::CheckResult check = checkBeforeWriting(content, kDate, noBankMaster);
+        EXPECT_TRUE(check.findings.empty()) << settings << ": " << check.findings.at(0).message;
+        EXPECT_EQ(check.records, 5);
+    }
+}
+
 TEST(TransferFile, EmptyAggregationWritesThreeRecords)
 {
     OutputDb t;

@@ -131,6 +131,7 @@ private slots:
     void startsWhenTheDatabaseIsThere();
     void hostedScreenFollowsResizing();
     void calendarOkWritesTheDateBack();
+    void calendarMarksHolidaysAndSundaysRedAndSaturdaysBlue();
     void calendarCancelEscAndCloseBoxChangeNothing();
     void calendarOpensOnTodayForNoDate();
     void calendarEnterOrDoubleClickConfirmsTheDay();
@@ -464,6 +465,26 @@ void ShellTest::calendarOkWritesTheDateBack()
     });
     QCOMPARE(picker.pickDate(nullptr, picked), 1);
     QCOMPARE(picked, QDate(2010, 6, 1));
+}
+
+void ShellTest::calendarMarksHolidaysAndSundaysRedAndSaturdaysBlue()
+{
+    TfrmCarender dialog;
+    MonthCalendar *c = dialog.MonthCalendar1;
+    c->setDate(QDate(2026, 1, 15));
+    auto colour = [c](int y, int m, int d) { return c->dateTextFormat(QDate(y, m, d)).foreground().color(); };
+    QCOMPARE(c->weekdayTextFormat(Qt::Sunday).foreground().color(), MonthCalendar::kSundayColour);
+    QCOMPARE(c->weekdayTextFormat(Qt::Saturday).foreground().color(), MonthCalendar::kSaturdayColour);
+    QCOMPARE(colour(2026, 1, 1), MonthCalendar::kSundayColour);  // 元日, a Thursday
+    QCOMPARE(colour(2026, 1, 12), MonthCalendar::kSundayColour); // 成人の日
+    QVERIFY(!c->dateTextFormat(QDate(2026, 1, 13)).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(colour(2026, 2, 11), MonthCalendar::kSundayColour); // the next month is marked too
+    // Another month, as the user moves to it.
+    c->setCurrentPage(2026, 9);
+    QCOMPARE(colour(2026, 9, 21), MonthCalendar::kSundayColour);
+    QCOMPARE(colour(2026, 9, 22), MonthCalendar::kSundayColour); // 国民の休日
+    QCOMPARE(colour(2026, 9, 23), MonthCalendar::kSundayColour);
+    QVERIFY(!c->dateTextFormat(QDate(2026, 1, 12)).hasProperty(QTextFormat::ForegroundBrush));
 }
 
 void ShellTest::calendarCancelEscAndCloseBoxChangeNothing()
