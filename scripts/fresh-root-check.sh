@@ -382,7 +382,7 @@ cp "${debs[0]}" "$iroot/root/$deb"
 { in_iroot apt-get update && in_iroot env DEBIAN_FRONTEND=noninteractive \
       sh -c "cd /root && exec apt-get install -y --no-install-recommends ./$deb"; } >"$work/install.log" 2>&1 \
     || { tail -n 30 "$work/install.log" >&2; fail "apt-get install ./$deb"; }
-grep -E '^(Unpacking|Setting up) ' "$work/install.log" | wc -l | xargs -I{} log "{} packages unpacked or set up"
+log "installed with $(grep -c '^Setting up ' "$work/install.log") packages set up"
 # Only for the checks, after the package brought what it needs.
 in_iroot env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
     xvfb x11-utils desktop-file-utils >"$work/install-checks.log" 2>&1 \

@@ -1,5 +1,6 @@
 #include "core/datalocation.h"
 
+#include "core/backup.h"
 #include "core/inifile.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
@@ -84,12 +85,13 @@ std::optional<std::string> prepareDataLocation(const DataLocation &location)
     const fs::path data = location.dataFolder();
     const fs::path config = fs::path(location.settingsFile).parent_path();
     std::error_code ec;
-    const bool firstStart = !isDirectory(data);
     for (const fs::path &folder : {data, config}) {
         if (!fs::create_directories(folder, ec) && ec)
             throw std::runtime_error(folder.string() + ": フォルダを作成できません（" + ec.message() + "）");
     }
-    if (!firstStart)
+    // The data folder may already hold the public bank master, built before
+    // the program's first start.
+    if (fs::exists(location.ownDatabase, ec) || !DatabaseBackups(location.ownDatabase).list().empty())
         return std::nullopt;
 
     // Made under another name and renamed, so that a failure part way leaves

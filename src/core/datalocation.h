@@ -42,12 +42,12 @@ DataLocation portableLocation(const std::string &executablePath);
 // (no XDG_DATA_HOME, XDG_CONFIG_HOME or HOME).
 DataLocation locateData(const std::string &executablePath, const EnvironmentLookup &environment);
 
-// Makes the folders of an installed location when they are missing. When the
-// data folder itself was missing (the first start), an empty own database is
-// prepared in it and its path returned; a database missing from an existing
-// folder is left missing, so that the start-up reports it. Nothing is done
-// for a portable copy. Throws std::runtime_error when a folder or the
-// database cannot be made.
+// Makes the folders of an installed location when they are missing. On the
+// first start (no database in the data folder and no backup of one) an empty
+// own database is prepared there and its path returned; a database missing
+// where backups show that there was one is left missing, so that the start-up
+// reports it. Nothing is done for a portable copy. Throws std::runtime_error
+// when a folder or the database cannot be made.
 std::optional<std::string> prepareDataLocation(const DataLocation &location);
 
 } // namespace pelanova

@@ -103,14 +103,14 @@ TfrmImport::TfrmImport(ScreenContext &context, QWidget *parent)
     lists->addLayout(historyColumn, 1);
     layout->addLayout(lists, 1);
 
-    connect(btnImport, &QPushButton::clicked, this, &TfrmImport::btnImportClick);
-    connect(btnDelete, &QPushButton::clicked, this, &TfrmImport::btnDeleteClick);
-    connect(btnFurikomiDate, &QPushButton::clicked, this, &TfrmImport::btnFurikomiDateClick);
-    connect(btnPrev, &QPushButton::clicked, this, &TfrmImport::btnPrevClick);
-    connect(btnToday, &QPushButton::clicked, this, &TfrmImport::btnTodayClick);
-    connect(btnNext, &QPushButton::clicked, this, &TfrmImport::btnNextClick);
-    connect(lstShisetu, &QListWidget::itemClicked, this, &TfrmImport::lstShisetuClick);
-    connect(lstShisetu, &QListWidget::currentRowChanged, this, [this](int) { lstShisetuClick(); });
+    on(btnImport, &QPushButton::clicked, [this] { btnImportClick(); });
+    on(btnDelete, &QPushButton::clicked, [this] { btnDeleteClick(); });
+    on(btnFurikomiDate, &QPushButton::clicked, [this] { btnFurikomiDateClick(); });
+    on(btnPrev, &QPushButton::clicked, [this] { btnPrevClick(); });
+    on(btnToday, &QPushButton::clicked, [this] { btnTodayClick(); });
+    on(btnNext, &QPushButton::clicked, [this] { btnNextClick(); });
+    on(lstShisetu, &QListWidget::itemClicked, [this] { lstShisetuClick(); });
+    on(lstShisetu, &QListWidget::currentRowChanged, [this](int) { lstShisetuClick(); });
 
     // Opening: today's date, the recipients' default fee category, the
     // facilities, and the engine's prepared statements.
@@ -136,10 +136,12 @@ void TfrmImport::showEvent(QShowEvent *event)
     TfrmBase::showEvent(event);
     if (m_firstShow) {
         m_firstShow = false;
-        if (lstShisetu->count() > 0) {
-            lstShisetu->setCurrentRow(0);
-            lstShisetuClick();
-        }
+        guarded([this] {
+            if (lstShisetu->count() > 0) {
+                lstShisetu->setCurrentRow(0);
+                lstShisetuClick();
+            }
+        });
     }
 }
 

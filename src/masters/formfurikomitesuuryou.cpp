@@ -155,8 +155,8 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     btnTesuuryouAll->setObjectName(QStringLiteral("btnTesuuryouAll"));
     btnFurikomiPrint = createHeaderButton(QStringLiteral("振込先"), QStringLiteral("印　刷"));
     btnFurikomiPrint->setObjectName(QStringLiteral("btnFurikomiPrint"));
-    connect(btnFurikomiPrint, &QAbstractButton::clicked, this, [this] { btnFurikomiPrintClick(); });
-    connect(btnTesuuryouAll, &QAbstractButton::clicked, this, [this] { btnTesuuryouAllClick(); });
+    on(btnFurikomiPrint, &QAbstractButton::clicked, [this] { btnFurikomiPrintClick(); });
+    on(btnTesuuryouAll, &QAbstractButton::clicked, [this] { btnTesuuryouAllClick(); });
 
     auto *layout = new QVBoxLayout(body());
     layout->setContentsMargins(6, 6, 6, 6);
@@ -171,7 +171,7 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     strip->addWidget(cmbItakusya);
     strip->addStretch(1);
     layout->addLayout(strip);
-    connect(cmbItakusya, &QComboBox::activated, this, [this](int) { cmbItakusyaClick(); });
+    on(cmbItakusya, &QComboBox::activated, [this](int) { cmbItakusyaClick(); });
 
     PageControl1 = new PageControl(body());
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -185,9 +185,12 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     buildRecipientPage();
     buildFeeTablePage();
 
-    connect(PageControl1, &PageControl::changing, this,
-            [this](int from, int to, bool &allow) { PageControl1Changing(from, to, allow); }, Qt::DirectConnection);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) { PageControl1Change(page); });
+    // A question that fails (a save refused by the database) keeps the page.
+    PageControl1->setChangeQuestion([this](int from, int to) {
+        bool allow = false;
+        return guarded([&] { PageControl1Changing(from, to, allow); }) && allow;
+    });
+    on(PageControl1, &QTabWidget::currentChanged, [this](int page) { PageControl1Change(page); });
 
     FormCreate();
 }
@@ -216,8 +219,10 @@ void TfrmFurikomiTesuuryou::buildRecipientPage()
     GridList->setCellPainter([this](QPainter &painter, const QRect &rect, int line, int column, bool selected) {
         return paintGridCell(painter, rect, line, column, selected);
     });
-    connect(GridList, &StripedGrid::selectingLine, this,
-            [this](int line, bool &allow) { GridListSelectCell(line, allow); }, Qt::DirectConnection);
+    GridList->setMoveQuestion([this](int line) {
+        bool allow = false;
+        return guarded([&] { GridListSelectCell(line, allow); }) && allow;
+    });
     page->addWidget(GridList);
 
     auto *right = new QVBoxLayout;
@@ -286,7 +291,7 @@ void TfrmFurikomiTesuuryou::buildRecipientPage()
     fee->addWidget(plainLabel(QStringLiteral("円以上"), TabFurikomi));
     fee->addStretch(1);
     right->addLayout(fee);
-    connect(chkTesuuryou, &QCheckBox::toggled, this, [this](bool) { chkTesuuryouClick(); });
+    on(chkTesuuryou, &QCheckBox::toggled, [this](bool) { chkTesuuryouClick(); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -298,8 +303,8 @@ void TfrmFurikomiTesuuryou::buildRecipientPage()
     buttons->addWidget(btnCancel);
     right->addLayout(buttons);
     right->addStretch(1);
-    connect(btnSave, &QAbstractButton::clicked, this, [this] { btnSaveClick(); });
-    connect(btnCancel, &QAbstractButton::clicked, this, [this] { btnCancelClick(); });
+    on(btnSave, &QAbstractButton::clicked, [this] { btnSaveClick(); });
+    on(btnCancel, &QAbstractButton::clicked, [this] { btnCancelClick(); });
 
     page->addLayout(right, 1);
 }
@@ -419,7 +424,7 @@ void TfrmFurikomiTesuuryou::buildFeeTablePage()
         }
     }
     for (int limit = 0; limit < 6; ++limit)
-        connect(edtKingaku[limit], &QLineEdit::editingFinished, this, [this, limit] { edtKingakuExit(limit); });
+        on(edtKingaku[limit], &QLineEdit::editingFinished, [this, limit] { edtKingakuExit(limit); });
 
     auto *tableRow = new QHBoxLayout;
     tableRow->addWidget(frame);
@@ -436,8 +441,8 @@ void TfrmFurikomiTesuuryou::buildFeeTablePage()
     buttons->addStretch(1);
     page->addLayout(buttons);
     page->addStretch(1);
-    connect(btnSaveBank, &QAbstractButton::clicked, this, [this] { btnSaveBankClick(); });
-    connect(btnCancelBank, &QAbstractButton::clicked, this, [this] { btnCancelBankClick(); });
+    on(btnSaveBank, &QAbstractButton::clicked, [this] { btnSaveBankClick(); });
+    on(btnCancelBank, &QAbstractButton::clicked, [this] { btnCancelBankClick(); });
 }
 
 sql::Database &TfrmFurikomiTesuuryou::db() const

@@ -5,6 +5,7 @@
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"
 #include "widgets/gradientbutton.h"
+#include "widgets/guard.h"
 #include "widgets/numericedit.h"
 
 #include <QCheckBox>
@@ -64,7 +65,7 @@ TfrmFurikomiTesuuryouAll::TfrmFurikomiTesuuryouAll(MessageBoxes &messages, sql::
 
     // The amount is open for typing at first although the tick is clear.
     connect(chkTesuuryou, &QAbstractButton::clicked, this, [this] { chkTesuuryouClick(); });
-    connect(btnStart, &QAbstractButton::clicked, this, [this] { btnStartClick(); });
+    connectGuarded(this, m_messages, btnStart, &QAbstractButton::clicked, [this] { btnStartClick(); });
     connect(btnCancel, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 

@@ -96,7 +96,7 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
 
     btnDel = createHeaderButton(QStringLiteral("全データ"), QStringLiteral("削　　除"));
     btnDel->setObjectName(QStringLiteral("btnDel"));
-    connect(btnDel, &QAbstractButton::clicked, this, [this] { btnDelClick(); });
+    on(btnDel, &QAbstractButton::clicked, [this] { btnDelClick(); });
 
     auto *layout = new QVBoxLayout(body());
     layout->setContentsMargins(16, 16, 16, 16);
@@ -141,13 +141,13 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
     EditLedraData->setObjectName(QStringLiteral("EditLedraData"));
     grpLedra->hide();
     layout->addWidget(grpLedra);
-    connect(btnLedraTo, &QAbstractButton::clicked, this, [this] { btnLedraToClick(); });
+    on(btnLedraTo, &QAbstractButton::clicked, [this] { btnLedraToClick(); });
 
     grpBank = pathGroup(QStringLiteral("銀行マスタ"), EditBankData, btnBankTo,
                         QStringLiteral("弊社の会計システムをご使用の場合に設定すると銀行名を漢字で表示できます。"));
     EditBankData->setObjectName(QStringLiteral("EditBankData"));
     layout->addWidget(grpBank);
-    connect(btnBankTo, &QAbstractButton::clicked, this, [this] { btnBankToClick(); });
+    on(btnBankTo, &QAbstractButton::clicked, [this] { btnBankToClick(); });
 
     grpOutput = group(QStringLiteral("銀行提出データの形式"), body());
     {

@@ -34,8 +34,8 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     btnNew->setObjectName(QStringLiteral("btnNew"));
     btnEdit = createHeaderButton(QStringLiteral(" 修　正"));
     btnEdit->setObjectName(QStringLiteral("btnEdit"));
-    connect(btnNew, &QAbstractButton::clicked, this, [this] { btnNewClick(); });
-    connect(btnEdit, &QAbstractButton::clicked, this, [this] { btnEditClick(); });
+    on(btnNew, &QAbstractButton::clicked, [this] { btnNewClick(); });
+    on(btnEdit, &QAbstractButton::clicked, [this] { btnEditClick(); });
 
     auto *layout = new QHBoxLayout(body());
     layout->setContentsMargins(8, 8, 8, 8);
@@ -62,7 +62,7 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
         painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, GridList->cellText(line, column));
         return true;
     });
-    connect(GridList, &QAbstractItemView::doubleClicked, this,
+    on(GridList, &QAbstractItemView::doubleClicked,
             [this](const QModelIndex &index) { GridListDblClick(index.row()); });
     layout->addWidget(GridList);
 
@@ -104,8 +104,8 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     form->addLayout(buttons, 3, 0, 1, 2);
     form->setRowStretch(4, 1);
     form->setColumnStretch(2, 1);
-    connect(btnSave, &QAbstractButton::clicked, this, [this] { btnSaveClick(); });
-    connect(btnCancel, &QAbstractButton::clicked, this, [this] { btnCancelClick(); });
+    on(btnSave, &QAbstractButton::clicked, [this] { btnSaveClick(); });
+    on(btnCancel, &QAbstractButton::clicked, [this] { btnCancelClick(); });
 
     layout->addWidget(entry, 1);
 

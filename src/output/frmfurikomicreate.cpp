@@ -12,6 +12,7 @@
 #include "widgets/busyscope.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
+#include "widgets/guard.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -116,9 +117,10 @@ TfrmFurikomiCreate::TfrmFurikomiCreate(ScreenContext &context, QWidget *parent)
     buttons->addWidget(btnClose);
     layout->addLayout(buttons);
 
-    connect(edtFileName, &EllipsisEdit::ellipsisClicked, this, [this] { edtFileNameEllipsisClick(); });
-    connect(btnCreate, &QPushButton::clicked, this, [this] { btnCreateClick(); });
-    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    connectGuarded(this, m_context.messages, edtFileName, &EllipsisEdit::ellipsisClicked,
+                   [this] { edtFileNameEllipsisClick(); });
+    connectGuarded(this, m_context.messages, btnCreate, &QPushButton::clicked, [this] { btnCreateClick(); });
+    connectGuarded(this, m_context.messages, btnClose, &QPushButton::clicked, [this] { btnCloseClick(); });
 
     const TSettings settings = m_context.dm.settings({settings::FileName});
     edtFileName->setText(q(settings.ReadString("FileName")));

@@ -106,28 +106,14 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
     GridList->setLineHeight(20);
     layout->addWidget(GridList, 1);
 
-    connect(cmbFurikomiDate, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int) { guarded([this] { cmbFurikomiDateClick(); }); });
-    connect(cmbBumon, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int) { guarded([this] { cmbBumonClick(); }); });
-    connect(cmbItakusya, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int) { guarded([this] { cmbItakusyaClick(); }); });
-    connect(btnPrint, &QAbstractButton::clicked, this, [this] { btnPrintClick(); });
-    connect(btnPrintTesuuryou, &QAbstractButton::clicked, this, [this] { btnPrintTesuuryouClick(); });
-    connect(btnFurikomiCreate, &QAbstractButton::clicked, this,
-            [this] { guarded([this] { btnFurikomiCreateClick(); }); });
+    on(cmbFurikomiDate, QOverload<int>::of(&QComboBox::activated), [this] { cmbFurikomiDateClick(); });
+    on(cmbBumon, QOverload<int>::of(&QComboBox::activated), [this] { cmbBumonClick(); });
+    on(cmbItakusya, QOverload<int>::of(&QComboBox::activated), [this] { cmbItakusyaClick(); });
+    on(btnPrint, &QAbstractButton::clicked, [this] { btnPrintClick(); });
+    on(btnPrintTesuuryou, &QAbstractButton::clicked, [this] { btnPrintTesuuryouClick(); });
+    on(btnFurikomiCreate, &QAbstractButton::clicked, [this] { btnFurikomiCreateClick(); });
 
     FormCreate();
-}
-
-template <typename F>
-void TfrmFurikomiPrint::guarded(F &&f)
-{
-    try {
-        f();
-    } catch (const std::exception &e) {
-        context().messages.messageBox(e.what(), kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-    }
 }
 
 void TfrmFurikomiPrint::FormCreate()

@@ -61,10 +61,6 @@ private:
     int selectedDate() const;
     int selectedFacility() const;
     std::string selectedConsignor() const;
-    // Runs a handler; an error reaches the user as the general error display
-    // shows it, never the event loop.
-    template <typename F>
-    void guarded(F &&f);
 
     std::string m_statement;
     output::FurikomiList m_list; // the lines the grid shows

@@ -51,7 +51,7 @@ TfrmBase::TfrmBase(ScreenContext &context, QWidget *parent)
     btnMenu->setFrameColour(QColor(0, 64, 0));
     btnMenu->setPicture(style()->standardIcon(QStyle::SP_ArrowBack), 20);
     header->addWidget(btnMenu, 0, Qt::AlignRight | Qt::AlignVCenter);
-    connect(btnMenu, &QAbstractButton::clicked, this, [this] { btnMenuClick(); });
+    on(btnMenu, &QAbstractButton::clicked, [this] { btnMenuClick(); });
 
     m_body = new QWidget(this);
     layout->addWidget(m_body, 1);

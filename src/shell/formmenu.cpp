@@ -100,7 +100,7 @@ TfrmMenu::TfrmMenu(ScreenContext &context, QWidget *parent)
     BitBtnSystemEnd->setPicture(pictureFor(style(), ScreenEnd), 28);
     endLayout->addWidget(BitBtnSystemEnd);
     outer->addWidget(endPanel, 3, 2, Qt::AlignRight | Qt::AlignBottom);
-    connect(BitBtnSystemEnd, &QAbstractButton::clicked, this, [this] { this->context().showScreen(ScreenEnd); });
+    on(BitBtnSystemEnd, &QAbstractButton::clicked, [this] { this->context().showScreen(ScreenEnd); });
 }
 
 GradientButton *TfrmMenu::addEntry(QFrame *group, const QColor &captionColour, const QString &caption,
@@ -117,7 +117,7 @@ GradientButton *TfrmMenu::addEntry(QFrame *group, const QColor &captionColour, c
     button->setPicture(pictureFor(style(), screenId), 28);
     const bool available = !context().screenAvailable || context().screenAvailable(screenId);
     button->setEnabled(available);
-    connect(button, &QAbstractButton::clicked, this, [this, screenId] { this->context().showScreen(screenId); });
+    on(button, &QAbstractButton::clicked, [this, screenId] { this->context().showScreen(screenId); });
     row->addWidget(button);
 
     auto *text = new QLabel(description, group);

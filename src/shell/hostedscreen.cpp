@@ -30,7 +30,7 @@ void HostedScreen::closeScreen()
 
 void HostedScreen::closeEvent(QCloseEvent *event)
 {
-    closeScreen();
+    guarded([this] { closeScreen(); });
     event->accept();
 }
 

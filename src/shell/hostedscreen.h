@@ -1,8 +1,11 @@
 #pragma once
 
 #include "shell/screencontext.h"
+#include "widgets/guard.h"
 
 #include <QWidget>
+
+#include <utility>
 
 namespace pelanova {
 
@@ -24,6 +27,20 @@ public:
     bool isClosing() const { return m_closing; }
 
 protected:
+    // Connects a signal to a handler of this screen that runs under the guard:
+    // an error it throws is shown and goes no further.
+    template <typename Sender, typename Signal, typename Handler>
+    QMetaObject::Connection on(Sender *sender, Signal signal, Handler handler)
+    {
+        return connectGuarded(this, m_context.messages, sender, signal, std::move(handler));
+    }
+    // Runs f under the guard; false when it threw (the error has been shown).
+    template <typename F>
+    bool guarded(F &&f)
+    {
+        return guard(m_context.messages, std::forward<F>(f));
+    }
+
     // Close handling of the screen; work screens extend it (save settings,
     // drop pending edits). Runs once, before the screen is discarded.
     virtual void FormClose() {}

@@ -22,9 +22,13 @@ bool PageControl::allowChange(int to)
 {
     if (to < 0 || to == currentIndex())
         return true;
-    bool allow = true;
-    emit changing(currentIndex(), to, allow);
-    return allow;
+    if (!m_question)
+        return true;
+    try {
+        return m_question(currentIndex(), to);
+    } catch (...) {
+        return false;
+    }
 }
 
 bool PageControl::eventFilter(QObject *watched, QEvent *event)

@@ -2,12 +2,15 @@
 
 #include <QTabWidget>
 
+#include <functional>
+
 namespace pelanova {
 
-// Pages with tabs, and an event before the user changes the page: a
-// receiver of changing that sets allow to false keeps the current page. The
-// receiver must be connected directly. currentChanged follows an allowed
-// change. Pages the screen switches itself (setCurrentIndex) are not asked.
+// Pages with tabs, and a question before the user changes the page: an answer
+// of false keeps the current page (so does a question that throws: the tab
+// bar's event handling never sees an exception). currentChanged follows an
+// allowed change. Pages the screen switches itself (setCurrentIndex) are not
+// asked.
 class PageControl : public QTabWidget
 {
     Q_OBJECT
@@ -18,8 +21,8 @@ public:
     // Fixed width of every tab, 0 for the natural width.
     void setTabWidth(int pixels);
 
-signals:
-    void changing(int from, int to, bool &allow);
+    using ChangeQuestion = std::function<bool(int from, int to)>;
+    void setChangeQuestion(ChangeQuestion question) { m_question = std::move(question); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -27,6 +30,8 @@ protected:
 
 private:
     bool allowChange(int to);
+
+    ChangeQuestion m_question;
 };
 
 } // namespace pelanova

@@ -333,9 +333,13 @@ bool StripedGrid::allowCurrentRow(int row)
 {
     if (row < 1 || m_focusing)
         return false;
-    bool allow = true;
-    emit selectingLine(lineOfRow(row), allow);
-    return allow;
+    if (!m_moveQuestion)
+        return true;
+    try {
+        return m_moveQuestion(lineOfRow(row));
+    } catch (...) {
+        return false;
+    }
 }
 
 bool StripedGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

@@ -23,9 +23,11 @@ struct GridColumn
 // below its captions; the data lines follow it. Lines are numbered from 0 (the
 // first line below the placeholder). Whole rows are selected, one at a time.
 //
-// Before the selection moves to another line the grid emits selectingLine;
-// a receiver that sets allow to false keeps the selection where it is. The
-// receiver must be connected directly (it answers through the reference).
+// Before the selection moves to another line the grid asks its move question;
+// an answer of false keeps the selection where it is. The question runs inside
+// the item view's own event handling, so whatever it throws is caught by the
+// grid and refuses the move: nothing reaches the item view (a screen's
+// question shows its own errors through its guard first).
 //
 // Unselected lines are striped (lines 0, 2, 4 ... in the stripe colour, the
 // others in the window colour); a selected line is drawn on a green ground in
@@ -67,7 +69,7 @@ public:
 
     // The selected line, -1 when none.
     int currentLine() const;
-    // Selects a line (asking selectingLine first); -1 clears the selection.
+    // Selects a line (asking the move question first); -1 clears the selection.
     // Returns whether the selection is now on that line.
     bool setCurrentLine(int line);
 
@@ -87,8 +89,10 @@ public:
     // Used by the delegate.
     bool paintCell(QPainter &painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
+    using MoveQuestion = std::function<bool(int line)>;
+    void setMoveQuestion(MoveQuestion question) { m_moveQuestion = std::move(question); }
+
 signals:
-    void selectingLine(int line, bool &allow);
     void currentLineChanged(int line);
 
 protected:
@@ -101,6 +105,7 @@ private:
     QColor m_selection{0, 0x80, 0};
     CellPainter m_painter;
     bool m_focusing = false;
+    MoveQuestion m_moveQuestion;
 };
 
 } // namespace pelanova

@@ -218,8 +218,23 @@ TEST(DataLocations, TheFirstStartPreparesAnEmptyDatabaseAndOnlyThen)
         EXPECT_TRUE(schema::hasOwnTables(db));
     }
 
-    // Later, a database gone from its folder stays gone: the start-up says so.
+    EXPECT_EQ(prepareDataLocation(location), std::nullopt) << "a second start leaves the database as it is";
+
+    // Later, a database gone from its folder stays gone (its backups show
+    // that there was one): the start-up says so.
+    {
+        sql::Database db;
+        db.open(location.ownDatabase, sql::Database::Mode::ReadOnly);
+        DatabaseBackups(location.ownDatabase).write(db);
+    }
     fs::remove(location.ownDatabase);
     EXPECT_EQ(prepareDataLocation(location), std::nullopt);
     EXPECT_FALSE(fs::exists(location.ownDatabase));
+
+    // A data folder that holds only a bank master built before the first start.
+    TempDir other;
+    location.ownDatabase = other.file("data/FBDB.db");
+    fs::create_directories(other.file("data"));
+    writeBytes(other.file("data/銀行マスタ.db"), "");
+    EXPECT_EQ(prepareDataLocation(location), location.ownDatabase);
 }
