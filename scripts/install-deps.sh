@@ -7,9 +7,13 @@
 #            Qt's Japanese translations (qt6-translations-l10n),
 #            poppler-utils (pdfinfo, pdftotext, pdffonts: the report tests read the PDFs with them),
 #            xvfb and xauth (a display of its own for the program where there is none)
+#   bank master: mdbtools-dev (libmdb: the accounting system's Access bank master is read as it is),
+#            nlohmann-json3-dev (the public bank code list is JSON),
+#            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth)
+          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth
+          mdbtools-dev nlohmann-json3-dev fp-units-db)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

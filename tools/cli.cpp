@@ -3,6 +3,7 @@
 #include "cli_report.h"
 #include "console.h"
 
+#include "core/bankmaster.h"
 #include "core/format.h"
 #include "core/my_year.h"
 #include "core/schema.h"
@@ -37,7 +38,9 @@ constexpr const char *kUsage =
     "                                            write the merged transfer file\n"
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"
-    "  report recipients OUT.pdf                 the recipient list as PDF\n";
+    "  report recipients OUT.pdf                 the recipient list as PDF\n"
+    "  bank-master build --from DIR OUT          build a bank master database from the public bank code\n"
+    "                                            list (the npm package zengin-code unpacked in DIR)\n";
 
 std::filesystem::path programDir()
 {
@@ -143,6 +146,22 @@ int deleteImport(Context &ctx, const Arguments &args)
     return ctx.importEngine().DeleteImport(facility, date) ? Ok : Refused;
 }
 
+int bankMaster(Context &, const Arguments &args)
+{
+    if (args.positional.size() != 2 || args.positional[0] != "build")
+        throw UsageError("bank-master build --from DIR OUT");
+    const std::string &out = args.positional[1];
+    try {
+        const bankmaster::BuildCounts counts = bankmaster::build(args.option("--from"), out);
+        std::cout << "銀行マスタを作成しました: " << out << "（銀行 " << formatGrouped(counts.banks) << " 件、支店 "
+                  << formatGrouped(counts.branches) << " 件）\n";
+        return Ok;
+    } catch (const bankmaster::BuildError &e) {
+        std::cerr << e.what() << '\n';
+        return Refused;
+    }
+}
+
 using Command = std::function<int(Context &, const Arguments &)>;
 
 const std::map<std::string, Command> &commands()
@@ -156,6 +175,7 @@ const std::map<std::string, Command> &commands()
         {"lines", linesCommand},
         {"write-file", writeFileCommand},
         {"report", reportCommand},
+        {"bank-master", bankMaster},
     };
     return table;
 }
