@@ -9,11 +9,14 @@
 #            xvfb and xauth (a display of its own for the program where there is none)
 #   bank master: mdbtools-dev (libmdb: the accounting system's Access bank master is read as it is),
 #            nlohmann-json3-dev (the public bank code list is JSON),
-#            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
+#            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read),
+#            npm (scripts/bank-master.sh fetches the public bank code list with it; only where there is no
+#            npm command at all: a Node.js installed from elsewhere brings its own and conflicts with Debian's)
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth
           mdbtools-dev nlohmann-json3-dev fp-units-db)
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -8,7 +8,9 @@
 #include "core/my_year.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "demo.h"
 #include "import/importengine.h"
+#include "output/transferfile.h"
 
 #include <cstdio>
 #include <ctime>
@@ -40,7 +42,10 @@ constexpr const char *kUsage =
     "                                            the transfer request form or the fee list as PDF\n"
     "  report recipients OUT.pdf                 the recipient list as PDF\n"
     "  bank-master build --from DIR OUT          build a bank master database from the public bank code\n"
-    "                                            list (the npm package zengin-code unpacked in DIR)\n";
+    "                                            list (the npm package zengin-code unpacked in DIR)\n"
+    "  sample-files DIR                          write the sample transfer files (samples/) into DIR\n"
+    "  demo [--bank-master FILE]                 fill a new own database (--db) with the demo's facilities\n"
+    "                                            and a month of imports; FILE is copied beside it first\n";
 
 std::filesystem::path programDir()
 {
@@ -162,6 +167,52 @@ int bankMaster(Context &, const Arguments &args)
     }
 }
 
+int sampleFiles(Context &, const Arguments &args)
+{
+    requireCount(args, 1);
+    const std::filesystem::path dir(args.positional[0]);
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    for (const demo::TransferFile &file : demo::sampleFiles()) {
+        const std::string error = output::replaceFileAtomically((dir / file.name).string(), file.bytes);
+        if (!error.empty()) {
+            std::cerr << error << '\n';
+            return Refused;
+        }
+        std::cout << (dir / file.name).string() << '\n';
+    }
+    return Ok;
+}
+
+int demoDatabase(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 0);
+    std::error_code ec;
+    if (std::filesystem::exists(ctx.dbPath, ec)) {
+        std::cerr << "データベースはすでに存在します: " << ctx.dbPath << '\n';
+        return Refused;
+    }
+    const auto dir = std::filesystem::path(ctx.dbPath).parent_path();
+    if (!dir.empty())
+        std::filesystem::create_directories(dir, ec);
+    const std::string master = args.option("--bank-master", "");
+    const bool withMaster = !master.empty() && std::filesystem::is_regular_file(master, ec);
+    if (withMaster)
+        std::filesystem::copy_file(master, TDM1::builtBankMasterPathFor(ctx.dbPath),
+                                   std::filesystem::copy_options::overwrite_existing);
+    {
+        sql::Database db;
+        db.open(ctx.dbPath, sql::Database::Mode::Create);
+        schema::createOwnDatabase(db);
+    }
+    TDM1 &dm = ctx.dataModule();
+    const demo::Summary summary = demo::fillDemoDatabase(dm);
+    std::cout << "デモのデータを作成しました: " << ctx.dbPath << "（施設 " << demo::facilities().size() << "、取込 "
+              << summary.imports << " 件、振込 " << summary.transfers << " 件、銀行マスタ"
+              << (dm.ADOConBank.isOpen() ? "あり" : "なし") << "）\n";
+    return Ok;
+}
+
 using Command = std::function<int(Context &, const Arguments &)>;
 
 const std::map<std::string, Command> &commands()
@@ -176,6 +227,8 @@ const std::map<std::string, Command> &commands()
         {"write-file", writeFileCommand},
         {"report", reportCommand},
         {"bank-master", bankMaster},
+        {"sample-files", sampleFiles},
+        {"demo", demoDatabase},
     };
     return table;
 }

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pelanova::bankmaster {
@@ -128,6 +129,11 @@ public:
         const int fd = ::mkstemp(pattern.data());
         if (fd < 0)
             throw BuildError("作成できません: " + out.string());
+        // mkstemp makes the file the owner's alone; the master is read by
+        // whoever runs the program.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
         ::close(fd);
         m_path = pattern;
     }

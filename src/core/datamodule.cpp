@@ -81,9 +81,9 @@ int TDM1::ReadTesuuryouKingaku() const
     return settings({settings::TesuuryouKingaku}).ReadInteger("TesuuryouKingaku");
 }
 
-std::string TDM1::builtBankMasterPath() const
+std::string TDM1::builtBankMasterPathFor(const std::string &ownDatabase)
 {
-    return (std::filesystem::path(m_ownDatabase).parent_path() / "銀行マスタ.db").string();
+    return (std::filesystem::path(ownDatabase).parent_path() / "銀行マスタ.db").string();
 }
 
 bool TDM1::ConnectBank(const std::string &path)

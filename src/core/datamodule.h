@@ -57,7 +57,8 @@ public:
     // Where scripts/bank-master.sh puts the bank master it builds from the
     // public bank code list: beside the own database. The start-up uses it
     // when the settings name no bank master and none is at kDefaultBankPath.
-    std::string builtBankMasterPath() const;
+    std::string builtBankMasterPath() const { return builtBankMasterPathFor(m_ownDatabase); }
+    static std::string builtBankMasterPathFor(const std::string &ownDatabase);
 
     static std::string settingsFileFor(const std::string &executablePath);
     static std::string ownDatabaseFor(const std::string &executablePath);
