@@ -83,7 +83,11 @@ int TDM1::ReadTesuuryouKingaku() const
 
 std::string TDM1::builtBankMasterPathFor(const std::string &ownDatabase)
 {
-    return (std::filesystem::path(ownDatabase).parent_path() / "銀行マスタ.db").string();
+    // Absolute, as it is recorded in the settings and read from other folders.
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::path(ownDatabase).parent_path() / "銀行マスタ.db";
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return (ec ? path : absolute).string();
 }
 
 bool TDM1::ConnectBank(const std::string &path)

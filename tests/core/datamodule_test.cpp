@@ -173,6 +173,14 @@ TEST(Connections, BuiltBankMasterServesWhenNoneIsNamedNorAtTheDefaultPlace)
         EXPECT_EQ(dm.ADOConBank.path(), dm.builtBankMasterPath());
         EXPECT_EQ(dm.settings({settings::BankData}).ReadString("BankData"), dm.builtBankMasterPath());
     }
+    // Recorded as an absolute path also when the database was named relative
+    // to the working folder: the program may start from another one.
+    writeBytes(ini, "");
+    {
+        TDM1 dm("app.ini", "data/FBDB.db", nullptr);
+        ASSERT_TRUE(dm.ADOConBank.isOpen());
+        EXPECT_EQ(dm.settings({settings::BankData}).ReadString("BankData"), dir.file("data/銀行マスタ.db"));
+    }
 
     // The accounting system's master at the default place comes first.
     writeBytes(ini, "");
