@@ -9,9 +9,14 @@
 #            xvfb and xauth (a display of its own for the program where there is none)
 #   package: dpkg-dev (dpkg-shlibdeps) and file, which CPack's Debian package needs to find the
 #            binaries' library packages (scripts/package.sh)
+#   bank master: mdbtools-dev (libmdb: the accounting system's Access bank master is read as it is),
+#            nlohmann-json3-dev (the public bank code list is JSON),
+#            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
+# npm, which only scripts/bank-master.sh needs, is installed by that script.
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file)
+          fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file
+          mdbtools-dev nlohmann-json3-dev fp-units-db)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

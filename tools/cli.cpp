@@ -6,11 +6,14 @@
 #include "console.h"
 
 #include "core/datalocation.h"
+#include "core/bankmaster.h"
 #include "core/format.h"
 #include "core/my_year.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "demo.h"
 #include "import/importengine.h"
+#include "output/transferfile.h"
 
 #include <cstdio>
 #include <ctime>
@@ -49,7 +52,12 @@ constexpr const char *kUsage =
     "                                            without --date the header's day is the next such day\n"
     "  backup OUT                                write a copy of the own database now\n"
     "  restore IN                                replace the own database with a backup\n"
-    "                                            (the current one is backed up first)\n";
+    "                                            (the current one is backed up first)\n"
+    "  bank-master build --from DIR OUT          build a bank master database from the public bank code\n"
+    "                                            list (the npm package zengin-code unpacked in DIR)\n"
+    "  sample-files DIR                          write the sample transfer files (samples/) into DIR\n"
+    "  demo [--bank-master FILE]                 fill a new own database (--db) with the demo's facilities\n"
+    "                                            and a month of imports; FILE is copied beside it first\n";
 
 std::filesystem::path programDir()
 {
@@ -147,6 +155,68 @@ int deleteImport(Context &ctx, const Arguments &args)
     return ctx.importEngine().DeleteImport(facility, date) ? Ok : Refused;
 }
 
+int bankMaster(Context &, const Arguments &args)
+{
+    if (args.positional.size() != 2 || args.positional[0] != "build")
+        throw UsageError("bank-master build --from DIR OUT");
+    const std::string &out = args.positional[1];
+    try {
+        const bankmaster::BuildCounts counts = bankmaster::build(args.option("--from"), out);
+        std::cout << "銀行マスタを作成しました: " << out << "（銀行 " << formatGrouped(counts.banks) << " 件、支店 "
+                  << formatGrouped(counts.branches) << " 件）\n";
+        return Ok;
+    } catch (const bankmaster::BuildError &e) {
+        std::cerr << e.what() << '\n';
+        return Refused;
+    }
+}
+
+int sampleFiles(Context &, const Arguments &args)
+{
+    requireCount(args, 1);
+    const std::filesystem::path dir(args.positional[0]);
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    for (const demo::TransferFile &file : demo::sampleFiles()) {
+        const std::string error = output::replaceFileAtomically((dir / file.name).string(), file.bytes);
+        if (!error.empty()) {
+            std::cerr << error << '\n';
+            return Refused;
+        }
+        std::cout << (dir / file.name).string() << '\n';
+    }
+    return Ok;
+}
+
+int demoDatabase(Context &ctx, const Arguments &args)
+{
+    requireCount(args, 0);
+    std::error_code ec;
+    if (std::filesystem::exists(ctx.dbPath, ec)) {
+        std::cerr << "データベースはすでに存在します: " << ctx.dbPath << '\n';
+        return Refused;
+    }
+    const auto dir = std::filesystem::path(ctx.dbPath).parent_path();
+    if (!dir.empty())
+        std::filesystem::create_directories(dir, ec);
+    const std::string master = args.option("--bank-master", "");
+    const bool withMaster = !master.empty() && std::filesystem::is_regular_file(master, ec);
+    if (withMaster)
+        std::filesystem::copy_file(master, TDM1::builtBankMasterPathFor(ctx.dbPath),
+                                   std::filesystem::copy_options::overwrite_existing);
+    {
+        sql::Database db;
+        db.open(ctx.dbPath, sql::Database::Mode::Create);
+        schema::createOwnDatabase(db);
+    }
+    TDM1 &dm = ctx.dataModule();
+    const demo::Summary summary = demo::fillDemoDatabase(dm);
+    std::cout << "デモのデータを作成しました: " << ctx.dbPath << "（施設 " << demo::facilities().size() << "、取込 "
+              << summary.imports << " 件、振込 " << summary.transfers << " 件、銀行マスタ"
+              << (dm.ADOConBank.isOpen() ? "あり" : "なし") << "）\n";
+    return Ok;
+}
+
 using Command = std::function<int(Context &, const Arguments &)>;
 
 const std::map<std::string, Command> &commands()
@@ -163,6 +233,9 @@ const std::map<std::string, Command> &commands()
         {"check", checkCommand},
         {"backup", backupCommand},
         {"restore", restoreCommand},
+        {"bank-master", bankMaster},
+        {"sample-files", sampleFiles},
+        {"demo", demoDatabase},
     };
     return table;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/bankmaster.h"
 #include "core/schema.h"
 
 namespace pelanova {
@@ -28,13 +29,13 @@ bool fileExists(const std::string &path)
 // master without its table, leaves the connection closed.
 bool openExternal(sql::Database &connection, const std::string &path, bool bankMaster)
 {
+    if (bankMaster)
+        return bankmaster::connect(connection, path);
     connection.close();
     if (!fileExists(path))
         return false;
     try {
         connection.open(path, sql::Database::Mode::ReadOnly);
-        if (bankMaster && !connection.hasTable(schema::kBankMaster))
-            connection.close();
     } catch (const std::exception &) {
         connection.close();
     }
@@ -94,6 +95,15 @@ int TDM1::ReadTesuuryouKingaku() const
     return settings({settings::TesuuryouKingaku}).ReadInteger("TesuuryouKingaku");
 }
 
+std::string TDM1::builtBankMasterPathFor(const std::string &ownDatabase)
+{
+    // Absolute, as it is recorded in the settings and read from other folders.
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::path(ownDatabase).parent_path() / "銀行マスタ.db";
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return (ec ? path : absolute).string();
+}
+
 bool TDM1::ConnectBank(const std::string &path)
 {
     return openExternal(ADOConBank, path, true);
@@ -126,8 +136,13 @@ void TDM1::connectRecorded(sql::Database &connection, const SettingsItem &item,
 {
     TSettings items = settings({item});
     std::string path = items.ReadString(item.Name);
-    if (isBlankText(path))
+    if (isBlankText(path)) {
         path = defaultPath;
+        // Without the accounting system's bank master, the one built from the
+        // public bank code list serves, when there is one.
+        if (bankMaster && !fileExists(path) && fileExists(builtBankMasterPath()))
+            path = builtBankMasterPath();
+    }
     if (!openExternal(connection, path, bankMaster))
         return;
     // The database found is recorded so that the settings screen shows it. A

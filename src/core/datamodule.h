@@ -58,9 +58,16 @@ public:
     // Writes a backup of the open own database now; throws BackupError.
     std::string BackupNow() const { return backups().write(ADOConFurikomi); }
 
-    // Closes the bank master connection and opens it on path. True when it is
-    // open; on failure it stays closed. The settings are not touched.
+    // Closes the bank master connection and opens it on path (an SQLite or an
+    // Access database holding T_銀行マスタ, bankmaster::connect). True when it
+    // is open; on failure it stays closed. The settings are not touched.
     bool ConnectBank(const std::string &path);
+
+    // Where scripts/bank-master.sh puts the bank master it builds from the
+    // public bank code list: beside the own database. The start-up uses it
+    // when the settings name no bank master and none is at kDefaultBankPath.
+    std::string builtBankMasterPath() const { return builtBankMasterPathFor(m_ownDatabase); }
+    static std::string builtBankMasterPathFor(const std::string &ownDatabase);
 
     static std::string settingsFileFor(const std::string &executablePath);
     static std::string ownDatabaseFor(const std::string &executablePath);

@@ -177,7 +177,7 @@ bool hasOwnTables(const sql::Database &db)
 void createBankMaster(sql::Database &db)
 {
     db.exec("CREATE TABLE T_銀行マスタ (ID INTEGER PRIMARY KEY, 銀行番号 TEXT, 銀行名 TEXT, "
-            "支店番号 TEXT, 支店名 TEXT)");
+            "支店番号 TEXT, 支店名 TEXT, 銀行名カナ TEXT, 支店名カナ TEXT)");
 }
 
 } // namespace pelanova::schema

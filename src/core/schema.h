@@ -34,7 +34,9 @@ void addMissingIndexes(sql::Database &db);
 // True when every table of the own database exists.
 bool hasOwnTables(const sql::Database &db);
 
-// Creates T_銀行マスタ (for tests and tools; the real bank master comes from outside).
+// Creates T_銀行マスタ as pelanova-cli bank-master build makes it: the four
+// columns the look-ups read and the katakana names beside them. The system
+// itself only reads a bank master.
 void createBankMaster(sql::Database &db);
 
 } // namespace pelanova::schema

@@ -127,7 +127,8 @@ void Database::open(const std::string &path, Mode mode)
     sqlite3_busy_timeout(m_db, 2000);
     sqlite3_create_function_v2(m_db, "FIRST", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                nullptr, firstStep, firstFinal, nullptr);
-    sqlite3_create_function_v2(m_db, "INT", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+    // INT is pure, so indexes on expressions may use it.
+    sqlite3_create_function_v2(m_db, "INT", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                intFunc, nullptr, nullptr, nullptr);
     try {
         // Touch the schema so that a file that is not a database fails here.
@@ -136,6 +137,12 @@ void Database::open(const std::string &path, Mode mode)
         close();
         throw;
     }
+}
+
+void Database::openMemory(const std::string &source)
+{
+    open(":memory:", Mode::Create);
+    m_path = source;
 }
 
 void Database::close()
@@ -289,6 +296,14 @@ Statement &Statement::bindNull(int index)
 Statement &Statement::bind(int index, const std::optional<std::string> &text)
 {
     return text ? bind(index, std::string_view(*text)) : bindNull(index);
+}
+
+Statement &Statement::bindColumnOf(int index, const Statement &from, int column)
+{
+    const int rc = sqlite3_bind_value(m_stmt, index, sqlite3_column_value(from.m_stmt, column));
+    if (rc != SQLITE_OK)
+        fail(rc);
+    return *this;
 }
 
 int Statement::parameterIndex(const char *name) const

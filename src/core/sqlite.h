@@ -46,6 +46,9 @@ public:
     // Opens the file; throws Error on failure. Never creates a file unless
     // mode is Create.
     void open(const std::string &path, Mode mode);
+    // An empty database in memory that stands for the file source (a copy of
+    // some of its content): path() gives source.
+    void openMemory(const std::string &source);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const std::string &path() const { return m_path; }
@@ -110,6 +113,8 @@ public:
     Statement &bind(int index, const std::string &text) { return bind(index, std::string_view(text)); }
     Statement &bindNull(int index);
     Statement &bind(int index, const std::optional<std::string> &text);
+    // The value of a column of another statement's current row, with its type.
+    Statement &bindColumnOf(int index, const Statement &from, int column);
     template <typename T>
     Statement &bind(const char *name, const T &value) { return bind(parameterIndex(name), value); }
     Statement &bindNull(const char *name) { return bindNull(parameterIndex(name)); }

@@ -165,9 +165,11 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
         m_findBank = m_bank->prepare("SELECT FIRST(銀行名, 0) AS 銀行名, FIRST(支店名, 0) AS 支店名\n"
                                      "FROM T_銀行マスタ\n"
                                      "WHERE INT(銀行番号) = :INT銀行番号 AND INT(支店番号) = :INT支店番号");
+        m_findBankBank = m_findBank.parameterIndex(":INT銀行番号");
+        m_findBankBranch = m_findBank.parameterIndex(":INT支店番号");
     }
     m_findBank.reset();
-    m_findBank.bind(":INT銀行番号", bank).bind(":INT支店番号", branch);
+    m_findBank.bind(m_findBankBank, int64_t(bank)).bind(m_findBankBranch, int64_t(branch));
     std::pair<std::string, std::string> names;
     if (m_findBank.step()) {
         names.first = m_findBank.text(0);
@@ -175,6 +177,15 @@ std::pair<std::string, std::string> ImportEngine::FindBankKanjiNames(int bank, i
     }
     m_findBank.reset();
     return names;
+}
+
+const std::pair<std::string, std::string> &ImportEngine::kanjiNamesInRun(int bank, int branch)
+{
+    const int64_t key = (int64_t(bank) << 32) | uint32_t(branch);
+    auto it = m_branchNames.find(key);
+    if (it == m_branchNames.end())
+        it = m_branchNames.emplace(key, FindBankKanjiNames(bank, branch)).first;
+    return it->second;
 }
 
 void ImportEngine::insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
@@ -208,7 +219,7 @@ void ImportEngine::EnsureConsignor(std::string_view header)
         return;
     const int bank = zengin::parseLenient(field(header, 59, 4));
     const int branch = zengin::parseLenient(field(header, 78, 3));
-    const auto [bankKanji, branchKanji] = FindBankKanjiNames(bank, branch);
+    const auto &[bankKanji, branchKanji] = kanjiNamesInRun(bank, branch);
     sql::Statement &st = m_addConsignor;
     st.reset();
     st.bind(":委託者コード", code);
@@ -252,7 +263,7 @@ void ImportEngine::EnsureRecipient(std::string_view header, std::string_view dat
     m_findRecipient.reset();
     if (known)
         return;
-    const auto [bankKanji, branchKanji] = FindBankKanjiNames(bank, branch);
+    const auto &[bankKanji, branchKanji] = kanjiNamesInRun(bank, branch);
     sql::Statement &st = m_addRecipient;
     st.reset();
     st.bind(":委託者コード", consignor);
@@ -288,6 +299,7 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
     m_requestDate = requestDate;
     m_importDay = importDay;
     m_knownRecipients.clear();
+    m_branchNames.clear();
     m_header.clear();
     // 64-bit: facility code × 10000 passes 32 bits from facility 214749 on.
     int64_t sequence = int64_t(m_facility) * 10000;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -68,6 +69,9 @@ private:
                       std::optional<int64_t> sequence);
     void EnsureConsignor(std::string_view header);
     void EnsureRecipient(std::string_view header, std::string_view data);
+    // FindBankKanjiNames once per branch of a run: the recipients of one file
+    // share few branches, and the bank master does not change during a run.
+    const std::pair<std::string, std::string> &kanjiNamesInRun(int bank, int branch);
 
     sql::Database &m_db;
     const sql::Database *m_bank;
@@ -85,10 +89,12 @@ private:
     std::vector<zengin::Value> m_values;
     std::string m_header; // the header read last
     std::unordered_set<std::string> m_knownRecipients; // accounts seen in this run
+    std::unordered_map<int64_t, std::pair<std::string, std::string>> m_branchNames; // branches seen in this run
 
     sql::Statement m_insertHeader, m_insertData, m_insertTrailer, m_insertEnd;
     sql::Statement m_findConsignor, m_addConsignor, m_findRecipient, m_addRecipient;
     sql::Statement m_findBank;
+    int m_findBankBank = 0, m_findBankBranch = 0; // its parameters' indexes
 };
 
 // The engine on the data module's connections, as every caller runs it: new

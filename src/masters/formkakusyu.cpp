@@ -218,8 +218,11 @@ void TfrmKakusyu::FormClose()
 
 void TfrmKakusyu::btnBankToClick()
 {
-    const QString path = context().files.getOpenFileName(this, QString(), folderOf(EditBankData->text()),
-                                                         QStringLiteral("銀行データ|銀行マスタ.mdb"), QString());
+    // The accounting system's Access master, or the one built from the public
+    // bank code list (scripts/bank-master.sh).
+    const QString path = context().files.getOpenFileName(
+        this, QString(), folderOf(EditBankData->text()),
+        QStringLiteral("銀行データ|銀行マスタ.mdb|銀行データ（公開データ）|銀行マスタ.db"), QString());
     if (!path.isEmpty())
         EditBankData->setText(path);
 }

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include "core/bankmaster.h"
 #include "core/datamodule.h"
 #include "core/schema.h"
 #include "support/scriptedmessageboxes.h"
@@ -165,6 +166,48 @@ TEST(Connections, BankMasterCanBeRepointed)
     EXPECT_FALSE(dm.ConnectBank(dir.file("missing.db")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("app.ini")));
+}
+
+TEST(Connections, BuiltBankMasterServesWhenNoneIsNamedNorAtTheDefaultPlace)
+{
+    TempDir dir;
+    InFolder in(dir.path());
+    const std::string ini = dir.file("app.ini");
+    const std::string own = dir.file("data/FBDB.db");
+    makeOwnDatabase(own);
+    TDM1 probe(dir.file("pelanova"));
+    EXPECT_EQ(probe.builtBankMasterPath(), dir.file("data/銀行マスタ.db"));
+    bankmaster::build(std::string(PELANOVA_TEST_DATA) + "/zengin-code", probe.builtBankMasterPath());
+
+    // A path that is named but missing is kept, and nothing stands in for it.
+    const std::string named = "[DataFiles]\r\nBankData=" + dir.file("gone/銀行マスタ.mdb") + "\r\n";
+    writeBytes(ini, named);
+    EXPECT_FALSE(TDM1(ini, own, nullptr).ADOConBank.isOpen());
+    EXPECT_EQ(readBytes(ini), named);
+
+    // Nothing named, nothing at the default place: the built master, recorded.
+    writeBytes(ini, "[DataFiles]\r\nBankData=\r\n");
+    {
+        TDM1 dm(ini, own, nullptr);
+        ASSERT_TRUE(dm.ADOConBank.isOpen());
+        EXPECT_EQ(dm.ADOConBank.path(), dm.builtBankMasterPath());
+        EXPECT_EQ(dm.settings({settings::BankData}).ReadString("BankData"), dm.builtBankMasterPath());
+    }
+    // Recorded as an absolute path also when the database was named relative
+    // to the working folder: the program may start from another one.
+    writeBytes(ini, "");
+    {
+        TDM1 dm("app.ini", "data/FBDB.db", nullptr);
+        ASSERT_TRUE(dm.ADOConBank.isOpen());
+        EXPECT_EQ(dm.settings({settings::BankData}).ReadString("BankData"), dir.file("data/銀行マスタ.db"));
+    }
+
+    // The accounting system's master at the default place comes first.
+    writeBytes(ini, "");
+    makeBankMaster(TDM1::kDefaultBankPath);
+    TDM1 dm(ini, own, nullptr);
+    ASSERT_TRUE(dm.ADOConBank.isOpen());
+    EXPECT_EQ(dm.ADOConBank.path(), TDM1::kDefaultBankPath);
 }
 
 TEST(Connections, ImportFeeDefaults)

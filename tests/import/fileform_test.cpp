@@ -192,6 +192,9 @@ TEST_F(FileFormTest, EveryOtherFormIsRefusedAndStoresNothing)
 
 TEST_F(FileFormTest, ALargeCrLfFileImportsWithFlatMemory)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: peak memory says nothing here";
+#endif
     constexpr int kRecords = 200'000;
     const std::string path = (dir.path() / "FB_large.txt").string();
     {

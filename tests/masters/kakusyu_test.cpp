@@ -111,7 +111,7 @@ TEST_F(KakusyuTest, BrowseOffersOnlyTheBankMasterFromTheCurrentFolder)
     s.btnBankToClick();
     EXPECT_EQ(s.EditBankData->text(), "/other/銀行マスタ.mdb");
     ASSERT_EQ(f.files.calls().size(), 2u);
-    EXPECT_EQ(f.files.calls()[0].filter, "銀行データ|銀行マスタ.mdb");
+    EXPECT_EQ(f.files.calls()[0].filter, "銀行データ|銀行マスタ.mdb|銀行データ（公開データ）|銀行マスタ.db");
     EXPECT_EQ(f.files.calls()[0].folder, "/data/banks");
     EXPECT_TRUE(f.files.calls()[0].fileName.isEmpty());
     // Nothing is stored before the screen is left.

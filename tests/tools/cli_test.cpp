@@ -124,3 +124,27 @@ TEST_F(CliTest, BackupAndRestoreAsAUserWould)
     const auto saved = *std::filesystem::directory_iterator(path("backup"));
     EXPECT_EQ(facilities(saved.path().string()), "1 本部;2 支所;");
 }
+
+TEST_F(CliTest, BankMasterBuildFromThePackagesDataAndRefusals)
+{
+    const std::string fixture = std::string(PELANOVA_TEST_DATA) + "/zengin-code/package";
+    const Result built = cli("bank-master build --from '" + fixture + "' '" + path("銀行マスタ.db") + "'");
+    EXPECT_EQ(built.status, 0) << err();
+    EXPECT_NE(built.out.find("銀行マスタを作成しました"), std::string::npos) << built.out;
+    EXPECT_NE(built.out.find("銀行 9 件、支店 13 件"), std::string::npos) << built.out;
+    EXPECT_FALSE(std::filesystem::exists(path("FBDB.db"))) << "the own database is not needed";
+
+    // A folder without the data, and data of another form: refused, OUT kept.
+    const std::string before = read("銀行マスタ.db");
+    EXPECT_EQ(cli("bank-master build --from '" + path("") + "' '" + path("銀行マスタ.db") + "'").status, 1);
+    EXPECT_NE(err().find("が見つかりません"), std::string::npos) << err();
+    std::filesystem::create_directories(dir / "other" / "lib");
+    std::ofstream(dir / "other" / "lib" / "zengin-data.js") << "module.exports = require('./other');\n";
+    EXPECT_EQ(cli("bank-master build --from '" + path("other") + "' '" + path("銀行マスタ.db") + "'").status, 1);
+    EXPECT_NE(err().find("銀行コードの一覧ではありません"), std::string::npos) << err();
+    EXPECT_EQ(read("銀行マスタ.db"), before);
+
+    EXPECT_EQ(cli("bank-master build '" + path("x.db") + "'").status, 2);
+    EXPECT_EQ(cli("bank-master make --from '" + fixture + "' '" + path("x.db") + "'").status, 2);
+    EXPECT_FALSE(std::filesystem::exists(path("x.db")));
+}
