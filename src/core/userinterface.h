@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pelanova {
 
@@ -27,6 +29,16 @@ enum MessageResult : int {
 inline constexpr int kDefaultButton1 = 0;
 inline constexpr int kDefaultButton2 = 256;
 inline constexpr int kDefaultButton3 = 512;
+
+// The buttons of a set, in their order on the box.
+std::vector<int> buttonResults(MessageButtons buttons);
+// The position of the default button on the box (0, 1 or 2).
+size_t defaultButtonIndex(MessageButtons buttons, int defaultButton);
+// The answer of the default button: what Enter gives, and what a box that
+// nobody answers (the command-line tool, a test without a scripted answer)
+// takes. The selector names the first, second or third button; one beyond the
+// set's buttons names the first.
+int defaultButtonResult(MessageButtons buttons, int defaultButton);
 
 // A modal message box. Texts are UTF-8; a "\n\r" inside a message is one line
 // break to the reader. The UI implements this with real dialogs; tests and the

@@ -34,12 +34,6 @@ std::vector<ButtonDef> buttonDefs(MessageButtons buttons)
     return {{QMessageBox::Ok, "OK", IdOk}};
 }
 
-int defaultIndex(int defaultButton, size_t count)
-{
-    const size_t index = defaultButton == kDefaultButton3 ? 2 : defaultButton == kDefaultButton2 ? 1 : 0;
-    return int(index < count ? index : 0);
-}
-
 // What a box gives when it is closed without a button (Esc, close box): the
 // answer that changes nothing.
 int closedResult(MessageButtons buttons)
@@ -66,12 +60,6 @@ QMessageBox::Icon qtIcon(MessageIcon icon)
 }
 
 } // namespace
-
-int defaultButtonResult(MessageButtons buttons, int defaultButton)
-{
-    const std::vector<ButtonDef> defs = buttonDefs(buttons);
-    return defs[size_t(defaultIndex(defaultButton, defs.size()))].result;
-}
 
 QtMessageBoxes::QtMessageBoxes(QWidget *fallbackParent)
     : m_fallback(fallbackParent)
@@ -100,7 +88,7 @@ int QtMessageBoxes::messageBox(const std::string &text, const std::string &title
         button->setText(QString::fromUtf8(def.text));
         created.push_back(button);
     }
-    box.setDefaultButton(created[size_t(defaultIndex(defaultButton, defs.size()))]);
+    box.setDefaultButton(created[defaultButtonIndex(buttons, defaultButton)]);
     const int closed = closedResult(buttons);
     for (size_t i = 0; i < defs.size(); ++i) {
         if (defs[i].result == closed)

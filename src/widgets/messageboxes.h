@@ -11,11 +11,6 @@
 
 namespace pelanova {
 
-// The result a box gives when the user takes its default button (Enter), as
-// chosen by the selector 0 / 256 / 512 over the buttons in their order
-// (OK; はい いいえ; はい いいえ キャンセル; 中止 再試行 無視).
-int defaultButtonResult(MessageButtons buttons, int defaultButton);
-
 // Modal message boxes with Japanese button texts. A box is owned by the
 // active modal dialog or the active window, else by the given fallback window.
 class QtMessageBoxes : public MessageBoxes

@@ -28,7 +28,7 @@ public:
     {
         shown.push_back({text, title, icon, buttons, defaultButton});
         if (answers.empty())
-            return buttons == pelanova::MessageButtons::Ok ? pelanova::IdOk : pelanova::IdCancel;
+            return pelanova::defaultButtonResult(buttons, defaultButton);
         const int answer = answers.front();
         answers.pop_front();
         return answer;

@@ -34,7 +34,7 @@ public:
             m_answers.pop_front();
             return result;
         }
-        return defaultAnswer(buttons, defaultButton);
+        return defaultButtonResult(buttons, defaultButton);
     }
 
     const Box &last() const { return boxes.back(); }
@@ -43,19 +43,6 @@ public:
     std::vector<Box> boxes;
 
 private:
-    static int defaultAnswer(MessageButtons buttons, int defaultButton)
-    {
-        const int index = defaultButton / 256;
-        switch (buttons) {
-        case MessageButtons::Ok: return IdOk;
-        case MessageButtons::YesNo: return index == 0 ? IdYes : IdNo;
-        case MessageButtons::YesNoCancel: return index == 0 ? IdYes : index == 1 ? IdNo : IdCancel;
-        case MessageButtons::AbortRetryIgnore:
-            return index == 0 ? IdAbort : index == 1 ? IdRetry : IdIgnore;
-        }
-        return IdOk;
-    }
-
     std::deque<int> m_answers;
 };
 
