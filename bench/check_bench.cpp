@@ -47,7 +47,7 @@ std::string makeFile(int records, int recipients, const std::string &branchName)
         t.branchNumber = 100 + i % recipients % 13;
         t.branchName = branchName;
         t.accountType = 1;
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i % recipients);
         t.account = account;
         t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";

@@ -5,6 +5,7 @@
 
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/tesuuryou.h"
 #include "output/furikomi.h"
 #include "output/transferfile.h"
 
@@ -49,11 +50,8 @@ void fill(sql::Database &db, int transfers)
     schema::createOwnDatabase(db);
     sql::Transaction tx(db);
     db.exec("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号, "
-            "当銀行1未満, 当銀行2未満, 当銀行1未満電信手数料, 当銀行2未満電信手数料, 当銀行3以上電信手数料, "
-            "他支店1未満, 他支店2未満, 他支店1未満電信手数料, 他支店2未満電信手数料, 他支店3以上電信手数料, "
-            "他銀行1未満, 他銀行2未満, 他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料) "
-            "VALUES ('0000012345', 'ｶ)ﾃｽﾄ', 1, 'ﾎﾝｷﾞﾝｺｳ', 1, 'ﾎﾝﾃﾝ', 1, '7654321', 10000, 30000, 0, 0, 0, "
-            "10000, 30000, 105, 105, 210, 10000, 30000, 420, 420, 630)");
+            + feeColumnList() + ") VALUES ('0000012345', 'ｶ)ﾃｽﾄ', 1, 'ﾎﾝｷﾞﾝｺｳ', 1, 'ﾎﾝﾃﾝ', 1, '7654321', "
+            + feeValueList(kDefaultFeeTable) + ")");
     auto r = db.prepare("INSERT INTO M_受取人 (委託者コード, 銀行番号, 銀行名, 支店番号, 支店名, 預金種別, 受取人名, "
                         "口座番号, 手数料区分, 手数料金額, 銀行名漢字, 支店名漢字) "
                         "VALUES (?, ?, 'ｷﾞﾝｺｳ', ?, 'ｼﾃﾝ', 1, 'ﾅﾏｴ', ?, ?, 30000, '銀行', '支店')");

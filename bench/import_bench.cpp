@@ -44,7 +44,7 @@ std::string makeFile(int records, int recipients)
         t.branchNumber = 100 + i % recipients % 13;
         t.branchName = "ｼﾝｼﾞｭｸ";
         t.accountType = 1;
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i % recipients);
         t.account = account;
         t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";

@@ -4,6 +4,7 @@
 #include "core/datamodule.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/tesuuryou.h"
 #include "output/frmfurikomiprint.h"
 #include "output/furikomi.h"
 #include "shell/scriptedcontext.h"
@@ -30,9 +31,8 @@ void fillDatabase(sql::Database &db, int transfers)
 {
     schema::createOwnDatabase(db);
     sql::Transaction tx(db);
-    db.exec("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 支店番号, 他銀行1未満, 他銀行2未満, "
-            "他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料) "
-            "VALUES ('0000012345', 'ﾍﾞﾝﾁ', 1, 1, 10000, 30000, 420, 420, 630)");
+    db.exec("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 支店番号, " + feeColumnList()
+            + ") VALUES ('0000012345', 'ﾍﾞﾝﾁ', 1, 1, " + feeValueList(kDefaultFeeTable) + ")");
     for (int f = 1; f <= 20; ++f)
         db.exec("INSERT INTO T_ヘッダレコード (振込依頼日, 施設コード, データ区分, 委託者コード) VALUES (20080115, "
                 + std::to_string(f) + ", 1, '0000012345')");
@@ -42,7 +42,7 @@ void fillDatabase(sql::Database &db, int transfers)
         "'ｼﾝｼﾞｭｸ', 1, ?, ?, ?)");
     for (int i = 0; i < transfers; ++i) {
         const int facility = 1 + i % 20;
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i);
         d.reset();
         d.bind(1, kDate).bind(2, facility).bind(3, int64_t(facility) * 10000 + i / 20).bind(4, 5 + i % 9);

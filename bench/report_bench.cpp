@@ -8,6 +8,7 @@
 
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/tesuuryou.h"
 #include "core/userinterface.h"
 #include "output/furikomi.h"
 #include "output/transferreports.h"
@@ -50,10 +51,8 @@ void fillDatabase(sql::Database &db, int transfers)
     schema::createOwnDatabase(db);
     sql::Transaction tx(db);
     db.exec("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号, "
-            "当銀行1未満, 当銀行2未満, 他支店1未満, 他支店2未満, 他支店1未満電信手数料, 他支店2未満電信手数料, "
-            "他支店3以上電信手数料, 他銀行1未満, 他銀行2未満, 他銀行1未満電信手数料, 他銀行2未満電信手数料, "
-            "他銀行3以上電信手数料) VALUES ('0000012345', 'ｼｬｶｲﾌｸｼﾎｳｼﾞﾝ ﾍﾟﾗﾉｳﾞｧｶｲ', 1, 'ﾐｽﾞﾅﾐ', 1, 'ﾎﾝﾃﾝ', 1, "
-            "'1234567', 10000, 30000, 10000, 30000, 105, 105, 210, 10000, 30000, 420, 420, 630)");
+            + feeColumnList() + ") VALUES ('0000012345', 'ｼｬｶｲﾌｸｼﾎｳｼﾞﾝ ﾍﾟﾗﾉｳﾞｧｶｲ', 1, 'ﾐｽﾞﾅﾐ', 1, 'ﾎﾝﾃﾝ', 1, "
+            "'1234567', " + feeValueList(kDefaultFeeTable) + ")");
     constexpr int kFacilities = 20;
     for (int f = 1; f <= kFacilities; ++f) {
         sql::Statement h = db.prepare("INSERT INTO T_ヘッダレコード (振込依頼日, 施設コード, データ区分, 委託者コード) "
@@ -68,7 +67,7 @@ void fillDatabase(sql::Database &db, int transfers)
                                   "手数料金額, 銀行名漢字, 支店名漢字) VALUES (?, ?, ?, ?, ?, 30000, ?, ?)");
     for (int i = 0; i < transfers; ++i) {
         const int facility = 1 + i % kFacilities;
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i);
         const int bank = 1 + i % 9;
         const int branch = 100 + i % 13;

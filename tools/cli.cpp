@@ -13,6 +13,7 @@
 #include "core/sqlite.h"
 #include "demo.h"
 #include "import/importengine.h"
+#include "masters/masterdata.h"
 #include "output/transferfile.h"
 
 #include <cstdio>
@@ -96,20 +97,11 @@ int facilityAdd(Context &ctx, const Arguments &args)
         throw UsageError("facility-add: CODE NAME [FILE_PREFIX]");
     const int code = parseInteger(args.positional[0], "CODE");
     sql::Database &db = ctx.ownDatabase();
-    sql::Statement find = db.prepare("SELECT 施設コード FROM M_施設 WHERE 施設コード = :施設コード");
-    find.bind(":施設コード", code);
-    if (find.step()) {
+    if (masters::facilityCodeInUse(db, code)) {
         std::cerr << "施設コード " << code << " はすでに登録されています。\n";
         return Refused;
     }
-    sql::Statement add = db.prepare("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名)\n"
-                                    "VALUES (:施設コード, :施設名, :総合振込データファイル名)");
-    add.bind(":施設コード", code).bind(":施設名", args.positional[1]);
-    if (args.positional.size() == 3 && !args.positional[2].empty())
-        add.bind(":総合振込データファイル名", args.positional[2]);
-    else
-        add.bindNull(":総合振込データファイル名");
-    add.run();
+    masters::insertFacility(db, code, args.positional[1], args.positional.size() == 3 ? args.positional[2] : "");
     return Ok;
 }
 

@@ -119,7 +119,7 @@ struct Payee
 
 Payee payee(int index)
 {
-    char account[8];
+    char account[12];
     std::snprintf(account, sizeof account, "%07d", 1000003 + index * 376541 % 8999993);
     // Mostly ordinary accounts, a few current ones.
     return {kBranches[(index * 7) % std::size(kBranches)], index % 9 == 4 ? 2 : 1, account, kPayees[index]};

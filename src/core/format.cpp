@@ -10,11 +10,14 @@ std::string formatGrouped(int64_t value)
     const bool negative = value < 0;
     // Work on the unsigned magnitude so that INT64_MIN formats too.
     uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
+    const std::string grouped = groupDigits(std::to_string(magnitude));
+    return negative ? "-" + grouped : grouped;
+}
+
+std::string groupDigits(std::string_view digits)
+{
     std::string out;
-    out.reserve(digits.size() + digits.size() / 3 + 1);
-    if (negative)
-        out.push_back('-');
+    out.reserve(digits.size() + digits.size() / 3);
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0)
             out.push_back(',');

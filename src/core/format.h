@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pelanova {
 
 // "#,##0": digits with thousands separators; 0 shows as 0.
 std::string formatGrouped(int64_t value);
+// A run of digits of any length with thousands separators ("1234567" gives "1,234,567").
+std::string groupDigits(std::string_view digits);
 
 // The short date form year/month/day ("2008/01/15"); empty when yyyymmdd is
 // not a valid date.

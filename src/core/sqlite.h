@@ -139,6 +139,12 @@ public:
     int64_t int64(std::string_view name) const { return int64(requireColumn(name)); }
     int integer(std::string_view name) const { return integer(requireColumn(name)); }
     std::string text(std::string_view name) const { return text(requireColumn(name)); }
+    // A column that may be NULL: NULL, and a column the statement does not
+    // have (index -1), read as 0 or as empty text.
+    int64_t int64OrZero(int index) const { return index < 0 || isNull(index) ? 0 : int64(index); }
+    std::string textOrEmpty(int index) const { return index < 0 || isNull(index) ? std::string() : text(index); }
+    int64_t int64OrZero(std::string_view name) const { return int64OrZero(columnIndex(name)); }
+    std::string textOrEmpty(std::string_view name) const { return textOrEmpty(columnIndex(name)); }
 
     std::string sql() const;
 

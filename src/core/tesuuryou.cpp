@@ -6,27 +6,6 @@
 namespace pelanova {
 namespace {
 
-constexpr const char *kRelationPrefix[3] = {"当銀行", "他支店", "他銀行"};
-
-int64_t intOrZero(const sql::Statement &st, int index)
-{
-    return index < 0 || st.isNull(index) ? 0 : st.int64(index);
-}
-
-std::string textOrEmpty(const sql::Statement &st, int index)
-{
-    return index < 0 || st.isNull(index) ? std::string() : st.text(index);
-}
-
-int64_t intColumn(const sql::Statement &st, const std::string &name)
-{
-    return intOrZero(st, st.columnIndex(name));
-}
-
-std::string textColumn(const sql::Statement &st, const std::string &name)
-{
-    return textOrEmpty(st, st.columnIndex(name));
-}
 
 } // namespace
 
@@ -53,28 +32,66 @@ zengin::ConsignorFields ConsignorRow::headerFields() const
     return f;
 }
 
+const std::array<const char *, kFeeColumnCount> kFeeColumns = {
+    "当銀行1未満", "当銀行2未満",
+    "当銀行1未満電信手数料", "当銀行2未満電信手数料", "当銀行3以上電信手数料",
+    "当銀行1未満文書手数料", "当銀行2未満文書手数料", "当銀行3以上文書手数料",
+    "他支店1未満", "他支店2未満",
+    "他支店1未満電信手数料", "他支店2未満電信手数料", "他支店3以上電信手数料",
+    "他支店1未満文書手数料", "他支店2未満文書手数料", "他支店3以上文書手数料",
+    "他銀行1未満", "他銀行2未満",
+    "他銀行1未満電信手数料", "他銀行2未満電信手数料", "他銀行3以上電信手数料",
+    "他銀行1未満文書手数料", "他銀行2未満文書手数料", "他銀行3以上文書手数料",
+};
+
+int64_t &feeValue(FeeTable &table, int column)
+{
+    const auto relation = static_cast<size_t>(column / 8);
+    const auto at = static_cast<size_t>(column % 8);
+    if (at < 2)
+        return table.limits.at(relation)[at];
+    if (at < 5)
+        return table.telegraphicFees.at(relation)[at - 2];
+    return table.documentFees.at(relation)[at - 5];
+}
+
+int64_t feeValue(const FeeTable &table, int column)
+{
+    return feeValue(const_cast<FeeTable &>(table), column);
+}
+
+std::string feeColumnList()
+{
+    std::string list;
+    for (const char *column : kFeeColumns)
+        list += (list.empty() ? "" : ", ") + std::string(column);
+    return list;
+}
+
+std::string feeValueList(const FeeTable &table)
+{
+    std::string list;
+    for (int column = 0; column < kFeeColumnCount; ++column)
+        list += (list.empty() ? "" : ", ") + std::to_string(feeValue(table, column));
+    return list;
+}
+
 ConsignorRow readConsignorRow(const sql::Statement &st)
 {
     ConsignorRow row;
-    row.id = intColumn(st, "ID");
-    row.code = textColumn(st, "委託者コード");
-    row.name = textColumn(st, "委託者名");
-    row.bankNumber = intColumn(st, "銀行番号");
-    row.bankName = textColumn(st, "銀行名");
-    row.branchNumber = intColumn(st, "支店番号");
-    row.branchName = textColumn(st, "支店名");
-    row.accountType = intColumn(st, "預金種目");
-    row.account = textColumn(st, "口座番号");
-    row.bankKanji = textColumn(st, "銀行名漢字");
-    row.branchKanji = textColumn(st, "支店名漢字");
-    for (int r = 0; r < 3; ++r) {
-        const std::string p = kRelationPrefix[r];
-        row.limits[r] = {intColumn(st, p + "1未満"), intColumn(st, p + "2未満")};
-        row.telegraphicFees[r] = {intColumn(st, p + "1未満電信手数料"), intColumn(st, p + "2未満電信手数料"),
-                                  intColumn(st, p + "3以上電信手数料")};
-        row.documentFees[r] = {intColumn(st, p + "1未満文書手数料"), intColumn(st, p + "2未満文書手数料"),
-                               intColumn(st, p + "3以上文書手数料")};
-    }
+    row.id = st.int64OrZero("ID");
+    row.code = st.textOrEmpty("委託者コード");
+    row.name = st.textOrEmpty("委託者名");
+    row.bankNumber = st.int64OrZero("銀行番号");
+    row.bankName = st.textOrEmpty("銀行名");
+    row.branchNumber = st.int64OrZero("支店番号");
+    row.branchName = st.textOrEmpty("支店名");
+    row.accountType = st.int64OrZero("預金種目");
+    row.account = st.textOrEmpty("口座番号");
+    row.bankKanji = st.textOrEmpty("銀行名漢字");
+    row.branchKanji = st.textOrEmpty("支店名漢字");
+    for (int column = 0; column < kFeeColumnCount; ++column)
+        feeValue(row, column) = st.int64OrZero(kFeeColumns[static_cast<size_t>(column)]);
     return row;
 }
 
@@ -109,17 +126,18 @@ RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignor
     const int branchKanji = st.columnIndex("支店名漢字");
     while (st.step()) {
         RecipientRow row;
-        row.id = intOrZero(st, id);
+        row.id = st.int64OrZero(id);
+        // A NULL key column matches no account (not 0 or empty text).
         if (bank >= 0 && !st.isNull(bank))
             row.bankNumber = st.int64(bank);
         if (branch >= 0 && !st.isNull(branch))
             row.branchNumber = st.int64(branch);
         if (account >= 0 && !st.isNull(account))
             row.account = st.text(account);
-        row.category = intOrZero(st, category);
-        row.threshold = intOrZero(st, threshold);
-        row.bankKanji = textOrEmpty(st, bankKanji);
-        row.branchKanji = textOrEmpty(st, branchKanji);
+        row.category = st.int64OrZero(category);
+        row.threshold = st.int64OrZero(threshold);
+        row.bankKanji = st.textOrEmpty(bankKanji);
+        row.branchKanji = st.textOrEmpty(branchKanji);
         add(std::move(row));
     }
 }

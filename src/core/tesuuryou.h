@@ -65,9 +65,41 @@ struct TTesuuryou
 // Where the money goes, seen from the consignor's own account.
 enum class FeeRelation { Touginkou = 0, Tashiten = 1, Taginkou = 2 };
 
+// A consignor's fee table: per relation (FeeRelation order) band limits 1 and
+// 2, telegraphic fees of bands 1 to 3, document fees of bands 1 to 3 (stored,
+// never charged).
+struct FeeTable
+{
+    std::array<std::array<int64_t, 2>, 3> limits{};
+    std::array<std::array<int64_t, 3>, 3> telegraphicFees{};
+    std::array<std::array<int64_t, 3>, 3> documentFees{};
+
+    bool operator==(const FeeTable &) const = default;
+};
+
+// The fee table a consignor receives when the import adds it.
+inline constexpr FeeTable kDefaultFeeTable{
+    {{{10000, 30000}, {10000, 30000}, {10000, 30000}}},
+    {{{0, 0, 0}, {105, 105, 210}, {420, 420, 630}}},
+    {{{0, 0, 0}, {105, 105, 210}, {420, 420, 630}}},
+};
+
+// The 24 fee columns of M_銀行 in their stored order: relation by relation,
+// band limits 1 and 2, telegraphic fees of bands 1 to 3, document fees of
+// bands 1 to 3.
+inline constexpr int kFeeColumnCount = 24;
+extern const std::array<const char *, kFeeColumnCount> kFeeColumns;
+// The value of fee column i (in kFeeColumns order) of a table, and its slot.
+int64_t feeValue(const FeeTable &table, int column);
+int64_t &feeValue(FeeTable &table, int column);
+// The fee columns and a table's values as statement text: "当銀行1未満, ..."
+// and "10000, 30000, ...", in kFeeColumns order.
+std::string feeColumnList();
+std::string feeValueList(const FeeTable &table);
+
 // The consignor's M_銀行 row: account data for the file header and the fee
 // table. Columns without a value read as 0 or empty text.
-struct ConsignorRow
+struct ConsignorRow : FeeTable
 {
     int64_t id = 0;
     std::string code;       // 委託者コード
@@ -81,11 +113,6 @@ struct ConsignorRow
     std::string bankKanji;   // 銀行名漢字
     std::string branchKanji; // 支店名漢字
 
-    // Per relation (FeeRelation order): band limits 1 and 2, telegraphic fees
-    // of bands 1 to 3, document fees of bands 1 to 3 (stored, never charged).
-    std::array<std::array<int64_t, 2>, 3> limits{};
-    std::array<std::array<int64_t, 3>, 3> telegraphicFees{};
-    std::array<std::array<int64_t, 3>, 3> documentFees{};
 
     zengin::ConsignorFields headerFields() const;
 };

@@ -2,6 +2,7 @@
 #include "core/datamodule.h"
 #include "core/cp932.h"
 #include "core/schema.h"
+#include "core/tesuuryou.h"
 #include "core/unitapp.h"
 #include "import/recordorder.h"
 
@@ -23,19 +24,6 @@ constexpr const char *kAlreadyImported =
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
 constexpr const char *kDeleted = "削除しました。";
 constexpr const char *kBackupFailed = "バックアップを作成できないため、削除を中止しました。\n\r";
-
-// The default fee table of a new consignor, in the column order of M_銀行.
-constexpr std::pair<const char *, int> kDefaultFees[] = {
-    {"当銀行1未満", 10000}, {"当銀行2未満", 30000},
-    {"当銀行1未満電信手数料", 0}, {"当銀行2未満電信手数料", 0}, {"当銀行3以上電信手数料", 0},
-    {"当銀行1未満文書手数料", 0}, {"当銀行2未満文書手数料", 0}, {"当銀行3以上文書手数料", 0},
-    {"他支店1未満", 10000}, {"他支店2未満", 30000},
-    {"他支店1未満電信手数料", 105}, {"他支店2未満電信手数料", 105}, {"他支店3以上電信手数料", 210},
-    {"他支店1未満文書手数料", 105}, {"他支店2未満文書手数料", 105}, {"他支店3以上文書手数料", 210},
-    {"他銀行1未満", 10000}, {"他銀行2未満", 30000},
-    {"他銀行1未満電信手数料", 420}, {"他銀行2未満電信手数料", 420}, {"他銀行3以上電信手数料", 630},
-    {"他銀行1未満文書手数料", 420}, {"他銀行2未満文書手数料", 420}, {"他銀行3以上文書手数料", 630},
-};
 
 std::string insertSql(const char *table, int kind, bool withSequence)
 {
@@ -98,14 +86,11 @@ void ImportEngine::prepare()
     m_insertEnd = m_db.prepare(insertSql(schema::kEnd, zengin::End, false));
 
     m_findConsignor = m_db.prepare("SELECT 委託者コード FROM M_銀行\nWHERE 委託者コード = :委託者コード");
-    std::string columns = "委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号";
-    std::string values = ":委託者コード, :委託者名, :銀行番号, :銀行名, :支店番号, :支店名, :預金種目, :口座番号";
-    for (const auto &[column, value] : kDefaultFees) {
-        columns += std::string(", ") + column;
-        values += ", " + std::to_string(value);
-    }
-    columns += ", 銀行名漢字, 支店名漢字";
-    values += ", :銀行名漢字, :支店名漢字";
+    // A new consignor gets the default fee table.
+    const std::string columns = "委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号, "
+                                + feeColumnList() + ", 銀行名漢字, 支店名漢字";
+    const std::string values = ":委託者コード, :委託者名, :銀行番号, :銀行名, :支店番号, :支店名, :預金種目, :口座番号, "
+                               + feeValueList(kDefaultFeeTable) + ", :銀行名漢字, :支店名漢字";
     m_addConsignor = m_db.prepare("INSERT INTO M_銀行 (" + columns + ")\nVALUES (" + values + ")");
 
     m_findRecipient = m_db.prepare(

@@ -6,6 +6,7 @@
 #include "masters/formfurikomitesuuryouall.h"
 #include "masters/masterswidgets.h"
 #include "masters/recipientlist.h"
+#include "output/furikomi.h"
 #include "reports/baselrep.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
@@ -481,8 +482,8 @@ std::string TfrmFurikomiTesuuryou::selectedConsignor() const
 void TfrmFurikomiTesuuryou::LoadConsignors()
 {
     cmbItakusya->clear();
-    for (const masters::Consignor &consignor : masters::loadConsignors(db()))
-        cmbItakusya->addKeyedItem(qs(consignor.code) + QLatin1Char('\t') + qs(consignor.name));
+    for (const std::string &item : output::LoadItakusya(db()))
+        cmbItakusya->addKeyedItem(qs(item));
     btnTesuuryouAll->setEnabled(cmbItakusya->count() > 0);
 }
 

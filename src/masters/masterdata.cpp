@@ -11,11 +11,6 @@ using sql::joinLines;
 
 namespace {
 
-std::string textOrEmpty(const sql::Statement &st, std::string_view column)
-{
-    return st.isNull(column) ? std::string() : st.text(column);
-}
-
 std::string trimBlanks(const std::string &text)
 {
     size_t begin = 0;
@@ -30,8 +25,8 @@ std::string trimBlanks(const std::string &text)
 // A kanji name when there is one, else the katakana name.
 std::string kanjiOr(const sql::Statement &st, std::string_view kanji, std::string_view kana)
 {
-    std::string name = textOrEmpty(st, kanji);
-    return name.empty() ? textOrEmpty(st, kana) : name;
+    std::string name = st.textOrEmpty(kanji);
+    return name.empty() ? st.textOrEmpty(kana) : name;
 }
 
 } // namespace
@@ -48,7 +43,7 @@ std::vector<Facility> loadFacilities(const sql::Database &db)
     while (st.step()) {
         Facility facility;
         facility.code = st.int64("施設コード");
-        facility.name = textOrEmpty(st, "施設名");
+        facility.name = st.textOrEmpty("施設名");
         if (!st.isNull("総合振込データファイル名"))
             facility.fileName = st.text("総合振込データファイル名");
         facilities.push_back(std::move(facility));
@@ -89,7 +84,7 @@ std::optional<Facility> findFacility(const sql::Database &db, int64_t code)
         return std::nullopt;
     Facility facility;
     facility.code = st.int64("施設コード");
-    facility.name = textOrEmpty(st, "施設名");
+    facility.name = st.textOrEmpty("施設名");
     if (!st.isNull("総合振込データファイル名"))
         facility.fileName = st.text("総合振込データファイル名");
     return facility;
@@ -147,19 +142,6 @@ void updateFacility(sql::Database &db, int64_t code, const std::string &name, co
 
 // --- Consignors and their fee tables --------------------------------------
 
-std::vector<Consignor> loadConsignors(const sql::Database &db)
-{
-    sql::Statement st = db.prepare(joinLines({
-        "SELECT 委託者コード, 委託者名",
-        "FROM M_銀行",
-        "ORDER BY 委託者コード, ID",
-    }));
-    std::vector<Consignor> consignors;
-    while (st.step())
-        consignors.push_back({textOrEmpty(st, "委託者コード"), textOrEmpty(st, "委託者名")});
-    return consignors;
-}
-
 const std::array<const char *, kFeeColumnCount> kFeeTableColumns = {
     "当銀行1未満",
     "当銀行2未満",
@@ -200,8 +182,8 @@ std::optional<FeeTable> loadFeeTable(const sql::Database &db, const std::string 
         return std::nullopt;
     FeeTable table;
     table.id = st.int64("ID");
-    table.bankNumber = st.isNull("銀行番号") ? 0 : st.int64("銀行番号");
-    table.branchNumber = st.isNull("支店番号") ? 0 : st.int64("支店番号");
+    table.bankNumber = st.int64OrZero("銀行番号");
+    table.branchNumber = st.int64OrZero("支店番号");
     table.bankName = kanjiOr(st, "銀行名漢字", "銀行名");
     table.branchName = kanjiOr(st, "支店名漢字", "支店名");
     for (int i = 0; i < kFeeColumnCount; ++i) {
@@ -242,12 +224,12 @@ std::vector<RecipientLine> loadRecipientLines(const sql::Database &db, const std
     std::vector<RecipientLine> lines;
     while (st.step()) {
         RecipientLine line;
-        line.name = textOrEmpty(st, "受取人名");
-        line.bankNumber = st.isNull("銀行番号") ? 0 : st.int64("銀行番号");
-        line.branchNumber = st.isNull("支店番号") ? 0 : st.int64("支店番号");
-        line.account = textOrEmpty(st, "口座番号");
-        line.category = st.isNull("手数料区分") ? 0 : st.int64("手数料区分");
-        line.threshold = st.isNull("手数料金額") ? 0 : st.int64("手数料金額");
+        line.name = st.textOrEmpty("受取人名");
+        line.bankNumber = st.int64OrZero("銀行番号");
+        line.branchNumber = st.int64OrZero("支店番号");
+        line.account = st.textOrEmpty("口座番号");
+        line.category = st.int64OrZero("手数料区分");
+        line.threshold = st.int64OrZero("手数料金額");
         lines.push_back(std::move(line));
     }
     return lines;
@@ -286,9 +268,9 @@ std::optional<RecipientDetail> findRecipient(const sql::Database &db, const std:
     RecipientDetail detail;
     detail.bankName = trimBlanks(kanjiOr(st, "銀行名漢字", "銀行名"));
     detail.branchName = trimBlanks(kanjiOr(st, "支店名漢字", "支店名"));
-    detail.accountType = st.isNull("預金種別") ? 0 : st.int64("預金種別");
-    detail.category = st.isNull("手数料区分") ? 0 : st.int64("手数料区分");
-    detail.threshold = st.isNull("手数料金額") ? 0 : st.int64("手数料金額");
+    detail.accountType = st.int64OrZero("預金種別");
+    detail.category = st.int64OrZero("手数料区分");
+    detail.threshold = st.int64OrZero("手数料金額");
     return detail;
 }
 

@@ -4,6 +4,8 @@
 // tables (M_銀行), recipient fee categories (M_受取人), the bulk fee setting
 // and the deletion of all data. Nothing here knows of windows.
 
+#include "core/tesuuryou.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -49,19 +51,10 @@ void updateFacility(sql::Database &db, int64_t code, const std::string &name, co
 
 // --- Consignors and their fee tables --------------------------------------
 
-struct Consignor
-{
-    std::string code; // 委託者コード
-    std::string name; // 委託者名
-};
-
-// Every M_銀行 row, by 委託者コード.
-std::vector<Consignor> loadConsignors(const sql::Database &db);
-
 // The 24 fee-table columns of M_銀行 in the order of the fee table page's
 // entries: the six band limits (当銀行 1, 2, 他支店 1, 2, 他銀行 1, 2), the nine
 // telegraphic fees, the nine document fees.
-inline constexpr int kFeeColumnCount = 24;
+using pelanova::kFeeColumnCount;
 extern const std::array<const char *, kFeeColumnCount> kFeeTableColumns;
 
 // Index of the band limit of a group (0 当銀行, 1 他支店, 2 他銀行) and limit

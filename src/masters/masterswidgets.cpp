@@ -1,5 +1,7 @@
 #include "masters/masterswidgets.h"
 
+#include "core/format.h"
+
 #include "widgets/gradientbutton.h"
 #include "widgets/numericedit.h"
 
@@ -52,8 +54,7 @@ GradientButton *bodyButton(const QString &caption, QWidget *parent, int width)
 
 QString groupedAmount(qint64 value)
 {
-    const QString grouped = NumericEdit::groupDigits(QString::number(value < 0 ? -value : value));
-    return value < 0 ? QLatin1Char('-') + grouped : grouped;
+    return QString::fromStdString(formatGrouped(value));
 }
 
 } // namespace pelanova::masters

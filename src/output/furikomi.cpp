@@ -10,16 +10,6 @@ namespace {
 
 using sql::joinLines;
 
-std::string textOrEmpty(const sql::Statement &st, int index)
-{
-    return index < 0 || st.isNull(index) ? std::string() : st.text(index);
-}
-
-int64_t intOrZero(const sql::Statement &st, int index)
-{
-    return index < 0 || st.isNull(index) ? 0 : st.int64(index);
-}
-
 std::vector<std::string> keyedItems(const sql::Database &db, const std::string &statement, const char *keyColumn,
                                     const char *textColumn)
 {
@@ -28,7 +18,7 @@ std::vector<std::string> keyedItems(const sql::Database &db, const std::string &
     const int key = st.columnIndex(keyColumn);
     const int text = st.columnIndex(textColumn);
     while (st.step())
-        items.push_back(textOrEmpty(st, key) + '\t' + textOrEmpty(st, text));
+        items.push_back(st.textOrEmpty(key) + '\t' + st.textOrEmpty(text));
     return items;
 }
 
@@ -76,7 +66,7 @@ std::vector<std::string> LoadItakusya(const sql::Database &db)
         "FROM",
         "  M_銀行",
         "ORDER BY",
-        "  委託者コード",
+        "  委託者コード, ID",
     });
     return keyedItems(db, statement, "委託者コード", "委託者名");
 }
@@ -205,14 +195,14 @@ FurikomiRowReader::FurikomiRowReader(const sql::Statement &st) : m_st(st)
 FurikomiRow FurikomiRowReader::read() const
 {
     FurikomiRow row;
-    row.bankNumber = intOrZero(m_st, m_columns[0]);
-    row.bankName = textOrEmpty(m_st, m_columns[1]);
-    row.branchNumber = intOrZero(m_st, m_columns[2]);
-    row.branchName = textOrEmpty(m_st, m_columns[3]);
-    row.accountType = intOrZero(m_st, m_columns[4]);
-    row.account = textOrEmpty(m_st, m_columns[5]);
-    row.payee = textOrEmpty(m_st, m_columns[6]);
-    row.amount = intOrZero(m_st, m_columns[7]);
+    row.bankNumber = m_st.int64OrZero(m_columns[0]);
+    row.bankName = m_st.textOrEmpty(m_columns[1]);
+    row.branchNumber = m_st.int64OrZero(m_columns[2]);
+    row.branchName = m_st.textOrEmpty(m_columns[3]);
+    row.accountType = m_st.int64OrZero(m_columns[4]);
+    row.account = m_st.textOrEmpty(m_columns[5]);
+    row.payee = m_st.textOrEmpty(m_columns[6]);
+    row.amount = m_st.int64OrZero(m_columns[7]);
     return row;
 }
 

@@ -1,5 +1,7 @@
 #include "widgets/numericedit.h"
 
+#include "core/format.h"
+
 #include <QEvent>
 #include <QValidator>
 
@@ -88,14 +90,7 @@ void NumericEdit::setValue(qint64 value)
 
 QString NumericEdit::groupDigits(const QString &digits)
 {
-    QString out;
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits[i];
-    }
-    return out;
+    return QString::fromStdString(pelanova::groupDigits(digits.toStdString()));
 }
 
 void NumericEdit::regroup()

@@ -15,8 +15,7 @@ ConsignorRow defaultConsignor()
     c.code = "0000000001";
     c.bankNumber = 1;
     c.branchNumber = 1;
-    c.limits = {{{10000, 30000}, {10000, 30000}, {10000, 30000}}};
-    c.telegraphicFees = {{{0, 0, 0}, {105, 105, 210}, {420, 420, 630}}};
+    static_cast<FeeTable &>(c) = kDefaultFeeTable;
     c.documentFees = {{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}}; // never charged
     return c;
 }
@@ -191,4 +190,19 @@ TEST(YokinSyubetu, NamesOfTheThreeCodes)
     EXPECT_EQ(GetYokinSyubetuName(3), "");
     EXPECT_EQ(GetYokinSyubetuName(0), "");
     EXPECT_EQ(GetYokinSyubetuName(-1), "");
+}
+
+TEST(FeeTable, TheDefaultTableInTheColumnsOfTheConsignorMaster)
+{
+    // The values a new consignor receives, in the stored order of M_銀行's fee columns.
+    EXPECT_EQ(feeValueList(kDefaultFeeTable), "10000, 30000, 0, 0, 0, 0, 0, 0, "
+                                              "10000, 30000, 105, 105, 210, 105, 105, 210, "
+                                              "10000, 30000, 420, 420, 630, 420, 420, 630");
+    EXPECT_EQ(std::string(kFeeColumns[10]), "他支店1未満電信手数料");
+    EXPECT_EQ(std::string(kFeeColumns[23]), "他銀行3以上文書手数料");
+    FeeTable t;
+    feeValue(t, 20) = 777; // 他銀行3以上電信手数料
+    EXPECT_EQ(t.telegraphicFees[2][2], 777);
+    feeValue(t, 13) = 5; // 他支店1未満文書手数料
+    EXPECT_EQ(t.documentFees[1][0], 5);
 }

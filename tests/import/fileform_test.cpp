@@ -202,7 +202,7 @@ TEST_F(FileFormTest, ALargeCrLfFileImportsWithFlatMemory)
         ASSERT_NE(f, nullptr);
         const std::string header = testdata::header() + "\r\n";
         std::fwrite(header.data(), 1, header.size(), f);
-        char account[8];
+        char account[12];
         for (int i = 0; i < kRecords; ++i) {
             std::snprintf(account, sizeof account, "%07d", i % 500);
             const std::string record = data(account, "0000001000") + "\r\n";

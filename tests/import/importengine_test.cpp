@@ -71,7 +71,7 @@ protected:
         std::string bytes = testdata::header(h);
         for (int i = 0; i < n; ++i) {
             DataSpec d;
-            char account[8];
+            char account[12];
             std::snprintf(account, sizeof account, "%07d", i % accounts);
             d.account = account;
             bytes += testdata::data(d);

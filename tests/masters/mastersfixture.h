@@ -4,6 +4,7 @@
 
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/tesuuryou.h"
 #include "masters/masterdata.h"
 #include "support/tempdir.h"
 
@@ -38,17 +39,9 @@ public:
                       const std::string &bankKanji = {})
     {
         sql::Statement st = db.prepare(
-            "INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号,"
-            " 当銀行1未満, 当銀行2未満, 当銀行1未満電信手数料, 当銀行2未満電信手数料, 当銀行3以上電信手数料,"
-            " 当銀行1未満文書手数料, 当銀行2未満文書手数料, 当銀行3以上文書手数料,"
-            " 他支店1未満, 他支店2未満, 他支店1未満電信手数料, 他支店2未満電信手数料, 他支店3以上電信手数料,"
-            " 他支店1未満文書手数料, 他支店2未満文書手数料, 他支店3以上文書手数料,"
-            " 他銀行1未満, 他銀行2未満, 他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料,"
-            " 他銀行1未満文書手数料, 他銀行2未満文書手数料, 他銀行3以上文書手数料, 銀行名漢字, 支店名漢字)"
-            " VALUES (?, ?, ?, 'ｷﾞﾝｺｳ', ?, 'ｼﾃﾝ', 1, '1234567',"
-            " 10000, 30000, 0, 0, 0, 0, 0, 0,"
-            " 10000, 30000, 105, 105, 210, 105, 105, 210,"
-            " 10000, 30000, 420, 420, 630, 420, 420, 630, ?, NULL)");
+            "INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号, "
+            + feeColumnList() + ", 銀行名漢字, 支店名漢字) VALUES (?, ?, ?, 'ｷﾞﾝｺｳ', ?, 'ｼﾃﾝ', 1, '1234567', "
+            + feeValueList(kDefaultFeeTable) + ", ?, NULL)");
         st.bind(1, code).bind(2, name).bind(3, int64_t(bank)).bind(4, int64_t(branch));
         if (bankKanji.empty())
             st.bindNull(5);

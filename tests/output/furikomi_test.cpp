@@ -152,7 +152,7 @@ TEST(FurikomiList, AFacilityOfMoreThan10000TransfersKeepsItsLinesTogether)
     t.import(kDate, 2, kCode, {transferTo("BBBBBB0", 1, "ﾆ0"), transferTo("BBBBBB1", 1, "ﾆ1")});
     std::vector<Transfer> big;
     for (int i = 0; i < 10002; ++i) {
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i);
         big.push_back(transferTo(account, 1, "ｲﾁ" + std::to_string(i)));
     }

@@ -8,6 +8,7 @@
 #include "core/cp932.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/tesuuryou.h"
 
 #include <string>
 #include <vector>
@@ -38,13 +39,9 @@ public:
     // A consignor with the default fee table.
     void addConsignor(const std::string &code, const std::string &name = "ｶ)ﾃｽﾄ", int bank = 1, int branch = 1)
     {
-        auto st = db.prepare(
-            "INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, 口座番号, "
-            "当銀行1未満, 当銀行2未満, 当銀行1未満電信手数料, 当銀行2未満電信手数料, 当銀行3以上電信手数料, "
-            "他支店1未満, 他支店2未満, 他支店1未満電信手数料, 他支店2未満電信手数料, 他支店3以上電信手数料, "
-            "他銀行1未満, 他銀行2未満, 他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料) "
-            "VALUES (?, ?, ?, ?, ?, ?, 1, '7654321', 10000, 30000, 0, 0, 0, 10000, 30000, 105, 105, 210, "
-            "10000, 30000, 420, 420, 630)");
+        auto st = db.prepare("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 銀行名, 支店番号, 支店名, 預金種目, "
+                             "口座番号, " + feeColumnList() + ") VALUES (?, ?, ?, ?, ?, ?, 1, '7654321', "
+                             + feeValueList(kDefaultFeeTable) + ")");
         st.bind(1, code).bind(2, name).bind(3, int64_t(bank));
         st.bind(4, "ﾎﾝｷﾞﾝｺｳ").bind(5, int64_t(branch)).bind(6, "ﾎﾝﾃﾝ");
         st.run();

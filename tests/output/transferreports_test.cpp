@@ -40,7 +40,7 @@ std::vector<pelanova::testing::Transfer> transfers(int n)
 {
     std::vector<pelanova::testing::Transfer> out;
     for (int i = 0; i < n; ++i) {
-        char account[8];
+        char account[12];
         std::snprintf(account, sizeof account, "%07d", i);
         out.push_back(transferTo(account, 10000 + i));
     }

@@ -23,7 +23,7 @@ protected:
         std::string bytes = testdata::header();
         for (int i = 0; i < n; ++i) {
             testdata::DataSpec d;
-            char account[8];
+            char account[12];
             std::snprintf(account, sizeof account, "%07d", i);
             d.account = account;
             d.name = "\xC0\xDB\xB3" + std::to_string(100 + i); // ﾀﾛｳ100… in Shift-JIS

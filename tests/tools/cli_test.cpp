@@ -148,3 +148,17 @@ TEST_F(CliTest, BankMasterBuildFromThePackagesDataAndRefusals)
     EXPECT_EQ(cli("bank-master make --from '" + fixture + "' '" + path("x.db") + "'").status, 2);
     EXPECT_FALSE(std::filesystem::exists(path("x.db")));
 }
+
+TEST_F(CliTest, FacilitiesAreRegisteredByTheFacilityMastersRule)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 4 支所 '  '").status, 0);
+    ASSERT_EQ(cli("facility-add 5 本部 ' FB'").status, 0);
+    pelanova::sql::Database db;
+    db.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadOnly);
+    auto st = db.prepare("SELECT 総合振込データファイル名 FROM M_施設 ORDER BY 施設コード");
+    ASSERT_TRUE(st.step());
+    EXPECT_TRUE(st.isNull(0)) << "a blank file name is stored as none";
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.text(0), " FB") << "blanks around a name stay";
+}
