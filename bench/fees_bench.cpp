@@ -139,7 +139,7 @@ Figures measure(int transfers, const fs::path &folder)
         list = std::min(list, timed([&] {
             const auto l = output::LoadFurikomiList(db, kDate, kCode, -1);
             lines = l.lines.size();
-            sum = l.sumText;
+            sum = output::formatAmount(l.sum);
         }));
         write = std::min(write, timed([&] { result = output::WriteTransferFile(db, target, kCode, kDate, statement); }));
     }

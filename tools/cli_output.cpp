@@ -9,17 +9,6 @@
 #include <iostream>
 
 namespace pelanova::cli {
-namespace {
-
-// The totals texts end in one blank (they are made for the screen's panels).
-std::string withoutTrailingBlank(std::string text)
-{
-    if (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
-} // namespace
 
 int linesCommand(Context &ctx, const Arguments &args)
 {
@@ -35,8 +24,7 @@ int linesCommand(Context &ctx, const Arguments &args)
                   << '\t' << line.payee << '\t' << line.amount << '\t' << line.ownFee << '\t' << line.recipientFee
                   << '\n';
     }
-    std::cout << "TOTAL\t" << withoutTrailingBlank(list.countText) << '\t' << withoutTrailingBlank(list.sumText)
-              << '\n';
+    std::cout << "TOTAL\t" << list.count << '\t' << output::formatAmount(list.sum) << '\n';
     return Ok;
 }
 

@@ -199,8 +199,8 @@ void TfrmFurikomiPrint::LoadLines()
                                           &l.payee, &l.amount,   &l.ownFee,     &l.recipientFee};
             return column >= 0 && column < 8 ? q(*cells[column]) : QString();
         });
-        pnlKensu->setText(q(m_list.countText));
-        pnlKingaku->setText(q(m_list.sumText));
+        pnlKensu->setText(q(output::totalCountText(m_list.count)));
+        pnlKingaku->setText(q(output::totalSumText(m_list.sum)));
     };
     m_statement = output::BuildFurikomiSql(selectedDate(), selectedConsignor(), facility);
     try {

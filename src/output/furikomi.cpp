@@ -24,8 +24,6 @@ std::vector<std::string> keyedItems(const sql::Database &db, const std::string &
 
 void setTotals(FurikomiList &out)
 {
-    out.countText = std::to_string(out.count) + ' ';
-    out.sumText = formatAmount(out.sum) + ' ';
     out.totalsSet = true;
 }
 
@@ -34,6 +32,16 @@ void setTotals(FurikomiList &out)
 std::string formatAmount(int64_t value)
 {
     return formatGrouped(value);
+}
+
+std::string totalCountText(int64_t count)
+{
+    return std::to_string(count) + ' ';
+}
+
+std::string totalSumText(int64_t sum)
+{
+    return formatAmount(sum) + ' ';
 }
 
 std::string formatFee(int64_t value)

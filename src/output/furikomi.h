@@ -104,8 +104,6 @@ struct FurikomiList
     // Number of lines and sum of the delivered amounts (before any fee).
     int64_t count = 0;
     int64_t sum = 0;
-    std::string countText; // "N "
-    std::string sumText;   // "#,##0 "
     bool totalsSet = false;
     bool allFacilities = false;
     std::string statement; // the aggregation statement that was run
@@ -120,6 +118,11 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
                       FurikomiList &out, const FurikomiLineSink &onLine = {});
 FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,
                               int facilityKey);
+
+// The totals as the print screen shows them: the count followed by one blank
+// ("36 "), the sum "#,##0" followed by one blank ("1,233,000 ").
+std::string totalCountText(int64_t count);
+std::string totalSumText(int64_t sum);
 
 // "#,##0": digits grouped by three, 0 shows as "0".
 std::string formatAmount(int64_t value);
