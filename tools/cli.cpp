@@ -1,9 +1,9 @@
 #include "cli.h"
 #include "cli_backup.h"
 #include "cli_check.h"
-#include "cli_output.h"
+#include "cli_transfers.h"
 #include "cli_report.h"
-#include "console.h"
+#include "clicontext.h"
 
 #include "core/datalocation.h"
 #include "core/bankmaster.h"

@@ -1,5 +1,5 @@
 #include "cli_backup.h"
-#include "console.h"
+#include "clicontext.h"
 
 #include "core/backup.h"
 #include "core/sqlite.h"

@@ -1,5 +1,5 @@
 #include "cli_check.h"
-#include "console.h"
+#include "clicontext.h"
 
 #include "core/zengincheck.h"
 

@@ -1,5 +1,5 @@
 #include "cli_report.h"
-#include "console.h"
+#include "clicontext.h"
 
 #include "masters/recipientlist.h"
 #include "output/furikomi.h"

@@ -60,8 +60,6 @@ public:
     static constexpr const char *kTitle = "総合振込データ取込";
 
 private:
-    class Run;
-
     void prepare();
     bool headerExists(int facility, int requestDate);
     void message(const std::string &text, const std::string &title, MessageIcon icon);

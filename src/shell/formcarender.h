@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/datepicker.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -40,16 +42,6 @@ protected:
 
 private:
     bool FormKeyPress(QKeyEvent *event);
-};
-
-// Where the screens get a date picked: the real calendar dialog, or a
-// scripted one in tests.
-class DatePicker
-{
-public:
-    virtual ~DatePicker() = default;
-    // Returns 1 (OK, date holds the picked day) or 2 (Cancel, date unchanged).
-    virtual int pickDate(QWidget *owner, QDate &date) = 0;
 };
 
 // A new calendar dialog for every use, discarded after it closes.

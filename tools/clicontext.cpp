@@ -1,4 +1,4 @@
-#include "console.h"
+#include "clicontext.h"
 
 #include <iostream>
 

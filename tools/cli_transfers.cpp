@@ -1,5 +1,5 @@
-#include "cli_output.h"
-#include "console.h"
+#include "cli_transfers.h"
+#include "clicontext.h"
 
 #include "core/userinterface.h"
 #include "output/furikomi.h"
