@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -54,7 +53,6 @@ ImportProgressDialog::ImportProgressDialog(QWidget *owner) : m_owner(owner) {}
 ImportProgressDialog::~ImportProgressDialog()
 {
     close();
-    setBusy(false);
 }
 
 void ImportProgressDialog::open()
@@ -116,13 +114,10 @@ void ImportProgressDialog::close()
 
 void ImportProgressDialog::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
+    if (busy && !m_busy)
+        m_busy.emplace();
+    else if (!busy)
+        m_busy.reset();
 }
 
 } // namespace pelanova

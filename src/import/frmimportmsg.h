@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/userinterface.h"
+#include "widgets/busyscope.h"
 
 #include <QDialog>
 #include <QPointer>
+
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -67,7 +70,7 @@ private:
     QWidget *m_owner;
     QPointer<TfrmImportMsg> m_dialog;
     int64_t m_scale = 1; // blocks per bar step, so that huge files fit an int
-    bool m_busy = false;
+    std::optional<BusyScope> m_busy; // the wait cursor while the engine works
 };
 
 } // namespace pelanova

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "masters/masterdata.h"
+#include "masters/feetablepage.h"
+#include "masters/recipientfeepage.h"
 #include "reports/baselrep.h"
 #include "shell/formbase.h"
 
@@ -9,7 +10,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -26,9 +26,9 @@ class PageControl;
 class StripedGrid;
 
 // 振込手数料: for one consignor at a time, the fee category of each recipient
-// (page 振込先手数料, M_受取人) and the consignor's own fee table (page
-// 銀行手数料, the 24 fee columns of M_銀行). Unsaved edits are detected by
-// snapshots of each page's texts and asked about when the user moves on.
+// (page 振込先手数料, RecipientFeePage) and the consignor's own fee table (page
+// 銀行手数料, FeeTablePage). The screen keeps the consignor list and the pages
+// and asks about a page's unsaved edits when the user moves on.
 class TfrmFurikomiTesuuryou : public TfrmBase
 {
     Q_OBJECT
@@ -42,7 +42,6 @@ public:
     void cmbItakusyaClick();
     // Before the grid moves to another recipient line; allow false keeps it.
     void GridListSelectCell(int line, bool &allow);
-    void chkTesuuryouClick();
     void btnSaveClick();
     void btnCancelClick();
     void btnSaveBankClick();
@@ -60,9 +59,6 @@ public:
     // Code of the consignor selected in cmbItakusya; empty when none.
     std::string selectedConsignor() const;
 
-    QString RecipientSnapshot() const;
-    QString FeeTableSnapshot() const;
-
     // Runs a modal dialog of this screen and returns its result; tests
     // replace it to answer the dialog.
     std::function<int(QDialog &)> execDialog;
@@ -71,9 +67,10 @@ public:
     GradientButton *btnFurikomiPrint;
     KeyedComboBox *cmbItakusya;
     PageControl *PageControl1;
-    QWidget *TabFurikomi;
-    QWidget *TabBank;
+    RecipientFeePage *TabFurikomi;
+    FeeTablePage *TabBank;
 
+    // The pages' controls, under the screen's names for them.
     StripedGrid *GridList;
     QWidget *pnlBank;
     QLineEdit *EditUketori;
@@ -87,16 +84,12 @@ public:
     NumericEdit *EditTesuuryou;
     GradientButton *btnSave;
     GradientButton *btnCancel;
-
     QLabel *lblBankCode;
     QLabel *lblBankName;
     QLabel *lblSitenCode;
     QLabel *lblSitenName;
-    // edtKingaku_1 to _6, edtKingaku_1_Den to _9_Den, edtKingaku_1_Bun to
-    // _9_Bun: the order of masters::kFeeTableColumns.
     std::array<NumericEdit *, masters::kFeeColumnCount> edtKingaku{};
-    // lblKingaku_1 to _6: the lower bound of the line below each band limit.
-    std::array<QLabel *, 6> lblKingaku{};
+    std::array<QLabel *, masters::kBandLimitCount> lblKingaku{};
     GradientButton *btnSaveBank;
     GradientButton *btnCancelBank;
 
@@ -105,31 +98,13 @@ protected:
 
 private:
     void FormCreate();
-    void buildRecipientPage();
-    void buildFeeTablePage();
     void LoadConsignors();
-    void LoadFeeTable();
-    void ClearFeeTable();
-    void LoadRecipients();
-    // A band label follows its band limit entry; an empty entry leaves it.
-    void edtKingakuExit(int limit);
-    bool recipientCurrent() const;
-    bool askSave(const char *text);
-    // When the page has unsaved edits: asks whether to save them, and on
-    // はい saves them.
-    void askSaveEdits(int page);
-    bool paintGridCell(QPainter &painter, const QRect &rect, int line, int column, bool selected);
+    // Both pages show the selected consignor afresh.
+    void loadPages();
+    FeeMasterPage *page(int index) const;
 
     sql::Database &db() const;
 
-    // The consignor both pages show and save for; the selector may already
-    // name the next one while the edits of this one are asked about.
-    std::string m_consignor;
-    QString m_recipientSnapshot;
-    QString m_feeTableSnapshot;
-    bool m_loading = false;
-    // The M_銀行 row the fee table page shows and saves into.
-    std::optional<int64_t> m_feeTableRow;
     QPointer<TBaseLRep> m_recipientList;
 };
 

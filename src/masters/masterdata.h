@@ -57,9 +57,26 @@ void updateFacility(sql::Database &db, int64_t code, const std::string &name, co
 using pelanova::kFeeColumnCount;
 extern const std::array<const char *, kFeeColumnCount> kFeeTableColumns;
 
-// Index of the band limit of a group (0 当銀行, 1 他支店, 2 他銀行) and limit
-// (0 or 1) within kFeeTableColumns.
-constexpr int bandLimitIndex(int group, int limit) { return group * 2 + limit; }
+// Positions within kFeeTableColumns. A relation is the group of the
+// destination (0 当銀行, 1 他支店, 2 他銀行); each has two band limits (0, 1)
+// and three bands (0 below the first limit, 1 below the second, 2 from the
+// second on), each band with a telegraphic and a document fee.
+inline constexpr int kFeeRelationCount = 3;
+inline constexpr int kBandLimitsPerRelation = 2;
+inline constexpr int kBandsPerRelation = 3;
+inline constexpr int kBandLimitCount = kFeeRelationCount * kBandLimitsPerRelation;
+inline constexpr int kBandCount = kFeeRelationCount * kBandsPerRelation;
+
+constexpr int bandLimitIndex(int relation, int limit) { return relation * kBandLimitsPerRelation + limit; }
+constexpr int telegraphicFeeIndex(int relation, int band)
+{
+    return kBandLimitCount + relation * kBandsPerRelation + band;
+}
+constexpr int documentFeeIndex(int relation, int band)
+{
+    return kBandLimitCount + kBandCount + relation * kBandsPerRelation + band;
+}
+static_assert(documentFeeIndex(kFeeRelationCount - 1, kBandsPerRelation - 1) + 1 == kFeeColumnCount);
 
 struct FeeTable
 {

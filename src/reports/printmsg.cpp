@@ -35,12 +35,6 @@ TPrintMsg::TPrintMsg()
     layout->addWidget(m_label);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-TPrintMsg::~TPrintMsg()
-{
-    QGuiApplication::restoreOverrideCursor();
 }
 
 TPrintMsg *TPrintMsg::showNotice()

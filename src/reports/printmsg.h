@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/busyscope.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -28,8 +30,10 @@ protected:
 
 private:
     TPrintMsg();
-    ~TPrintMsg() override;
+    ~TPrintMsg() override = default;
 
+    // The wait cursor for as long as the notice exists.
+    BusyScope m_busy;
     QLabel *m_label;
 };
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 
 namespace pelanova {
@@ -82,7 +83,7 @@ private:
 } // namespace
 
 // Row 0 is the placeholder; the lines follow. Lines are kept as texts, or
-// asked for from a source.
+// asked for from a source; the display role is the cell's shown text.
 class StripedGridModel : public QAbstractTableModel
 {
 public:
@@ -100,7 +101,7 @@ public:
     {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() < 1)
             return {};
-        return text(index.row() - 1, index.column());
+        return shownText(index.row() - 1, index.column());
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
@@ -122,6 +123,12 @@ public:
             return source(line, column);
         const QStringList &cells = lines[size_t(line)];
         return column >= 0 && column < cells.size() ? cells[column] : QString();
+    }
+    QString shownText(int line, int column) const
+    {
+        if (line < 0 || line >= lineCount())
+            return {};
+        return shown ? shown(line, column) : text(line, column);
     }
     void setCaptions(const QStringList &list)
     {
@@ -170,6 +177,7 @@ public:
     std::vector<QStringList> lines;
     StripedGrid::LineSource source;
     int sourceCount = 0;
+    StripedGrid::ShownText shown;
 };
 
 StripedGrid::StripedGrid(QWidget *parent)
@@ -263,7 +271,7 @@ QString StripedGrid::cellText(int line, int column) const
 void StripedGrid::setCellText(int line, int column, const QString &text)
 {
     m_model->setText(line, column, text);
-    // A cell painter may draw a cell from the other cells of its line (an
+    // A cell may show a text made from the other cells of its line (an
     // amount shown only beside a tick), so the whole line is drawn again.
     const int row = rowOfLine(line);
     if (line >= 0 && row < rowCount())
@@ -315,6 +323,23 @@ void StripedGrid::setSelectionColour(const QColor &background)
     viewport()->update();
 }
 
+void StripedGrid::setStripePhase(int phase)
+{
+    m_stripePhase = phase & 1;
+    viewport()->update();
+}
+
+void StripedGrid::setShownText(ShownText shown)
+{
+    m_model->shown = std::move(shown);
+    viewport()->update();
+}
+
+QString StripedGrid::shownText(int line, int column) const
+{
+    return m_model->shownText(line, column);
+}
+
 void StripedGrid::setCellPainter(CellPainter painter)
 {
     m_painter = std::move(painter);
@@ -356,15 +381,25 @@ bool StripedGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &optio
         ground = m_selection;
         ink = pal.color(QPalette::Active, QPalette::HighlightedText);
     } else {
-        ground = line % 2 == 0 ? m_stripe : pal.color(QPalette::Active, QPalette::Base);
+        ground = (line - m_stripePhase) % 2 == 0 ? m_stripe : pal.color(QPalette::Active, QPalette::Base);
         ink = pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
     }
     painter.fillRect(option.rect, ground);
     const GridColumn column = columnDefinition(index.column());
+    const QString value = m_model->shownText(line, index.column());
+    if (column.checkMark) {
+        const QRect &cell = option.rect;
+        QStyleOptionButton mark;
+        mark.rect = QRect(cell.left() + cell.width() / 2 - 7, cell.top() + (cell.height() - 14) / 2, 14, 14);
+        const bool ticked = !value.isEmpty() && value != QLatin1String("0");
+        mark.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
+        mark.palette = palette();
+        style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &mark, &painter, this);
+        return true;
+    }
     const QRect text = option.rect.adjusted(2, 0, -2, 0);
     painter.setPen(ink);
     painter.setFont(option.font);
-    const QString value = m_model->text(line, index.column());
     painter.drawText(text, int(column.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
                      value);
     return true;

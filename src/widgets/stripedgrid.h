@@ -16,6 +16,9 @@ struct GridColumn
     int width = 64;
     Qt::Alignment alignment = Qt::AlignLeft;
     bool hidden = false; // kept as a key of the line, never shown
+    // Shown as a check-box mark instead of text: ticked when the cell's shown
+    // text is neither empty nor "0".
+    bool checkMark = false;
 };
 
 // Read-only list grid: a caption row (the header), then one empty placeholder
@@ -29,11 +32,13 @@ struct GridColumn
 // grid and refuses the move: nothing reaches the item view (a screen's
 // question shows its own errors through its guard first).
 //
-// Unselected lines are striped (lines 0, 2, 4 ... in the stripe colour, the
-// others in the window colour); a selected line is drawn on a green ground in
-// the selection text colour, on one line, vertically centred, aligned as its
-// column says. A screen can take over the drawing of any cell with a cell
-// painter.
+// Unselected lines are striped (by default lines 0, 2, 4 ... in the stripe
+// colour, the others in the window colour; the stripe phase 1 stripes lines
+// 1, 3, 5 ... instead); a selected line is drawn on a green ground in the
+// selection text colour. A cell shows its shown text (its own text unless the
+// screen makes it from the line's cells) on one line, vertically centred,
+// aligned as its column says, or a check-box mark in a check-mark column. A
+// screen can take over the drawing of any cell with a cell painter.
 class StripedGridModel;
 
 class StripedGrid : public WithFocusRing<QTableView>
@@ -43,6 +48,8 @@ class StripedGrid : public WithFocusRing<QTableView>
 public:
     // The texts of a line's cells, asked for while the line is drawn.
     using LineSource = std::function<QString(int line, int column)>;
+    // The text a cell shows, made from the texts of its line.
+    using ShownText = std::function<QString(int line, int column)>;
     // Returns true when it has drawn the cell itself.
     using CellPainter =
         std::function<bool(QPainter &painter, const QRect &rect, int line, int column, bool selected)>;
@@ -78,6 +85,12 @@ public:
     QColor stripeColour() const { return m_stripe; }
     void setSelectionColour(const QColor &background);
     QColor selectionColour() const { return m_selection; }
+    // 0 stripes lines 0, 2, 4 ...; 1 stripes lines 1, 3, 5 ...
+    void setStripePhase(int phase);
+    int stripePhase() const { return m_stripePhase; }
+    // Without a function (the default) a cell shows its own text.
+    void setShownText(ShownText shown);
+    QString shownText(int line, int column) const;
     void setCellPainter(CellPainter painter);
 
     // Grid row of a line and back (row 0 is the placeholder).
@@ -103,6 +116,7 @@ private:
     StripedGridModel *m_model;
     QColor m_stripe{0xD7, 0xE0, 0xEC};
     QColor m_selection{0, 0x80, 0};
+    int m_stripePhase = 0;
     CellPainter m_painter;
     bool m_focusing = false;
     MoveQuestion m_moveQuestion;

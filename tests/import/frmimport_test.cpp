@@ -13,6 +13,7 @@
 #include "widgets/keyedlists.h"
 #include "widgets/stripedgrid.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -166,6 +167,7 @@ private slots:
         // Press ｷｬﾝｾﾙ once the bar has moved well into the file, as a user would.
         bool pressed = false;
         bool disabledWhileRunning = false;
+        bool waitCursorWhileRunning = false;
         QTimer presser;
         presser.setInterval(0);
         connect(&presser, &QTimer::timeout, this, [&] {
@@ -173,6 +175,8 @@ private slots:
             if (!pressed && dialog && dialog->isVisible() && dialog->progressBar()->value() >= 1500) {
                 disabledWhileRunning = !screen.btnDelete->isEnabled() && !screen.btnMenu->isEnabled()
                                        && !screen.lstShisetu->isEnabled();
+                waitCursorWhileRunning = QApplication::overrideCursor()
+                                         && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
                 dialog->cancelButton()->click();
                 pressed = true;
             }
@@ -183,6 +187,8 @@ private slots:
 
         QVERIFY(pressed);
         QVERIFY(disabledWhileRunning);
+        QVERIFY(waitCursorWhileRunning);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(ctx->boxes.last().text, std::string("振込データの取込はキャンセルされました。"));
         QCOMPARE(ctx->boxes.last().title, std::string("総合振込データ"));
         QCOMPARE(rowsIn("T_データレコード"), 0);

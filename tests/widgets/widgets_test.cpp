@@ -56,6 +56,7 @@ private slots:
     void gridSelectsTheLineADragEndsOn();
     void gridDrawsSelectedLineGreenAndStripes();
     void gridPlaceholderAndCaptionRowCannotBeSelected();
+    void gridStripePhaseShownTextAndCheckMarks();
     void keyedComboShowsChosenPartAndReadsKey();
     void keyedListBoxReadsKey();
     void scriptedBoxesRecordAndTakeDefaultWhenUnscripted();
@@ -411,6 +412,61 @@ void WidgetsTest::gridPlaceholderAndCaptionRowCannotBeSelected()
     QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
     QCOMPARE(grid.currentLine(), -1);
     QVERIFY(!grid.setCurrentLine(5));
+}
+
+void WidgetsTest::gridStripePhaseShownTextAndCheckMarks()
+{
+    // A fee category as a tick, and an amount shown only beside a tick.
+    StripedGrid grid;
+    grid.setShowGrid(false);
+    grid.setColumns({{QStringLiteral("名"), 60, Qt::AlignLeft, false},
+                     {QStringLiteral("区分"), 24, Qt::AlignHCenter, false, true},
+                     {QStringLiteral("金額"), 90, Qt::AlignRight, false}});
+    grid.setShownText([&grid](int line, int column) {
+        const QString text = grid.cellText(line, column);
+        return column == 2 && grid.cellText(line, 1) == QLatin1String("0") ? QString() : text;
+    });
+    grid.setStripePhase(1);
+    // Lines 0, 2, 4 white; 1, 3 striped.
+    const QStringList ticks{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("2"), QString(),
+                            QStringLiteral("0")};
+    for (const QString &tick : ticks)
+        grid.addLine({QStringLiteral("ｱ"), tick, QStringLiteral("5000")});
+    QCOMPARE(grid.cellText(1, 2), QStringLiteral("5000"));
+    QCOMPARE(grid.shownText(1, 2), QString());
+    QCOMPARE(grid.model()->index(StripedGrid::rowOfLine(1), 2).data().toString(), QString());
+    QCOMPARE(grid.model()->index(StripedGrid::rowOfLine(0), 2).data().toString(), QStringLiteral("5000"));
+
+    grid.setFocusPolicy(Qt::NoFocus); // no focus ring over the first line
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QImage image = grid.viewport()->grab().toImage();
+    const QColor white = grid.palette().color(QPalette::Active, QPalette::Base);
+    auto cell = [&](int line, int column) {
+        return image.copy(grid.visualRect(grid.model()->index(StripedGrid::rowOfLine(line), column)));
+    };
+    auto only = [](const QImage &picture, const QColor &colour) {
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixelColor(x, y) != colour)
+                    return false;
+        return true;
+    };
+    QCOMPARE(cell(0, 0).pixelColor(1, 1), white);
+    QCOMPARE(cell(1, 0).pixelColor(1, 1), grid.stripeColour());
+
+    // The amount beside a clear tick is not drawn.
+    QVERIFY(only(cell(1, 2), grid.stripeColour()));
+    QVERIFY(only(cell(4, 2), white));
+    QVERIFY(!only(cell(0, 2), white));
+
+    // The tick column draws a mark, not its text: "1" and "2" look alike, an
+    // empty cell is clear as "0" is, and a clear mark still shows its box.
+    QCOMPARE(cell(0, 1), cell(2, 1));
+    QCOMPARE(cell(1, 1), cell(3, 1));
+    QVERIFY(cell(0, 1) != cell(4, 1));
+    QVERIFY(!only(cell(4, 1), white));
 }
 
 void WidgetsTest::keyedComboShowsChosenPartAndReadsKey()
