@@ -18,7 +18,6 @@ using masters::documentFeeIndex;
 using masters::kBandLimitCount;
 using masters::kBandsPerRelation;
 using masters::kFeeRelationCount;
-using masters::qs;
 using masters::telegraphicFeeIndex;
 
 FeeTablePage::FeeTablePage(MessageBoxes &boxes, sql::Database &db, QWidget *parent)
@@ -182,8 +181,8 @@ void FeeTablePage::load(const std::optional<std::string> &consignor)
         m_row = table->id;
         lblBankCode->setText(QString::asprintf("%.4lld", static_cast<long long>(table->bankNumber)));
         lblSitenCode->setText(QString::asprintf("%.3lld", static_cast<long long>(table->branchNumber)));
-        lblBankName->setText(qs(table->bankName));
-        lblSitenName->setText(qs(table->branchName));
+        lblBankName->setText(q(table->bankName));
+        lblSitenName->setText(q(table->branchName));
         for (int i = 0; i < masters::kFeeColumnCount; ++i)
             edtKingaku[i]->setText(table->values[i] ? QString::number(*table->values[i]) : QString());
         // The lower bounds read what the limits above them say.

@@ -19,8 +19,6 @@
 
 namespace pelanova {
 
-using masters::qs;
-using masters::ss;
 
 namespace {
 constexpr const char *kAskSaveAndLeave = "データは変更されています。\n\r登録してメニュー画面に戻りますか？";
@@ -134,14 +132,14 @@ std::string TfrmFurikomiTesuuryou::selectedConsignor() const
     const int index = cmbItakusya->currentIndex();
     if (index < 0)
         return {};
-    return GetToken('\t', 0, ss(cmbItakusya->itemText(index)));
+    return GetToken('\t', 0, utf8(cmbItakusya->itemText(index)));
 }
 
 void TfrmFurikomiTesuuryou::LoadConsignors()
 {
     cmbItakusya->clear();
     for (const std::string &item : output::LoadItakusya(db()))
-        cmbItakusya->addKeyedItem(qs(item));
+        cmbItakusya->addKeyedItem(q(item));
     btnTesuuryouAll->setEnabled(cmbItakusya->count() > 0);
 }
 

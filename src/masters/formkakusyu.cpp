@@ -24,8 +24,6 @@
 
 namespace pelanova {
 
-using masters::qs;
-using masters::ss;
 
 namespace {
 
@@ -57,7 +55,7 @@ void selectStored(KeyedComboBox *combo, const std::string &value)
 {
     int index = 0;
     for (int i = 0; i < combo->count(); ++i)
-        if (combo->key(i) == qs(value))
+        if (combo->key(i) == q(value))
             index = i;
     combo->setCurrentIndex(index);
 }
@@ -181,9 +179,9 @@ void TfrmKakusyu::FormCreate()
 {
     const TSettings items = screenSettings(context().dm);
     chkTesuuryou->setChecked(items.ReadBool("TesuuryouKubun"));
-    EditTesuuryou->setText(qs(items.ReadString("TesuuryouKingaku")));
-    EditBankData->setText(qs(items.ReadString("Bankdata")));
-    EditLedraData->setText(qs(items.ReadString("LedraData")));
+    EditTesuuryou->setText(q(items.ReadString("TesuuryouKingaku")));
+    EditBankData->setText(q(items.ReadString("Bankdata")));
+    EditLedraData->setText(q(items.ReadString("LedraData")));
     selectStored(cmbClearingHouse, items.ReadString("ClearingHouse"));
     selectStored(cmbDesignation, items.ReadString("Designation"));
     selectStored(cmbLineBreak, items.ReadString("LineBreak"));
@@ -196,15 +194,15 @@ void TfrmKakusyu::FormClose()
     // closing nor the bank master from being reconnected.
     try {
         items.WriteBool("TesuuryouKubun", chkTesuuryou->isChecked());
-        items.WriteString("TesuuryouKingaku", ss(EditTesuuryou->text()));
-        items.WriteString("ClearingHouse", ss(cmbClearingHouse->currentKey()));
-        items.WriteString("Designation", ss(cmbDesignation->currentKey()));
-        items.WriteString("LineBreak", ss(cmbLineBreak->currentKey()));
+        items.WriteString("TesuuryouKingaku", utf8(EditTesuuryou->text()));
+        items.WriteString("ClearingHouse", utf8(cmbClearingHouse->currentKey()));
+        items.WriteString("Designation", utf8(cmbDesignation->currentKey()));
+        items.WriteString("LineBreak", utf8(cmbLineBreak->currentKey()));
     } catch (const std::exception &error) {
         ErrorMsg(context().messages, ErrorText(error));
     }
 
-    const std::string bankPath = ss(EditBankData->text());
+    const std::string bankPath = utf8(EditBankData->text());
     if (context().dm.ConnectBank(bankPath)) {
         try {
             items.WriteString("Bankdata", bankPath);

@@ -19,9 +19,7 @@
 namespace pelanova {
 
 using masters::fillField;
-using masters::qs;
 using masters::setFieldEnabled;
-using masters::ss;
 
 TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     : TfrmBase(context, parent)
@@ -158,7 +156,7 @@ void TfrmShisetuMaster::LoadFacilityList()
 
     GridList->clearLines();
     for (const masters::Facility &facility : masters::loadFacilities(db()))
-        GridList->addLine({QString::number(facility.code), qs(facility.name)});
+        GridList->addLine({QString::number(facility.code), q(facility.name)});
     if (selected >= 0 && selected < GridList->lineCount())
         GridList->setCurrentLine(selected);
 }
@@ -183,7 +181,7 @@ void TfrmShisetuMaster::btnEditClick()
 {
     // Without a facility line there is nothing to edit, and no statement is
     // built from an empty code.
-    const std::optional<int64_t> code = masters::facilityCodeOf(ss(selectedCode()));
+    const std::optional<int64_t> code = masters::facilityCodeOf(utf8(selectedCode()));
     if (!code)
         return;
 
@@ -197,8 +195,8 @@ void TfrmShisetuMaster::btnEditClick()
         return;
     }
     fillField(EditCode, QString::number(facility->code));
-    fillField(EditName, qs(facility->name));
-    fillField(EditFileName, qs(facility->fileName.value_or(std::string())));
+    fillField(EditName, q(facility->name));
+    fillField(EditFileName, q(facility->fileName.value_or(std::string())));
     EditName->setFocus();
 }
 
@@ -222,7 +220,7 @@ bool TfrmShisetuMaster::CheckEntry()
         return false;
     }
     if (m_mode == ModeNew) {
-        const std::optional<int64_t> code = masters::facilityCodeOf(ss(EditCode->text()));
+        const std::optional<int64_t> code = masters::facilityCodeOf(utf8(EditCode->text()));
         if (!code || masters::facilityCodeInUse(db(), *code)) {
             ErrorMsg(context().messages, "施設コードはすでに使用されています。");
             EditCode->setFocus();
@@ -235,13 +233,13 @@ bool TfrmShisetuMaster::CheckEntry()
 void TfrmShisetuMaster::WriteEntry()
 {
     if (m_mode == ModeNew) {
-        const std::optional<int64_t> code = masters::facilityCodeOf(ss(EditCode->text()));
+        const std::optional<int64_t> code = masters::facilityCodeOf(utf8(EditCode->text()));
         if (code)
-            masters::insertFacility(db(), *code, ss(EditName->text()), ss(EditFileName->text()));
+            masters::insertFacility(db(), *code, utf8(EditName->text()), utf8(EditFileName->text()));
     } else if (m_mode == ModeEdit) {
-        const std::optional<int64_t> code = masters::facilityCodeOf(ss(selectedCode()));
+        const std::optional<int64_t> code = masters::facilityCodeOf(utf8(selectedCode()));
         if (code)
-            masters::updateFacility(db(), *code, ss(EditName->text()), ss(EditFileName->text()));
+            masters::updateFacility(db(), *code, utf8(EditName->text()), utf8(EditFileName->text()));
     }
 }
 

@@ -16,9 +16,6 @@ class GradientButton;
 
 namespace masters {
 
-inline QString qs(const std::string &text) { return q(text); }
-inline std::string ss(const QString &text) { return text.toStdString(); }
-
 // The screens' type: "ＭＳ ゴシック" of the given character height.
 void setScreenFont(QWidget *widget, int pixels = 13);
 

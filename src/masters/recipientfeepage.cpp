@@ -22,8 +22,6 @@
 
 namespace pelanova {
 
-using masters::qs;
-using masters::ss;
 
 namespace {
 
@@ -241,9 +239,9 @@ void RecipientFeePage::load(const std::optional<std::string> &consignor)
         return;
     const BusyScope busy(GridList);
     for (const masters::RecipientLine &line : masters::loadRecipientLines(m_db, *consignor)) {
-        GridList->addLine({qs(line.name), QString::asprintf("%.4lld", static_cast<long long>(line.bankNumber)),
+        GridList->addLine({q(line.name), QString::asprintf("%.4lld", static_cast<long long>(line.bankNumber)),
                            QString::asprintf("%.3lld", static_cast<long long>(line.branchNumber)),
-                           qs(line.account), QString::number(line.category), QString::number(line.threshold)});
+                           q(line.account), QString::number(line.category), QString::number(line.threshold)});
     }
 }
 
@@ -264,16 +262,16 @@ bool RecipientFeePage::selectLine(int line)
     const QString branchCode = GridList->cellText(line, ColBranch);
     const QString account = GridList->cellText(line, ColAccount);
     const std::optional<masters::RecipientDetail> detail = masters::findRecipient(
-        m_db, m_consignor.value_or(std::string()), integerOf(bankCode), integerOf(branchCode), ss(account));
+        m_db, m_consignor.value_or(std::string()), integerOf(bankCode), integerOf(branchCode), utf8(account));
 
     EditUketori->setText(GridList->cellText(line, ColName));
     EditBankCode->setText(bankCode);
     EditSitenCode->setText(branchCode);
     EditKouzaNo->setText(account);
     if (detail) {
-        EditBankName->setText(qs(detail->bankName));
-        EditSitenName->setText(qs(detail->branchName));
-        pnlYokin->setText(qs(GetYokinSyubetuName(detail->accountType)));
+        EditBankName->setText(q(detail->bankName));
+        EditSitenName->setText(q(detail->branchName));
+        pnlYokin->setText(q(GetYokinSyubetuName(detail->accountType)));
         chkTesuuryou->setChecked(detail->category != 0);
         EditTesuuryou->setText(detail->threshold != 0 ? QString::number(detail->threshold) : QString());
     } else {
@@ -301,7 +299,7 @@ void RecipientFeePage::save()
     const bool recipientBears = chkTesuuryou->isChecked();
     const qint64 threshold = EditTesuuryou->value();
     if (!masters::saveRecipientFee(m_db, m_consignor.value_or(std::string()), integerOf(EditBankCode->text()),
-                                   integerOf(EditSitenCode->text()), ss(EditKouzaNo->text()), recipientBears ? 1 : 0,
+                                   integerOf(EditSitenCode->text()), utf8(EditKouzaNo->text()), recipientBears ? 1 : 0,
                                    threshold)) {
         // Nothing was written: the line and the snapshot keep showing the
         // stored values, so the edit is still pending.
