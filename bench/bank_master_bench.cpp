@@ -9,6 +9,7 @@
 //                without one a master of the same size is made up)
 //   PACKAGE_DIR  the unpacked zengin-code package, for the build figure
 //                (default: $PELANOVA_ZENGIN_PACKAGE, else ../zengin-code/package)
+#include "benchsupport.h"
 #include "core/bankmaster.h"
 #include "core/records.h"
 #include "core/schema.h"
@@ -30,16 +31,6 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 namespace {
-
-class NoBoxes : public MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &, MessageIcon, MessageButtons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IdOk;
-    }
-};
 
 double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -116,7 +107,7 @@ double importSeconds(const fs::path &dir, const std::string &file, const sql::Da
     sql::Database db;
     db.open(dbPath.string(), sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    NoBoxes boxes;
+    bench::StderrBoxes boxes;
     SilentProgress progress;
     ImportEngine engine(db, bank, boxes, progress);
     const auto start = Clock::now();

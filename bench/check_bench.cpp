@@ -4,6 +4,7 @@
 // (as the file creation runs it), with names in the Zengin set and with a
 // name warning on every record, with a bank master of 30,000 branches, and
 // the import.
+#include "benchsupport.h"
 #include "core/records.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
@@ -23,16 +24,6 @@ using namespace pelanova;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class NoBoxes : public MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &, MessageIcon, MessageButtons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IdOk;
-    }
-};
 
 std::string makeFile(int records, int recipients, const std::string &branchName)
 {
@@ -78,7 +69,7 @@ double importSeconds(const std::filesystem::path &dir, const std::string &file, 
     sql::Database db;
     db.open(dbPath.string(), sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    NoBoxes boxes;
+    bench::StderrBoxes boxes;
     SilentProgress progress;
     ImportEngine engine(db, nullptr, boxes, progress);
     ImportEngine::Outcome outcome{};

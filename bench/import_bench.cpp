@@ -3,6 +3,7 @@
 // data rows in one transaction. Prints records per second, the ratio and the
 // peak memory after a small and after the large file, and the CR LF form
 // against the form without breaks.
+#include "benchsupport.h"
 #include "core/records.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
@@ -20,16 +21,6 @@ using namespace pelanova;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class NoBoxes : public MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &, MessageIcon, MessageButtons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IdOk;
-    }
-};
 
 std::string makeFile(int records, int recipients)
 {
@@ -74,7 +65,7 @@ double importSeconds(const std::filesystem::path &dir, const std::string &name, 
     sql::Database db;
     db.open(dbPath.string(), sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    NoBoxes boxes;
+    bench::StderrBoxes boxes;
     SilentProgress progress;
     ImportEngine engine(db, nullptr, boxes, progress);
     const auto start = Clock::now();

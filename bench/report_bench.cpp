@@ -6,6 +6,7 @@
 // Usage: report_bench [pages]   (default 1000; the memory figures are taken
 // in child processes so that each starts from a fresh peak)
 
+#include "benchsupport.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "core/tesuuryou.h"
@@ -33,16 +34,6 @@ namespace {
 constexpr int kLinesPerPage = 38;
 constexpr int kDate = 20080115;
 const std::string kConsignor = "0000012345";
-
-class SilentBoxes : public MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &, MessageIcon, MessageButtons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IdOk;
-    }
-};
 
 // A database as twenty facilities' imports leave it: transfers to distinct
 // accounts, recipients with kanji names and fee categories on both sides.
@@ -117,7 +108,7 @@ Figures run(int pages)
     db.open((base + QStringLiteral(".db")).toStdString(), sql::Database::Mode::Create);
     fillDatabase(db, pages * kLinesPerPage);
 
-    SilentBoxes boxes;
+    bench::StderrBoxes boxes;
     const QString pdf = base + QStringLiteral(".pdf");
     QPointer<TBaseLRep> window;
     Figures f;

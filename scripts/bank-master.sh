@@ -12,8 +12,7 @@
 # cannot be reached.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-data_home="${XDG_DATA_HOME:-}"
-[ "${data_home#/}" != "$data_home" ] || data_home="$HOME/.local/share"
+. scripts/user-folders.sh
 out="${1:-$data_home/pelanova/data/銀行マスタ.db}"
 cli=build/bin/pelanova-cli
 [ -x "$cli" ] || { echo "bank-master: $cli is missing; build first (scripts/build.sh)" >&2; exit 1; }

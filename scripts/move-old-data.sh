@@ -12,11 +12,7 @@ bin="${1:?usage: move-old-data.sh PROGRAM_DIR}"
 old="$bin/data"
 [ -d "$old" ] || exit 0
 
-# The program ignores relative XDG values, as the standard says; so does this.
-data_home="${XDG_DATA_HOME:-}"
-[ "${data_home#/}" != "$data_home" ] || data_home="$HOME/.local/share"
-config_home="${XDG_CONFIG_HOME:-}"
-[ "${config_home#/}" != "$config_home" ] || config_home="$HOME/.config"
+. "$(dirname "$0")/user-folders.sh"
 data_dir="$data_home/pelanova/data"
 config_dir="$config_home/pelanova"
 

@@ -14,10 +14,7 @@ scripts/build.sh
 
 # Earlier versions kept the data in build/bin, where a clean build deletes it.
 scripts/move-old-data.sh build/bin
-data_home="${XDG_DATA_HOME:-}"
-[ "${data_home#/}" != "$data_home" ] || data_home="$HOME/.local/share"
-config_home="${XDG_CONFIG_HOME:-}"
-[ "${config_home#/}" != "$config_home" ] || config_home="$HOME/.config"
+. scripts/user-folders.sh
 data_dir="$data_home/pelanova/data"
 
 bank_master="$data_dir/銀行マスタ.db"
