@@ -1,4 +1,5 @@
 #include "import/frmimport.h"
+#include "widgets/busyscope.h"
 #include "widgets/utf8text.h"
 
 #include "core/datamodule.h"
@@ -157,26 +158,20 @@ void TfrmImport::lstShisetuClick()
 
 void TfrmImport::fillHistory()
 {
-    GridList->setUpdatesEnabled(false);
+    const BusyScope busy(GridList);
     GridList->clearLines();
-    if (m_facility) {
-        try {
-            for (const ImportHistoryRow &row : m_engine->ListImports(*m_facility)) {
-                GridList->addLine({
-                    q(row.facilityName),
-                    q(formatShortDate(row.trailerDate.value_or(0))),
-                    row.count ? QString::number(*row.count) : QString(),
-                    row.total ? q(formatGrouped(*row.total)) : QString(),
-                    q(formatShortDate(row.updateDate.value_or(0))),
-                    QString::number(row.requestDate),
-                });
-            }
-        } catch (...) {
-            GridList->setUpdatesEnabled(true);
-            throw;
-        }
+    if (!m_facility)
+        return;
+    for (const ImportHistoryRow &row : m_engine->ListImports(*m_facility)) {
+        GridList->addLine({
+            q(row.facilityName),
+            q(formatShortDate(row.trailerDate.value_or(0))),
+            row.count ? QString::number(*row.count) : QString(),
+            row.total ? q(formatGrouped(*row.total)) : QString(),
+            q(formatShortDate(row.updateDate.value_or(0))),
+            QString::number(row.requestDate),
+        });
     }
-    GridList->setUpdatesEnabled(true);
 }
 
 std::optional<QDate> TfrmImport::readDate() const

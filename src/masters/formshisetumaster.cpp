@@ -4,6 +4,7 @@
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"
+#include "widgets/busyscope.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/numericedit.h"
 #include "widgets/stripedgrid.h"
@@ -143,16 +144,7 @@ void TfrmShisetuMaster::SetEditMode(EditMode mode)
 void TfrmShisetuMaster::LoadFacilityList()
 {
     const int selected = GridList->currentLine();
-    GridList->setUpdatesEnabled(false);
-    struct Resume
-    {
-        StripedGrid *grid;
-        ~Resume()
-        {
-            grid->setUpdatesEnabled(true);
-            grid->viewport()->update();
-        }
-    } resume{GridList};
+    const BusyScope busy(GridList);
 
     GridList->clearLines();
     for (const masters::Facility &facility : masters::loadFacilities(db()))
