@@ -31,7 +31,7 @@ protected:
         f.context();
     }
 
-    std::string builtPath() const { return f.data.dir.file("銀行マスタ.db"); }
+    std::string builtPath() const { return f.folder().file("銀行マスタ.db"); }
 
     // Imports one file: a consignor at みずほ 本店 paying three recipients at
     // branches whose names use kanji of JIS level 2 and one without a Shift-JIS form.
@@ -47,10 +47,10 @@ protected:
         for (const auto &t : transfers)
             file += zengin::buildData(t, 25000);
         file += zengin::buildTrailer(3, 75000) + zengin::buildEnd();
-        test::writeBytes(f.data.dir.file("FB1210.txt"), file);
+        test::writeBytes(f.folder().file("FB1210.txt"), file);
         SilentProgress progress;
-        ImportEngine engine(f.dm->ADOConFurikomi, &f.dm->ADOConBank, f.boxes, progress);
-        ASSERT_EQ(engine.ImportTransferFile(f.data.dir.file("FB1210.txt"), 1, 20261210, 20261209),
+        ImportEngine engine(f.dm().ADOConFurikomi, &f.dm().ADOConBank, f.boxes, progress);
+        ASSERT_EQ(engine.ImportTransferFile(f.folder().file("FB1210.txt"), 1, 20261210, 20261209),
                   ImportEngine::Outcome::Stored);
     }
 
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(BankMasterScreensTest, FeeMasterShowsTheKanjiNamesOfTheBuiltMaster)
 {
-    ASSERT_TRUE(f.dm->ADOConBank.isOpen());
+    ASSERT_TRUE(f.dm().ADOConBank.isOpen());
     importSample();
     TfrmFurikomiTesuuryou s(f.context(), nullptr);
     s.resize(1000, 620);
@@ -77,7 +77,7 @@ TEST_F(BankMasterScreensTest, FeeMasterShowsTheKanjiNamesOfTheBuiltMaster)
     }
     s.GridList->setCurrentLine(1);
     test::renderIfAsked(s, "furikomitesuuryou_kanji");
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 }
 
 TEST_F(BankMasterScreensTest, SettingsShowTheRecordedMasterAndRefuseAnAccessFileWithoutTheTable)
@@ -90,13 +90,13 @@ TEST_F(BankMasterScreensTest, SettingsShowTheRecordedMasterAndRefuseAnAccessFile
     const char *sample = "/usr/share/doc/fp-units-db/3.2.2/examples/odbc/testodbc.mdb.gz";
     if (!std::filesystem::exists(sample))
         GTEST_SKIP() << sample << " is not installed (Debian package fp-units-db; scripts/install-deps.sh installs it)";
-    const std::string mdb = f.data.dir.file("銀行マスタ.mdb");
+    const std::string mdb = f.folder().file("銀行マスタ.mdb");
     ASSERT_EQ(std::system(("gzip -dc '" + std::string(sample) + "' > '" + mdb + "'").c_str()), 0);
     s.EditBankData->setText(QString::fromStdString(mdb));
     s.closeScreen();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, "銀行マスタデータベースに接続できませんでした。");
-    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
+    EXPECT_FALSE(f.dm().ADOConBank.isOpen());
     EXPECT_EQ(IniFile(f.iniPath()).readString("DataFiles", "BankData", ""), builtPath());
 }
 

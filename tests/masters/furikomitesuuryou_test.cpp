@@ -115,7 +115,7 @@ TEST_F(FurikomiTesuuryouTest, OpensOnTheFirstConsignorWithItsRecipients)
     // Nothing is current yet: the first page's buttons do nothing.
     s.btnCancelClick();
     s.btnSaveClick();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 }
 
 TEST_F(FurikomiTesuuryouTest, SelectingARecipientShowsItsDetail)
@@ -143,7 +143,7 @@ TEST_F(FurikomiTesuuryouTest, SelectingARecipientShowsItsDetail)
     ASSERT_TRUE(s.GridList->setCurrentLine(1));
     EXPECT_EQ(s.pnlYokin->text(), "貯蓄") << "a savings account is named";
     EXPECT_EQ(s.EditTesuuryou->value(), 1000);
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 }
 
 TEST_F(FurikomiTesuuryouTest, SavingARecipientChangesOnlyThatConsignorsRow)
@@ -153,7 +153,7 @@ TEST_F(FurikomiTesuuryouTest, SavingARecipientChangesOnlyThatConsignorsRow)
     s.chkTesuuryou->setChecked(false);
     EXPECT_FALSE(s.EditTesuuryou->isEnabled());
     s.btnSaveClick();
-    EXPECT_TRUE(f.boxes.boxes.empty()) << "saving shows no message";
+    EXPECT_TRUE(f.boxes.empty()) << "saving shows no message";
     EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 0);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
     EXPECT_EQ(s.GridList->cellText(2, 4), "0");
@@ -175,14 +175,14 @@ TEST_F(FurikomiTesuuryouTest, SavingARecipientThatIsGoneSaysSoAndKeepsTheEdit)
     f.data.db.exec("DELETE FROM M_受取人 WHERE 委託者コード = '0000000001' AND 口座番号 = '0000001'");
     s.chkTesuuryou->setChecked(false);
     s.btnSaveClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u) << "nothing was written, so it is not shown as saved";
+    ASSERT_EQ(f.boxes.count(), 1u) << "nothing was written, so it is not shown as saved";
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(s.GridList->cellText(2, 4), "1");
     EXPECT_EQ(s.GridList->cellText(2, 5), "30000");
     // The edit is still pending: leaving the line asks again.
     f.boxes.answer(IdNo);
     ASSERT_TRUE(s.GridList->setCurrentLine(0));
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
 }
 
@@ -207,12 +207,12 @@ TEST_F(FurikomiTesuuryouTest, RowChangeAsksOnlyAfterAnEdit)
     TfrmFurikomiTesuuryou &s = open();
     ASSERT_TRUE(s.GridList->setCurrentLine(0));
     ASSERT_TRUE(s.GridList->setCurrentLine(1));
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 
     s.chkTesuuryou->setChecked(true);
     f.boxes.answer(IdNo);
     ASSERT_TRUE(s.GridList->setCurrentLine(2));
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
     EXPECT_EQ(f.boxes.last().title, "振込手数料");
     EXPECT_EQ(f.boxes.last().buttons, MessageButtons::YesNo);
@@ -233,13 +233,13 @@ TEST_F(FurikomiTesuuryouTest, CancelRestoresTheRowsValuesAfterAsking)
     TfrmFurikomiTesuuryou &s = open();
     ASSERT_TRUE(s.GridList->setCurrentLine(2));
     s.btnCancelClick();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 
     s.chkTesuuryou->setChecked(false);
     s.EditTesuuryou->setText("1");
     f.boxes.answer(IdNo);
     s.btnCancelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskCancel);
     EXPECT_EQ(f.boxes.last().title, kAppTitle);
     EXPECT_FALSE(s.chkTesuuryou->isChecked());
@@ -250,7 +250,7 @@ TEST_F(FurikomiTesuuryouTest, CancelRestoresTheRowsValuesAfterAsking)
     EXPECT_EQ(s.EditTesuuryou->value(), 30000);
     // Nothing left to ask about.
     ASSERT_TRUE(s.GridList->setCurrentLine(0));
-    EXPECT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.count(), 2u);
 }
 
 TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
@@ -259,14 +259,14 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
     ASSERT_TRUE(s.GridList->setCurrentLine(2));
     turnPage(TfrmFurikomiTesuuryou::PageBank);
     turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 
     // A fee edited, then the other page: asked, はい saves the fee table.
     turnPage(TfrmFurikomiTesuuryou::PageBank);
     s.edtKingaku[7]->setText("111");
     f.boxes.answer(IdYes);
     turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
     EXPECT_EQ(f.boxes.last().title, "振込手数料");
     EXPECT_EQ(f.data.value("M_銀行", "当銀行2未満電信手数料", "委託者コード = '0000000001'"), 111);
@@ -275,7 +275,7 @@ TEST_F(FurikomiTesuuryouTest, PageChangeAsksOnlyAfterAnEdit)
     s.EditTesuuryou->setText("8");
     f.boxes.answer(IdNo);
     turnPage(TfrmFurikomiTesuuryou::PageBank);
-    EXPECT_EQ(f.boxes.boxes.size(), 2u);
+    EXPECT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(s.PageControl1->currentIndex(), TfrmFurikomiTesuuryou::PageBank);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
 }
@@ -285,14 +285,14 @@ TEST_F(FurikomiTesuuryouTest, AnotherConsignorOnTheFeePageShowsItsTableAndAsksNo
     TfrmFurikomiTesuuryou &s = open();
     turnPage(TfrmFurikomiTesuuryou::PageBank);
     chooseConsignor(1);
-    EXPECT_TRUE(f.boxes.boxes.empty()) << "no edits, no question";
+    EXPECT_TRUE(f.boxes.empty()) << "no edits, no question";
     EXPECT_EQ(s.lblBankCode->text(), "0009");
     EXPECT_EQ(s.lblSitenCode->text(), "005");
     EXPECT_EQ(s.lblBankName->text(), "ｷﾞﾝｺｳ");
     EXPECT_EQ(s.edtKingaku[0]->value(), 10000);
     EXPECT_EQ(s.GridList->lineCount(), 1);
     turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
 }
 
 TEST_F(FurikomiTesuuryouTest, ChoosingAConsignorAsksAboutUnsavedEditsAsAPageChangeDoes)
@@ -303,14 +303,14 @@ TEST_F(FurikomiTesuuryouTest, ChoosingAConsignorAsksAboutUnsavedEditsAsAPageChan
     s.edtKingaku[0]->setText("5");
     f.boxes.answer(IdYes);
     chooseConsignor(1);
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
     EXPECT_EQ(f.boxes.last().title, "振込手数料");
     EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 5);
     EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000002'"), 10000);
     EXPECT_EQ(s.lblBankCode->text(), "0009");
     turnPage(TfrmFurikomiTesuuryou::PageFurikomi);
-    EXPECT_EQ(f.boxes.boxes.size(), 1u) << "the new consignor's pages are unedited";
+    EXPECT_EQ(f.boxes.count(), 1u) << "the new consignor's pages are unedited";
 
     // A recipient edited, then the same consignor again: asked too; いいえ drops the edit.
     chooseConsignor(0);
@@ -318,7 +318,7 @@ TEST_F(FurikomiTesuuryouTest, ChoosingAConsignorAsksAboutUnsavedEditsAsAPageChan
     s.EditTesuuryou->setText("8");
     f.boxes.answer(IdNo);
     chooseConsignor(0);
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text, kAskSave);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
     EXPECT_EQ(s.GridList->currentLine(), -1);
@@ -328,7 +328,7 @@ TEST_F(FurikomiTesuuryouTest, ChoosingAConsignorAsksAboutUnsavedEditsAsAPageChan
     s.EditTesuuryou->setText("9");
     f.boxes.answer(IdYes);
     chooseConsignor(1);
-    EXPECT_EQ(f.boxes.boxes.size(), 3u);
+    EXPECT_EQ(f.boxes.count(), 3u);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 9);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
     EXPECT_EQ(s.GridList->lineCount(), 1);
@@ -389,7 +389,7 @@ TEST_F(FurikomiTesuuryouTest, FeeTableRoundTripsAllTwentyFourColumns)
             s.edtKingaku[i]->setText(QString::number(2000 + i * 7));
         s.edtKingaku[20]->clear();
         s.btnSaveBankClick();
-        EXPECT_TRUE(f.boxes.boxes.empty());
+        EXPECT_TRUE(f.boxes.empty());
         for (int i = 0; i < masters::kFeeColumnCount; ++i)
             EXPECT_EQ(f.data.value("M_銀行", masters::kFeeTableColumns[i], "委託者コード = '0000000001'"),
                       i == 20 ? 0 : 2000 + i * 7)
@@ -459,13 +459,13 @@ TEST_F(FurikomiTesuuryouTest, BandLabelsFollowTheirLimitsAndCancelReloads)
 
     f.boxes.answer(IdYes);
     s.btnCancelBankClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskCancel);
     EXPECT_EQ(s.edtKingaku[1]->value(), 30000);
     EXPECT_EQ(s.lblKingaku[1]->text(), "30,000 円以上");
     EXPECT_EQ(s.lblKingaku[3]->text(), "30,000 円以上");
     s.btnCancelBankClick();
-    EXPECT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes.count(), 1u);
 }
 
 TEST_F(FurikomiTesuuryouTest, MenuAfterAnEditAsksWhileTheMenuIsShown)
@@ -473,13 +473,15 @@ TEST_F(FurikomiTesuuryouTest, MenuAfterAnEditAsksWhileTheMenuIsShown)
     TfrmFurikomiTesuuryou &s = open();
     ASSERT_TRUE(s.GridList->setCurrentLine(1));
     s.chkTesuuryou->setChecked(true);
+    size_t screensAskedForBeforeTheQuestion = 0;
+    f.boxes.whileShown = [&] { screensAskedForBeforeTheQuestion = f.shownScreens.size(); };
     f.boxes.answer(IdYes);
     s.btnMenu->click();
     ASSERT_EQ(f.shownScreens, std::vector<uint8_t>{ScreenMenu});
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSaveAndLeave);
     EXPECT_EQ(f.boxes.last().title, "振込手数料");
-    EXPECT_EQ(f.boxes.screensShownBefore.back(), 1u) << "the menu was asked for before the question";
+    EXPECT_EQ(screensAskedForBeforeTheQuestion, 1u) << "the menu was asked for before the question";
     EXPECT_TRUE(s.isClosing());
     EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
 }
@@ -508,7 +510,7 @@ TEST_F(FurikomiTesuuryouTest, TheLeftScreenLivesUntilItsQuestionIsAnswered)
     });
     app.exec();
     f.boxes.whileShown = nullptr;
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_TRUE(aliveWhileAsked);
     EXPECT_EQ(f.data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -522,14 +524,14 @@ TEST_F(FurikomiTesuuryouTest, MenuWithoutEditsAsksNothingAndNoDropsTheFeeEdits)
         TfrmFurikomiTesuuryou &s = open();
         ASSERT_TRUE(s.GridList->setCurrentLine(1));
         s.btnMenu->click();
-        EXPECT_TRUE(f.boxes.boxes.empty());
+        EXPECT_TRUE(f.boxes.empty());
     }
     TfrmFurikomiTesuuryou &s = open();
     turnPage(TfrmFurikomiTesuuryou::PageBank);
     s.edtKingaku[0]->setText("1");
     f.boxes.answer(IdNo);
     s.btnMenu->click();
-    EXPECT_EQ(f.boxes.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, kAskSaveAndLeave);
     EXPECT_EQ(f.data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 10000);
 }
@@ -557,12 +559,12 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingUpdatesTheConsignorAndReloadsOnlyAfterO
     s.btnTesuuryouAllClick();
     EXPECT_FALSE(checkedInitially);
     EXPECT_TRUE(enabledInitially);
-    ASSERT_EQ(f.boxes.boxes.size(), 3u);
-    EXPECT_EQ(f.boxes.boxes[0].text, "設定された内容で登録します。\n\rよろしいですか？");
-    EXPECT_EQ(f.boxes.boxes[0].title, "振込手数料一括登録");
-    EXPECT_EQ(f.boxes.boxes[0].defaultButton, kDefaultButton2);
-    EXPECT_EQ(f.boxes.boxes[2].text, "設定された内容で登録しました。");
-    EXPECT_EQ(f.boxes.boxes[2].icon, MessageIcon::Information);
+    ASSERT_EQ(f.boxes.count(), 3u);
+    EXPECT_EQ(f.boxes.shown()[0].text, "設定された内容で登録します。\n\rよろしいですか？");
+    EXPECT_EQ(f.boxes.shown()[0].title, "振込手数料一括登録");
+    EXPECT_EQ(f.boxes.shown()[0].defaultButton, kDefaultButton2);
+    EXPECT_EQ(f.boxes.shown()[2].text, "設定された内容で登録しました。");
+    EXPECT_EQ(f.boxes.shown()[2].icon, MessageIcon::Information);
     EXPECT_EQ(f.data.value("M_受取人", "COUNT(*)", "委託者コード = '0000000001' AND 手数料区分 = 0 AND 手数料金額 = 5000"), 3);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
     EXPECT_EQ(s.GridList->cellText(2, 4), "0");
@@ -578,14 +580,14 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingUpdatesTheConsignorAndReloadsOnlyAfterO
     };
     s.btnTesuuryouAllClick();
     EXPECT_EQ(s.GridList->cellText(0, 5), "marker");
-    EXPECT_EQ(f.boxes.boxes.size(), 3u);
-    EXPECT_EQ(f.dm->backups().list().size(), 1u) << "one backup, before the one update";
+    EXPECT_EQ(f.boxes.count(), 3u);
+    EXPECT_EQ(f.dm().backups().list().size(), 1u) << "one backup, before the one update";
 }
 
 TEST_F(FurikomiTesuuryouTest, BulkSettingWithoutABackupChangesNothing)
 {
     TfrmFurikomiTesuuryou &s = open();
-    test::writeBytes(f.dm->backups().folder(), "a file where the backup folder belongs");
+    test::writeBytes(f.dm().backups().folder(), "a file where the backup folder belongs");
     s.execDialog = [&](QDialog &dialog) {
         auto &bulk = static_cast<TfrmFurikomiTesuuryouAll &>(dialog);
         bulk.EditTesuuryou->setText("5000");
@@ -594,7 +596,7 @@ TEST_F(FurikomiTesuuryouTest, BulkSettingWithoutABackupChangesNothing)
         return dialog.result();
     };
     s.btnTesuuryouAllClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text.rfind("バックアップを作成できないため、登録を中止しました。\n\r", 0), 0u);
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(f.data.value("M_受取人", "COUNT(*)", "手数料金額 = 5000"), 0);
@@ -615,7 +617,7 @@ TEST(FurikomiTesuuryouEmptyTest, WithoutConsignorsEverythingIsEmptyAndNothingIsW
     s.btnSaveBankClick();
     s.btnSaveClick();
     s.btnCancelClick();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(f.data.count("M_銀行"), 0);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "1 = 1"), 100);
 }

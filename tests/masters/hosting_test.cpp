@@ -34,7 +34,7 @@ class HostingTest : public ::testing::Test
 protected:
     TfrmMain &openMain()
     {
-        main = std::make_unique<TfrmMain>(std::make_unique<TDM1>(f.iniPath(), f.data.path(), &f.boxes),
+        main = std::make_unique<TfrmMain>(std::make_unique<TDM1>(f.iniPath(), f.dbPath(), &f.boxes),
                                           TfrmMain::Services{f.boxes, f.files, f.dates}, applicationScreens());
         main->resize(1100, 700);
         main->show();
@@ -61,7 +61,7 @@ TEST_F(HostingTest, MenuOpensTheThreeMastersScreens)
     m.ShowScreen(ScreenKakusyu);
     EXPECT_TRUE(dynamic_cast<TfrmKakusyu *>(m.hostedScreen()));
     discardClosedScreens();
-    EXPECT_TRUE(f.boxes.boxes.empty()) << "opening asks nothing; only leaving the settings reconnects";
+    EXPECT_TRUE(f.boxes.empty()) << "opening asks nothing; only leaving the settings reconnects";
 }
 
 TEST_F(HostingTest, FeeMasterAsksAfterTheMenuIsBackAndSaves)
@@ -78,13 +78,10 @@ TEST_F(HostingTest, FeeMasterAsksAfterTheMenuIsBackAndSaves)
     test::renderIfAsked(m, "main_furikomitesuuryou");
 
     bool menuHostedAtQuestion = false;
-    f.boxes.screensShown = [&] {
-        menuHostedAtQuestion = qobject_cast<TfrmMenu *>(m.hostedScreen()) != nullptr;
-        return size_t(0);
-    };
+    f.boxes.whileShown = [&] { menuHostedAtQuestion = qobject_cast<TfrmMenu *>(m.hostedScreen()) != nullptr; };
     f.boxes.answer(IdYes);
     fees->btnMenu->click();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_TRUE(menuHostedAtQuestion);
     EXPECT_EQ(f.data.value("M_受取人", "手数料金額", "委託者コード = '0000000001'"), 20000);
     discardClosedScreens();

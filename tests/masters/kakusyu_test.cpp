@@ -26,7 +26,7 @@ protected:
     // A bank master the data module can open.
     std::string makeBankMaster(const std::string &name)
     {
-        const std::string path = f.data.dir.file(name);
+        const std::string path = f.folder().file(name);
         sql::Database bank;
         bank.open(path, sql::Database::Mode::Create);
         schema::createBankMaster(bank);
@@ -70,34 +70,34 @@ TEST_F(KakusyuTest, InvalidBankPathKeepsTheOldOneAndStillStoresTheFeeDefault)
     const std::string oldPath = makeBankMaster("銀行マスタ.mdb");
     IniFile(f.iniPath()).writeString("DataFiles", "BankData", oldPath);
     TfrmKakusyu &s = open();
-    ASSERT_TRUE(f.dm->ADOConBank.isOpen());
+    ASSERT_TRUE(f.dm().ADOConBank.isOpen());
     s.chkTesuuryou->setChecked(true);
     s.EditTesuuryou->setText("1200");
-    s.EditBankData->setText(QString::fromStdString(f.data.dir.file("missing/銀行マスタ.mdb")));
+    s.EditBankData->setText(QString::fromStdString(f.folder().file("missing/銀行マスタ.mdb")));
     s.closeScreen();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, "銀行マスタデータベースに接続できませんでした。");
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(ini("DataFiles", "BankData"), oldPath);
     EXPECT_EQ(ini("Tesuuryou", "TesuuryouKubun"), "1");
     EXPECT_EQ(ini("Tesuuryou", "TesuuryouKingaku"), "1200");
-    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
+    EXPECT_FALSE(f.dm().ADOConBank.isOpen());
 }
 
 TEST_F(KakusyuTest, ValidBankPathIsStoredAndConnectedAtOnce)
 {
     const std::string newPath = makeBankMaster("new.mdb");
     TfrmKakusyu &s = open();
-    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
+    EXPECT_FALSE(f.dm().ADOConBank.isOpen());
     s.EditBankData->setText(QString::fromStdString(newPath));
     s.EditTesuuryou->clear();
     s.closeScreen();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(ini("DataFiles", "BankData"), newPath);
     EXPECT_EQ(ini("Tesuuryou", "TesuuryouKubun"), "0");
     EXPECT_EQ(ini("Tesuuryou", "TesuuryouKingaku"), "");
-    EXPECT_TRUE(f.dm->ADOConBank.isOpen());
-    EXPECT_EQ(f.dm->ADOConBank.path(), newPath);
+    EXPECT_TRUE(f.dm().ADOConBank.isOpen());
+    EXPECT_EQ(f.dm().ADOConBank.path(), newPath);
 }
 
 TEST_F(KakusyuTest, BrowseOffersOnlyTheBankMasterFromTheCurrentFolder)
@@ -131,31 +131,31 @@ TEST_F(KakusyuTest, DeleteAllKeepsFacilitiesAndTheSettingsFile)
 
     f.boxes.answer(IdNo);
     s.btnDelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, "全データを削除します\n\rよろしいですか？");
     EXPECT_EQ(f.boxes.last().defaultButton, kDefaultButton1);
     EXPECT_EQ(f.data.count("M_銀行"), 1);
 
     f.boxes.answer(IdYes);
     s.btnDelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 3u);
+    ASSERT_EQ(f.boxes.count(), 3u);
     EXPECT_EQ(f.boxes.last().text, "全データを削除しました。");
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Information);
     for (const char *table : masters::kDeleteAllTables)
         EXPECT_EQ(f.data.count(table), 0) << table;
     EXPECT_EQ(f.data.count("M_施設"), 1);
     EXPECT_EQ(test::readBytes(f.iniPath()), iniBefore);
-    EXPECT_EQ(f.dm->backups().list().size(), 1u) << "a backup was written before the deletion";
+    EXPECT_EQ(f.dm().backups().list().size(), 1u) << "a backup was written before the deletion";
 }
 
 TEST_F(KakusyuTest, DeleteAllWithoutABackupDeletesNothing)
 {
     f.data.addConsignor("0000000001", "ｺｳ");
     TfrmKakusyu &s = open();
-    test::writeBytes(f.dm->backups().folder(), "a file where the backup folder belongs");
+    test::writeBytes(f.dm().backups().folder(), "a file where the backup folder belongs");
     f.boxes.answer(IdYes);
     s.btnDelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text.rfind("バックアップを作成できないため、削除を中止しました。\n\r", 0), 0u);
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(f.data.count("M_銀行"), 1);
@@ -168,11 +168,11 @@ TEST_F(KakusyuTest, FailedDeleteIsReportedAndDeletesNothing)
     f.data.db.exec("DROP TABLE T_エンドレコード");
     f.boxes.answer(IdYes);
     s.btnDelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text, "全データの削除に失敗しました。");
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Information);
     EXPECT_EQ(f.data.count("M_銀行"), 1);
-    EXPECT_FALSE(f.dm->ADOConFurikomi.inTransaction());
+    EXPECT_FALSE(f.dm().ADOConFurikomi.inTransaction());
 }
 
 TEST_F(KakusyuTest, BankFileFormChoicesAreLoadedAndSavedWithTheOtherSettings)

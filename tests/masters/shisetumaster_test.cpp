@@ -57,7 +57,7 @@ TEST_F(ShisetuMasterTest, EmptyTableShowsNoLinesAndNewProposesCodeOne)
     test::typeText(s.EditName, QStringLiteral("本部"));
     test::typeText(s.EditFileName, QStringLiteral("FB01"));
     s.btnSaveClick();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse);
     ASSERT_EQ(s.GridList->lineCount(), 1);
     EXPECT_EQ(s.GridList->cellText(0, 0), "1");
@@ -100,7 +100,7 @@ TEST_F(ShisetuMasterTest, BlankFileNameIsStoredAsNullAndSurroundingBlanksStay)
     test::typeText(s.EditName, QStringLiteral("  "));
     test::typeText(s.EditFileName, QStringLiteral(" FB02 "));
     s.btnSaveClick();
-    EXPECT_TRUE(f.boxes.boxes.empty()) << "a name of blanks is accepted";
+    EXPECT_TRUE(f.boxes.empty()) << "a name of blanks is accepted";
     EXPECT_EQ(*storedFileName(2), " FB02 ");
 }
 
@@ -111,7 +111,7 @@ TEST_F(ShisetuMasterTest, ChecksComeInOrderAndKeepTheEntryOpen)
 
     s.btnNewClick();
     s.btnSaveClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, "施設名を入力してください。");
     EXPECT_EQ(f.boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(f.boxes.last().title, kAppTitle);
@@ -121,7 +121,7 @@ TEST_F(ShisetuMasterTest, ChecksComeInOrderAndKeepTheEntryOpen)
     f.data.addFacility(2, "別");
     test::typeText(s.EditName, QStringLiteral("東"));
     s.btnSaveClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 2u);
+    ASSERT_EQ(f.boxes.count(), 2u);
     EXPECT_EQ(f.boxes.last().text, "施設コードはすでに使用されています。");
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeNew);
     EXPECT_EQ(f.data.count("M_施設"), 2);
@@ -133,7 +133,7 @@ TEST_F(ShisetuMasterTest, ChecksComeInOrderAndKeepTheEntryOpen)
     ASSERT_TRUE(s.GridList->setCurrentLine(0));
     f.data.db.exec("DELETE FROM M_施設 WHERE 施設コード = 1");
     s.btnEditClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 4u);
+    ASSERT_EQ(f.boxes.count(), 4u);
     EXPECT_EQ(f.boxes.last().text, "登録してある施設は見つかりませんでした。");
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeEdit);
     EXPECT_TRUE(s.EditCode->text().isEmpty());
@@ -142,7 +142,7 @@ TEST_F(ShisetuMasterTest, ChecksComeInOrderAndKeepTheEntryOpen)
     EXPECT_EQ(f.boxes.last().text, "施設コードを入力してください。");
     s.btnCancelClick();
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse);
-    EXPECT_EQ(f.boxes.boxes.size(), 5u);
+    EXPECT_EQ(f.boxes.count(), 5u);
 }
 
 TEST_F(ShisetuMasterTest, EditWithoutAFacilityLineDoesNothing)
@@ -152,14 +152,14 @@ TEST_F(ShisetuMasterTest, EditWithoutAFacilityLineDoesNothing)
         s.btnEditClick();
         s.GridListDblClick(0);
         EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse);
-        EXPECT_TRUE(f.boxes.boxes.empty());
+        EXPECT_TRUE(f.boxes.empty());
     }
     f.data.addFacility(3, "西", "FB03");
     TfrmShisetuMaster &s = open();
     s.btnEditClick();
     s.GridListDblClick(0);
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse) << "no line is selected after opening";
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
     s.GridList->setCurrentLine(0);
     s.GridListDblClick(StripedGrid::rowOfLine(0));
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeEdit);
@@ -174,7 +174,7 @@ TEST_F(ShisetuMasterTest, CancelAsksOnlyAfterTypingAndHonoursTheAnswer)
 
     s.btnEditClick();
     s.btnCancelClick();
-    EXPECT_TRUE(f.boxes.boxes.empty());
+    EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse);
 
     // キャンセル: the entry stays open as it was.
@@ -182,7 +182,7 @@ TEST_F(ShisetuMasterTest, CancelAsksOnlyAfterTypingAndHonoursTheAnswer)
     test::typeText(s.EditName, QStringLiteral("館"));
     f.boxes.answer(IdCancel);
     s.btnCancelClick();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    ASSERT_EQ(f.boxes.count(), 1u);
     EXPECT_EQ(f.boxes.last().text, "変更されている項目があります。キャンセルしますか？");
     EXPECT_EQ(f.boxes.last().buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(f.boxes.last().defaultButton, kDefaultButton3);
@@ -204,7 +204,7 @@ TEST_F(ShisetuMasterTest, CancelAsksOnlyAfterTypingAndHonoursTheAnswer)
     EXPECT_EQ(s.editMode(), TfrmShisetuMaster::ModeBrowse);
     EXPECT_EQ(s.GridList->cellText(0, 1), "本部館");
     EXPECT_EQ(s.GridList->currentLine(), 0);
-    EXPECT_EQ(f.boxes.boxes.size(), 3u);
+    EXPECT_EQ(f.boxes.count(), 3u);
 }
 
 TEST_F(ShisetuMasterTest, Render)

@@ -12,13 +12,13 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
-#include "shell/scriptedcontext.h"
 #include "shell/startup.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/scriptedscreencontext.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/guard.h"
 #include "widgets/japanesefonts.h"
-#include "widgets/messageboxes.h"
 #include "widgets/monthcalendar.h"
 #include "widgets/titlelabel.h"
 
@@ -38,6 +38,7 @@
 #include <filesystem>
 
 using namespace pelanova;
+using pelanova::test::ScriptedMessageBoxes;
 
 namespace {
 
@@ -278,8 +279,8 @@ void ShellTest::baseScreenAloneReturnsToTheMenu()
 {
     Installation inst(true);
     TDM1 dm(inst.exe);
-    ScriptedScreenContext scripted(dm);
-    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context, nullptr);
+    test::ScriptedScreenContext scripted(dm);
+    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context(), nullptr);
     QCOMPARE(screen->btnMenu->text(), QStringLiteral("メニュー"));
     QCOMPARE(screen->btnMenu->size(), QSize(116, 41));
     QCOMPARE(screen->Panel1->height(), 49);
@@ -305,7 +306,7 @@ void ShellTest::closeQuestionDefaultsToNoAndKeepsTheScreen()
     m_boxes.answer(IdNo);
     main.ShowScreen(ScreenEnd);
     QCOMPARE(m_boxes.count(), size_t(1));
-    const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+    const ScriptedMessageBoxes::Box &box = m_boxes.last();
     QCOMPARE(box.text, std::string("システムを終了します。よろしいですか？"));
     QCOMPARE(box.title, std::string(kAppTitle));
     QCOMPARE(box.icon, MessageIcon::Question);
@@ -348,7 +349,7 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
         QVERIFY(status != 0);
         QVERIFY(!ran);
         QCOMPARE(m_boxes.count(), size_t(1));
-        const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+        const ScriptedMessageBoxes::Box &box = m_boxes.last();
         QCOMPARE(box.text, std::string("データベースの接続に失敗しました。\n\r処理を中断します。"));
         QCOMPARE(box.title, std::string("データベースの接続"));
         QCOMPARE(box.icon, MessageIcon::Error);
@@ -683,7 +684,7 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
         QVERIFY(!screen);
     }
     QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
-    for (const ScriptedMessageBoxes::Shown &box : m_boxes.shown())
+    for (const ScriptedMessageBoxes::Box &box : m_boxes.shown())
         qInfo("box: %s", box.text.c_str());
 }
 

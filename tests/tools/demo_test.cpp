@@ -167,7 +167,7 @@ TEST(Demo, EveryScreenOpensWithData)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(screen);
     }
-    for (const auto &box : boxes.boxes)
+    for (const auto &box : boxes.shown())
         ADD_FAILURE() << "message: " << box.text;
 }
 

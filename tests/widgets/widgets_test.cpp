@@ -1,5 +1,6 @@
 // Behaviour of the control kit that screens rely on.
 
+#include "support/scriptedmessageboxes.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
 #include "widgets/focusring.h"
@@ -469,7 +470,7 @@ void WidgetsTest::scriptedBoxesRecordAndTakeDefaultWhenUnscripted()
     QCOMPARE(defaultButtonResult(MessageButtons::AbortRetryIgnore, kDefaultButton2), int(IdRetry));
     QCOMPARE(defaultButtonResult(MessageButtons::Ok, kDefaultButton3), int(IdOk));
 
-    ScriptedMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     boxes.answer(IdYes);
     QCOMPARE(boxes.messageBox("a", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdYes));
     QCOMPARE(boxes.messageBox("b", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdNo));
