@@ -1,6 +1,6 @@
 // The transfer request form and the fee list, read back from their PDF text.
 #include "outputfixture.h"
-#include "testreport.h"
+#include "reports/testreport.h"
 #include "support/scriptedmessageboxes.h"
 
 #include "output/furikomi.h"
