@@ -78,8 +78,6 @@ private slots:
             QCOMPARE(s.EditBankName->text(), expected[line].first);
             QCOMPARE(s.EditSitenName->text(), expected[line].second);
         }
-        s.GridList->setCurrentLine(1);
-        test::renderIfAsked(s, "furikomitesuuryou_kanji");
         QVERIFY(f->boxes.empty());
     }
 

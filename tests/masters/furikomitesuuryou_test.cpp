@@ -642,19 +642,6 @@ private slots:
         QCOMPARE(empty.data.count("M_銀行"), 0);
         QCOMPARE(empty.data.value("M_受取人", "手数料金額", "1 = 1"), 100);
     }
-
-    void render()
-    {
-        TfrmFurikomiTesuuryou &s = open();
-        s.show();
-        s.GridList->setCurrentLine(2);
-        test::renderIfAsked(s, "furikomitesuuryou_recipients");
-        QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        test::renderIfAsked(s, "furikomitesuuryou_feetable");
-        TfrmFurikomiTesuuryouAll bulk(f->boxes, f->data.db, [] { return std::string("0000000001"); });
-        bulk.show();
-        test::renderIfAsked(bulk, "furikomitesuuryouall");
-    }
 };
 
 QObject *createFurikomiTesuuryouTest() { return new FurikomiTesuuryouTest; }

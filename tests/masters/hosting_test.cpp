@@ -89,7 +89,6 @@ private slots:
         QVERIFY(fees->GridList->setCurrentLine(0));
         fees->chkTesuuryou->setChecked(true);
         fees->EditTesuuryou->setText("20000");
-        test::renderIfAsked(m, "main_furikomitesuuryou");
 
         bool menuHostedAtQuestion = false;
         f->boxes.whileShown = [&] { menuHostedAtQuestion = qobject_cast<TfrmMenu *>(m.hostedScreen()) != nullptr; };

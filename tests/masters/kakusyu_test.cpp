@@ -231,15 +231,6 @@ private slots:
         QCOMPARE(ini("Output", "LineBreak"), "0");
         QCOMPARE(ini("Output", "Designation"), "8");
     }
-
-    void render()
-    {
-        IniFile(f->iniPath()).writeString("Tesuuryou", "TesuuryouKingaku", "30000");
-        TfrmKakusyu &s = open();
-        s.EditBankData->setText("C:\\Program Files\\Ledra\\Data\\銀行マスタ.MDB");
-        s.show();
-        test::renderIfAsked(s, "kakusyu");
-    }
 };
 
 QObject *createKakusyuTest() { return new KakusyuTest; }

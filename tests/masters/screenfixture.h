@@ -30,13 +30,4 @@ inline void typeText(QWidget *widget, const QString &text)
     }
 }
 
-// Where rendered screens go when PELANOVA_RENDER_DIR is set.
-inline void renderIfAsked(QWidget &widget, const char *name)
-{
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
-    if (dir.isEmpty())
-        return;
-    widget.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-}
-
 } // namespace pelanova::test

@@ -221,18 +221,6 @@ private slots:
         QCOMPARE(s.GridList->currentLine(), 0);
         QCOMPARE(f->boxes.count(), 3u);
     }
-
-    void render()
-    {
-        f->data.addFacility(1, "本部", "FB01");
-        f->data.addFacility(2, "東館", "FB02");
-        f->data.addFacility(3, "西館");
-        TfrmShisetuMaster &s = open();
-        s.show();
-        s.GridList->setCurrentLine(1);
-        s.btnEditClick();
-        test::renderIfAsked(s, "shisetumaster");
-    }
 };
 
 QObject *createShisetuMasterTest() { return new ShisetuMasterTest; }

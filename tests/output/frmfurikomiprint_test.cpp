@@ -212,17 +212,6 @@ private slots:
         QCOMPARE(s->GridList->cellText(8, 7), QStringLiteral("420"));
         QCOMPARE(s->pnlKensu->text(), QStringLiteral("36 "));
         QCOMPARE(s->pnlKingaku->text(), QStringLiteral("1,233,000 "));
-        const QByteArray shots = qgetenv("PELANOVA_SHOT_DIR");
-        if (!shots.isEmpty()) {
-            QCoreApplication::processEvents();
-            s->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/print-screen.png"));
-            TfrmFurikomiCreate dialog(ctx->context(), s.get());
-            dialog.execDialog = [](QDialog &) { return 0; };
-            dialog.ShowForConsignor("0000012345", kDate, s->statement());
-            dialog.show();
-            QCoreApplication::processEvents();
-            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/file-creation.png"));
-        }
     }
 
     void emptyDatabaseShowsNothingAndCreatesNothing()

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <cmath>
 #include <QGuiApplication>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -493,24 +492,9 @@ private slots:
         QCOMPARE(notice->size(), QSize(243, 82));
         QCOMPARE(notice->messageText(), QStringLiteral("ただいま印刷中です。\nしばらくお待ち下さい．．．"));
         QVERIFY(QGuiApplication::overrideCursor());
-        notice->grab().save(QDir::temp().filePath("pelanova-print-notice.png"));
         TPrintMsg::closeNotice();
         QVERIFY(!TPrintMsg::instance());
         QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    // Not a check: a grab of the window for a person to look at.
-    void writeWindowGrab()
-    {
-        Fixture f(7);
-        f.report->resize(1000, 800);
-        f.report->ShowReport();
-        QVERIFY(waitForWorker(*f.report));
-        f.report->ActNextPageExecute();
-        QVERIFY(f.report->grab().save(QDir::temp().filePath("pelanova-preview-window.png")));
-        f.report->Act80Execute(50);
-        QVERIFY(waitForWorker(*f.report));
-        QVERIFY(f.report->grab().save(QDir::temp().filePath("pelanova-preview-window-50.png")));
     }
 
     // Printing as a clerk meets it: clicks made during the job, copies into a

@@ -141,7 +141,6 @@ private slots:
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
     void qtOwnTextsAndLocaleAreJapanese();
     void everyScreenOpensOnAnEmptyDatabaseAndReturns();
-    void renderMainWindow();
 
 private:
     ScriptedMessageBoxes m_boxes;
@@ -664,7 +663,6 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
     TfrmMain main(inst.exe, services(), applicationScreens());
     main.resize(1024, 720);
     main.show();
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
     for (uint8_t id = ScreenImport; id <= ScreenKakusyu; ++id) {
         auto *menu = qobject_cast<TfrmMenu *>(main.hostedScreen());
         QVERIFY(menu);
@@ -677,8 +675,6 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
         QVERIFY(!work->title().isEmpty());
         QCOMPARE(work->geometry(), main.FormPanel1->rect());
         QCoreApplication::processEvents();
-        if (!dir.isEmpty())
-            QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-screen%1.png").arg(id)));
         work->btnMenu->click();
         discardClosedScreens();
         QVERIFY(!screen);
@@ -686,43 +682,6 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
     QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
     for (const ScriptedMessageBoxes::Box &box : m_boxes.shown())
         qInfo("box: %s", box.text.c_str());
-}
-
-void ShellTest::renderMainWindow()
-{
-    // Set PELANOVA_RENDER_DIR to look at the windows as pictures.
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
-    if (dir.isEmpty())
-        QSKIP("PELANOVA_RENDER_DIR not set");
-    Installation inst(true);
-    TfrmMain main(inst.exe, services(), probeScreens());
-    main.resize(1024, 720);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-menu.png")));
-    main.ShowScreen(ScreenShisetuMaster);
-    QCoreApplication::processEvents();
-    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-base.png")));
-    TfrmCarender calendar;
-    calendar.MonthCalendar1->setDate(QDate::currentDate());
-    calendar.show();
-    QVERIFY(calendar.grab().save(dir + QStringLiteral("/pelanova-calendar.png")));
-
-    QTemporaryDir folder;
-    for (const char *name : {"銀行マスタ.mdb", "FB0115.txt"}) {
-        QFile file(QDir(folder.path()).filePath(QString::fromUtf8(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->resize(640, 400);
-        QTest::qWait(300);
-        QVERIFY(dialog->grab().save(dir + QStringLiteral("/pelanova-filedialog.png")));
-        dialog->reject();
-    });
-    QtFileDialogs files;
-    files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
 }
 
 int main(int argc, char **argv)

@@ -115,7 +115,6 @@ void DemoTest::everyScreenOpensWithData()
     QVERIFY(main.FormShow());
     main.resize(1024, 720);
     main.show();
-    const QString renderDir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
     for (uint8_t id = ScreenImport; id <= ScreenKakusyu; ++id) {
         main.ShowScreen(id);
         QCoreApplication::processEvents();
@@ -160,8 +159,6 @@ void DemoTest::everyScreenOpensWithData()
             break;
         }
         }
-        if (!renderDir.isEmpty())
-            main.grab().save(renderDir + QStringLiteral("/demo-screen%1.png").arg(id));
         auto *work = qobject_cast<TfrmBase *>(screen.data());
         QVERIFY(work);
         work->btnMenu->click();
