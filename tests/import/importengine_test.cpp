@@ -53,11 +53,11 @@ protected:
         schema::createOwnDatabase(db);
         db.exec("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名) VALUES (3, '第三施設', 'FB')");
         db.exec("INSERT INTO M_施設 (施設コード, 施設名) VALUES (4, '第四施設')");
-        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_import_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        m_folder = std::make_unique<pelanova::test::TempDir>();
+        dir = m_folder->path();
         engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override { m_folder.reset(); }
 
     std::string file(const std::string &name, const std::string &bytes)
     {
@@ -101,6 +101,7 @@ protected:
     test::ScriptedMessageBoxes boxes;
     testdata::RecordingProgress progress;
     std::unique_ptr<ImportEngine> engine;
+    std::unique_ptr<pelanova::test::TempDir> m_folder;
     std::filesystem::path dir;
 };
 

@@ -687,6 +687,10 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The real file dialogs keep their history in Qt's settings: in a
+    // temporary folder, not the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     PelanovaApplication app(argc, argv);
     g_translationsLoaded = prepareApplication(app);
     ShellTest test;

@@ -802,6 +802,10 @@ void WidgetsTest::calendarHeaderReadsYearThenMonth()
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The real file dialogs keep their history in Qt's settings: in a
+    // temporary folder, not the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     installJapaneseFonts();
     WidgetsTest test;
