@@ -77,6 +77,7 @@ private slots:
 
     void cleanup()
     {
+        f->boxes.whileShown = nullptr; // it may hold a finished test's locals
         screen.reset();
         f.reset();
     }

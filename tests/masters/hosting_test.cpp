@@ -55,6 +55,7 @@ private slots:
 
     void cleanup()
     {
+        f->boxes.whileShown = nullptr; // it may hold a finished test's locals
         main.reset();
         f.reset();
     }
