@@ -7,7 +7,9 @@
 #include "core/tesuuryou.h"
 #include "output/frmfurikomiprint.h"
 #include "output/furikomi.h"
-#include "shell/scriptedcontext.h"
+#include "shell/formcarender.h"
+#include "shell/screencontext.h"
+#include "widgets/filedialogs.h"
 #include "widgets/japanesefonts.h"
 #include "widgets/stripedgrid.h"
 
@@ -52,6 +54,18 @@ void fillDatabase(sql::Database &db, int transfers)
     tx.commit();
 }
 
+// The screen's boxes, dialogs and calendar answer by themselves: nothing here
+// waits for a person.
+class NoBoxes : public MessageBoxes
+{
+public:
+    int messageBox(const std::string &, const std::string &, MessageIcon, MessageButtons buttons,
+                   int defaultButton) override
+    {
+        return defaultButtonResult(buttons, defaultButton);
+    }
+};
+
 long rssKb()
 {
     std::ifstream status("/proc/self/status");
@@ -79,7 +93,10 @@ int main(int argc, char **argv)
         fillDatabase(db, n);
     }
     TDM1 dm((base + QStringLiteral(".ini")).toStdString(), dbPath, nullptr);
-    ScriptedScreenContext ctx(dm);
+    NoBoxes boxes;
+    ScriptedFileDialogs files;
+    ScriptedDatePicker dates;
+    ScreenContext context{dm, boxes, files, dates, [](uint8_t) {}, [](uint8_t) { return true; }};
 
     std::vector<double> alone, screen;
     for (int run = 0; run < 5; ++run) {
@@ -91,7 +108,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%zu lines\n", list.lines.size());
     }
     const long before = rssKb();
-    TfrmFurikomiPrint print(ctx.context, nullptr);
+    TfrmFurikomiPrint print(context, nullptr);
     print.resize(1000, 700);
     print.show();
     QCoreApplication::processEvents();

@@ -104,26 +104,4 @@ int QtMessageBoxes::messageBox(const std::string &text, const std::string &title
     return closed;
 }
 
-int ScriptedMessageBoxes::messageBox(const std::string &text, const std::string &title, MessageIcon icon,
-                                     MessageButtons buttons, int defaultButton)
-{
-    int result;
-    if (m_answers.empty()) {
-        result = defaultButtonResult(buttons, defaultButton);
-        ++m_unscripted;
-    } else {
-        result = m_answers.front();
-        m_answers.pop_front();
-    }
-    m_shown.push_back({text, title, icon, buttons, defaultButton, result});
-    return result;
-}
-
-void ScriptedMessageBoxes::clear()
-{
-    m_answers.clear();
-    m_shown.clear();
-    m_unscripted = 0;
-}
-
 } // namespace pelanova

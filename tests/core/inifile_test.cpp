@@ -133,7 +133,7 @@ TEST(SettingsItems, TextBooleanAndInteger)
     screenItems.WriteString("Bankdata", "/x/bank.db");
     EXPECT_EQ(screenItems.ReadString("BANKDATA"), "/x/bank.db");
     EXPECT_EQ(IniFile(path).readString("DataFiles", "BankData"), "/x/bank.db");
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST(SettingsItems, UndeclaredNameIsReportedAndIgnored)
@@ -145,7 +145,7 @@ TEST(SettingsItems, UndeclaredNameIsReportedAndIgnored)
     TSettings items(path, {settings::TesuuryouKingaku}, &boxes);
 
     EXPECT_EQ(items.ReadString("FileName"), "");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
+    ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, "[' FileName '] is invalid.");
     EXPECT_EQ(boxes.last().buttons, MessageButtons::Ok);
     EXPECT_EQ(boxes.last().icon, MessageIcon::Error);
@@ -153,6 +153,6 @@ TEST(SettingsItems, UndeclaredNameIsReportedAndIgnored)
     EXPECT_EQ(items.ReadInteger("FileName"), 0);
     EXPECT_FALSE(items.ReadBool("FileName"));
     items.WriteString("FileName", "x");
-    EXPECT_EQ(boxes.boxes.size(), 4u);
+    EXPECT_EQ(boxes.count(), 4u);
     EXPECT_EQ(readBytes(path), "[Output]\r\nFileName=f\r\n");
 }

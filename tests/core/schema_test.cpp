@@ -1,5 +1,6 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "support/tempdir.h"
 
 #include <sqlite3.h>
 
@@ -61,14 +62,14 @@ TEST(Schema, IntReadsTextOfDigits)
 
 TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
 {
-    const std::string missing = ::testing::TempDir() + "/pelanova_missing.db";
-    std::remove(missing.c_str());
+    test::TempDir dir;
+    const std::string missing = dir.file("missing.db");
     sql::Database db;
     EXPECT_THROW(db.open(missing, sql::Database::Mode::ReadWrite), sql::Error);
     EXPECT_FALSE(db.isOpen());
     EXPECT_EQ(std::fopen(missing.c_str(), "rb"), nullptr);
 
-    const std::string text = ::testing::TempDir() + "/pelanova_text.db";
+    const std::string text = dir.file("text.db");
     FILE *f = std::fopen(text.c_str(), "wb");
     std::fputs("this is not a database, just some text that is long enough to have a header\n", f);
     std::fclose(f);
@@ -78,8 +79,8 @@ TEST(Schema, OpeningNeverCreatesAFileAndRefusesNonDatabases)
 
 TEST(Schema, ARefusedCommitRollsBackAndLeavesNoTransactionOpen)
 {
-    const std::string path = ::testing::TempDir() + "/pelanova_busy.db";
-    std::remove(path.c_str());
+    test::TempDir dir;
+    const std::string path = dir.file("busy.db");
     sql::Database writer;
     writer.open(path, sql::Database::Mode::Create);
     writer.exec("CREATE TABLE t (v INTEGER)");
@@ -110,5 +111,4 @@ TEST(Schema, ARefusedCommitRollsBackAndLeavesNoTransactionOpen)
     sql::Statement rows = reader.prepare("SELECT GROUP_CONCAT(v) FROM t");
     ASSERT_TRUE(rows.step());
     EXPECT_EQ(rows.text(0), "2");
-    std::remove(path.c_str());
 }

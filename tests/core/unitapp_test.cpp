@@ -43,7 +43,7 @@ TEST(MessageBoxes, TitleIconButtonsAndAnswers)
 {
     ScriptedMessageBoxes boxes;
     ErrorMsg(boxes, "登録してある施設は見つかりませんでした。");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
+    ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().title, "Pelanova（全銀協対応）");
     EXPECT_EQ(boxes.last().icon, MessageIcon::Error);
     EXPECT_EQ(boxes.last().buttons, MessageButtons::Ok);
@@ -62,7 +62,7 @@ TEST(MessageBoxes, TitleIconButtonsAndAnswers)
     EXPECT_EQ(boxes.last().buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(boxes.last().defaultButton, 512);
     EXPECT_EQ(boxes.last().title, kAppTitle);
-    EXPECT_TRUE(boxes.allAnswered());
+    EXPECT_EQ(boxes.answersLeft(), 0u);
 }
 
 TEST(FileSize, ExistingMissingAndLarge)

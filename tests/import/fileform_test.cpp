@@ -7,6 +7,7 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "support/recordingui.h"
+#include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
 #include "support/zenginfile.h"
 
@@ -77,7 +78,7 @@ protected:
     {
         ImportEngine::Outcome outcome;
         std::string tables;
-        testdata::RecordingMessageBoxes boxes;
+        test::ScriptedMessageBoxes boxes;
         int64_t range = -1;
     };
 
@@ -94,7 +95,7 @@ protected:
     }
 
     ImportEngine::Outcome importInto(sql::Database &db, const std::string &bytes,
-                                     testdata::RecordingMessageBoxes &boxes, int64_t *range = nullptr,
+                                     test::ScriptedMessageBoxes &boxes, int64_t *range = nullptr,
                                      int facility = 3)
     {
         const std::string path = (dir.path() / "FB.txt").string();
@@ -138,7 +139,7 @@ TEST_F(FileFormTest, EveryFormOfTheSameRecordsStoresTheSameTables)
     for (const Form &f : forms) {
         const Imported r = importAlone(f.bytes);
         EXPECT_EQ(r.outcome, ImportEngine::Outcome::Stored) << f.name;
-        EXPECT_TRUE(r.boxes.shown.empty()) << f.name;
+        EXPECT_TRUE(r.boxes.empty()) << f.name;
         EXPECT_EQ(r.tables, plain.tables) << f.name;
         EXPECT_EQ(r.range, 6) << f.name << ": the progress counts records";
     }
@@ -155,7 +156,7 @@ TEST_F(FileFormTest, EveryOtherFormIsRefusedAndStoresNothing)
     sql::Database db;
     db.open(":memory:", sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    testdata::RecordingMessageBoxes first;
+    test::ScriptedMessageBoxes first;
     ASSERT_EQ(importInto(db, joined(sampleRecords(), "\r\n"), first, nullptr, 4), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);
 
@@ -180,11 +181,11 @@ TEST_F(FileFormTest, EveryOtherFormIsRefusedAndStoresNothing)
         {"a break after the end record only", joined(r) + "\r\n"},
     };
     for (const auto &[name, bytes] : cases) {
-        testdata::RecordingMessageBoxes boxes;
+        test::ScriptedMessageBoxes boxes;
         EXPECT_EQ(importInto(db, bytes, boxes), ImportEngine::Outcome::Refused) << name;
-        ASSERT_EQ(boxes.shown.size(), 1u) << name;
-        EXPECT_EQ(boxes.shown[0].text, kNotZengin) << name;
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error) << name;
+        ASSERT_EQ(boxes.count(), 1u) << name;
+        EXPECT_EQ(boxes.shown()[0].text, kNotZengin) << name;
+        EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error) << name;
         EXPECT_EQ(dumpAll(db), before) << name;
         EXPECT_FALSE(db.inTransaction()) << name;
     }
@@ -215,7 +216,7 @@ TEST_F(FileFormTest, ALargeCrLfFileImportsWithFlatMemory)
     sql::Database db;
     db.open((dir.path() / "FBDB.db").string(), sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    testdata::RecordingMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     testdata::RecordingProgress progress;
     ImportEngine engine(db, nullptr, boxes, progress);
 
@@ -238,7 +239,7 @@ TEST_F(FileFormTest, OnlyIntactGeneralTransferFilesInShiftJisAreStored)
     sql::Database db;
     db.open(":memory:", sql::Database::Mode::Create);
     schema::createOwnDatabase(db);
-    testdata::RecordingMessageBoxes first;
+    test::ScriptedMessageBoxes first;
     ASSERT_EQ(importInto(db, joined(sampleRecords()), first, nullptr, 4), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);
 
@@ -279,22 +280,22 @@ TEST_F(FileFormTest, OnlyIntactGeneralTransferFilesInShiftJisAreStored)
          "ヘッダレコードが複数含まれているため取り込めません。\n\r1ファイルに1委託者分のデータとしてください。"},
     };
     for (const auto &[bytes, text] : cases) {
-        testdata::RecordingMessageBoxes boxes;
+        test::ScriptedMessageBoxes boxes;
         EXPECT_EQ(importInto(db, bytes, boxes), ImportEngine::Outcome::Refused) << text;
-        ASSERT_EQ(boxes.shown.size(), 1u) << text;
-        EXPECT_EQ(boxes.shown[0].text, text);
-        EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込");
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        ASSERT_EQ(boxes.count(), 1u) << text;
+        EXPECT_EQ(boxes.shown()[0].text, text);
+        EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込");
+        EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
         EXPECT_EQ(dumpAll(db), before) << text;
     }
 
     // A correct total beyond 32 bits is stored in full.
-    testdata::RecordingMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     ASSERT_EQ(importInto(db, joined({testdata::header(), big1, big2, testdata::trailer("000002", "004000000001"),
                                      testdata::end()}),
                          boxes),
               ImportEngine::Outcome::Stored);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.empty());
     sql::Statement st = db.prepare("SELECT 合計金額 FROM T_トレーラレコード WHERE 施設コード = 3");
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.int64(0), 4'000'000'001);

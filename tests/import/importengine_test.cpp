@@ -6,6 +6,7 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "support/recordingui.h"
+#include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
 #include "support/zenginfile.h"
 
@@ -52,11 +53,11 @@ protected:
         schema::createOwnDatabase(db);
         db.exec("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名) VALUES (3, '第三施設', 'FB')");
         db.exec("INSERT INTO M_施設 (施設コード, 施設名) VALUES (4, '第四施設')");
-        dir = std::filesystem::path(::testing::TempDir()) / ("pelanova_import_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        m_folder = std::make_unique<pelanova::test::TempDir>();
+        dir = m_folder->path();
         engine = std::make_unique<ImportEngine>(db, &bank, boxes, progress);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override { m_folder.reset(); }
 
     std::string file(const std::string &name, const std::string &bytes)
     {
@@ -97,9 +98,10 @@ protected:
 
     sql::Database db;
     sql::Database bank; // closed unless a test opens it
-    testdata::RecordingMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     testdata::RecordingProgress progress;
     std::unique_ptr<ImportEngine> engine;
+    std::unique_ptr<pelanova::test::TempDir> m_folder;
     std::filesystem::path dir;
 };
 
@@ -115,7 +117,7 @@ TEST_F(ImportEngineTest, StoresEveryColumnOfTheFourRecordKinds)
     const std::string bytes = testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345")
                               + testdata::end();
     ASSERT_EQ(import(file("a.txt", bytes)), ImportEngine::Outcome::Stored);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.empty());
 
     sql::Statement hdr = db.prepare("SELECT * FROM T_ヘッダレコード");
     ASSERT_TRUE(hdr.step());
@@ -273,17 +275,17 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         {"second end", simpleFile(1) + testdata::end(), "エンドレコードが複数含まれているため取り込めません。"},
     };
     for (const Case &c : cases) {
-        boxes.shown.clear();
+        boxes.clear();
         const auto outcome = import(file("bad.txt", c.bytes));
         EXPECT_NE(outcome, ImportEngine::Outcome::Stored) << c.what;
         EXPECT_EQ(dumpAll(db), before) << c.what;
-        ASSERT_EQ(boxes.shown.size(), 1u) << c.what;
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error) << c.what;
+        ASSERT_EQ(boxes.count(), 1u) << c.what;
+        EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error) << c.what;
         if (c.message) {
-            EXPECT_EQ(boxes.shown[0].text, c.message) << c.what;
-            EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込") << c.what;
+            EXPECT_EQ(boxes.shown()[0].text, c.message) << c.what;
+            EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込") << c.what;
         } else if (outcome == ImportEngine::Outcome::Failed) {
-            EXPECT_EQ(boxes.shown[0].title, kAppTitle) << c.what;
+            EXPECT_EQ(boxes.shown()[0].title, kAppTitle) << c.what;
         }
         EXPECT_EQ(progress.opened, progress.closed) << c.what;
         EXPECT_FALSE(progress.busy) << c.what;
@@ -291,17 +293,17 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
     }
 
     // A file that cannot be opened, a missing facility code, a database error.
-    boxes.shown.clear();
+    boxes.clear();
     EXPECT_EQ(import((dir / "missing.txt").string()), ImportEngine::Outcome::Failed);
     EXPECT_EQ(engine->ImportTransferFile(file("x.txt", simpleFile(1)), std::nullopt, kDate, kToday),
               ImportEngine::Outcome::Refused);
     db.exec("CREATE TRIGGER boom BEFORE INSERT ON M_受取人 WHEN NEW.口座番号 = '0000002' "
             "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
     EXPECT_EQ(import(file("y.txt", simpleFile(5))), ImportEngine::Outcome::Failed);
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(boxes.shown[1].text, "施設コードの取得に失敗しました。");
-    EXPECT_EQ(boxes.shown[2].text, "disk full");
-    EXPECT_EQ(boxes.shown[2].title, kAppTitle);
+    ASSERT_EQ(boxes.count(), 3u);
+    EXPECT_EQ(boxes.shown()[1].text, "施設コードの取得に失敗しました。");
+    EXPECT_EQ(boxes.shown()[2].text, "disk full");
+    EXPECT_EQ(boxes.shown()[2].title, kAppTitle);
     db.exec("DROP TRIGGER boom");
     EXPECT_EQ(dumpAll(db), before);
 }
@@ -309,7 +311,7 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
 TEST_F(ImportEngineTest, EmptyFileStoresNothingAndSaysNothing)
 {
     EXPECT_EQ(import(file("empty.txt", "")), ImportEngine::Outcome::Stored);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(count("T_ヘッダレコード"), 0);
 }
 
@@ -321,10 +323,10 @@ TEST_F(ImportEngineTest, CancelPartWayStoresNothing)
             p.cancel = true;
     };
     EXPECT_EQ(import(path), ImportEngine::Outcome::Cancelled);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "振込データの取込はキャンセルされました。");
-    EXPECT_EQ(boxes.shown[0].title, "総合振込データ");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "振込データの取込はキャンセルされました。");
+    EXPECT_EQ(boxes.shown()[0].title, "総合振込データ");
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Information);
     EXPECT_EQ(count("T_データレコード"), 0);
     EXPECT_EQ(count("M_受取人"), 0);
     EXPECT_EQ(count("M_銀行"), 0);
@@ -343,11 +345,11 @@ TEST_F(ImportEngineTest, CancelPartWayStoresNothing)
 TEST_F(ImportEngineTest, AlreadyImportedIsReported)
 {
     EXPECT_FALSE(engine->IsAlreadyImported(3, kDate));
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(import(file("d.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
     EXPECT_TRUE(engine->IsAlreadyImported(3, kDate));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
               "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。");
     EXPECT_FALSE(engine->IsAlreadyImported(4, kDate));
     EXPECT_FALSE(engine->IsAlreadyImported(3, kDate + 1));
@@ -431,9 +433,9 @@ TEST_F(ImportEngineTest, DeleteKeepsMastersUntilTheConsignorsLastImportGoes)
 
     EXPECT_TRUE(engine->DeleteImport(3, kDate));
     EXPECT_EQ(refreshed, 1);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "削除しました。");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Information);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "削除しました。");
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Information);
     EXPECT_EQ(count("T_ヘッダレコード"), 1);
     EXPECT_EQ(count("T_データレコード"), 2);
     EXPECT_EQ(count("T_トレーラレコード"), 1);
@@ -454,9 +456,9 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
     const std::string before = dumpAll(db);
     db.exec("CREATE TRIGGER nodelete BEFORE DELETE ON T_エンドレコード BEGIN SELECT RAISE(ABORT, 'locked'); END");
     EXPECT_FALSE(engine->DeleteImport(3, kDate));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "取込データの削除に失敗しました。");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "取込データの削除に失敗しました。");
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
     db.exec("DROP TRIGGER nodelete");
     EXPECT_EQ(dumpAll(db), before);
 }
@@ -471,7 +473,7 @@ TEST(ImportEngineBackups, ADeletionIsBackedUpFirstOrNotDoneAtAll)
         db.open(own, sql::Database::Mode::Create);
         schema::createOwnDatabase(db);
     }
-    testdata::RecordingMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     testdata::RecordingProgress progress;
     TDM1 dm(dir.file("pelanova.ini"), own, &boxes);
     std::unique_ptr<ImportEngine> engine = makeImportEngine(dm, boxes, progress);
@@ -483,14 +485,14 @@ TEST(ImportEngineBackups, ADeletionIsBackedUpFirstOrNotDoneAtAll)
     // The backup folder taken by a file: no backup, so nothing is deleted.
     testdata::writeFile(dir.file("data/backup"), "");
     EXPECT_FALSE(engine->DeleteImport(3, kDate));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text.rfind("バックアップを作成できないため、削除を中止しました。\n\r", 0), 0u)
-        << boxes.shown[0].text;
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text.rfind("バックアップを作成できないため、削除を中止しました。\n\r", 0), 0u)
+        << boxes.shown()[0].text;
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
     EXPECT_TRUE(engine->IsAlreadyImported(3, kDate));
 
     std::filesystem::remove(dir.file("data/backup"));
-    boxes.shown.clear();
+    boxes.clear();
     EXPECT_TRUE(engine->DeleteImport(3, kDate));
     const std::vector<std::string> backups = dm.backups().list();
     ASSERT_EQ(backups.size(), 1u);
@@ -513,7 +515,7 @@ TEST_F(ImportEngineTest, BankMasterNeedsOnlyItsFourNamedColumns)
     EXPECT_EQ(engine->FindBankKanjiNames(5, 123), (std::pair<std::string, std::string>{"三菱東京", "新宿"}));
     EXPECT_EQ(engine->FindBankKanjiNames(5, 124), (std::pair<std::string, std::string>{}));
     ASSERT_EQ(import(file("k.txt", simpleFile(1))), ImportEngine::Outcome::Stored);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.empty());
     sql::Statement r = db.prepare("SELECT 銀行名漢字, 支店名漢字 FROM M_受取人");
     ASSERT_TRUE(r.step());
     EXPECT_EQ(r.text(0), "三菱東京");
@@ -559,10 +561,10 @@ TEST_F(ImportEngineTest, ASecondImportOfTheSameFacilityAndDateIsRefusedByTheEngi
     const std::string before = dumpAll(db);
     EXPECT_EQ(import(path), ImportEngine::Outcome::Refused);
     EXPECT_EQ(dumpAll(db), before);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
               "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
     EXPECT_FALSE(db.inTransaction());
     EXPECT_EQ(import(path, 4), ImportEngine::Outcome::Stored); // another facility
 }
@@ -585,12 +587,12 @@ TEST_F(ImportEngineTest, ASignedAmountIsRefusedNamingTheRecordAndTheField)
          "金額に符号が付いているため取り込めません。\n\rレコード：2件目\n\r引落金額：+000010000"},
     };
     for (const auto &[bytes, text] : cases) {
-        boxes.shown.clear();
+        boxes.clear();
         EXPECT_EQ(import(file("signed.txt", bytes)), ImportEngine::Outcome::Refused) << text;
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, text);
-        EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込");
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        ASSERT_EQ(boxes.count(), 1u);
+        EXPECT_EQ(boxes.shown()[0].text, text);
+        EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込");
+        EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
         EXPECT_EQ(dumpAll(db), before) << text;
     }
 }
@@ -611,12 +613,12 @@ TEST_F(ImportEngineTest, RecordsAfterTheEndRecordOrDataAfterTheTrailerAreRefused
          "トレーラレコードが複数含まれているため取り込めません。"},
     };
     for (const auto &[bytes, text] : cases) {
-        boxes.shown.clear();
+        boxes.clear();
         EXPECT_EQ(import(file("after.txt", bytes)), ImportEngine::Outcome::Refused) << text;
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, text);
-        EXPECT_EQ(boxes.shown[0].title, "総合振込データ取込");
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        ASSERT_EQ(boxes.count(), 1u);
+        EXPECT_EQ(boxes.shown()[0].text, text);
+        EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込");
+        EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
         EXPECT_EQ(dumpAll(db), before) << text;
     }
 }

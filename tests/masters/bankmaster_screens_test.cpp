@@ -1,9 +1,9 @@
 // The bank master built from the public bank code list, as the screens show
 // it: kanji names in the fee master, the settings screen's choice of file.
-#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,23 +19,16 @@
 
 using namespace pelanova;
 
-namespace {
-
-class BankMasterScreensTest : public ::testing::Test
+class BankMasterScreensTest : public QObject
 {
-protected:
-    // The built master where the start-up looks for it, then the data module.
-    void SetUp() override
-    {
-        bankmaster::build(std::string(PELANOVA_TEST_DATA) + "/zengin-code", builtPath());
-        f.context();
-    }
+    Q_OBJECT
 
-    std::string builtPath() const { return f.data.dir.file("銀行マスタ.db"); }
+private:
+    std::string builtPath() const { return f->folder().file("銀行マスタ.db"); }
 
     // Imports one file: a consignor at みずほ 本店 paying three recipients at
     // branches whose names use kanji of JIS level 2 and one without a Shift-JIS form.
-    void importSample()
+    bool importSample()
     {
         zengin::ConsignorFields consignor{"0000012345", "ﾃｽﾄｼﾖｳｼﾞ", 1, "ﾐｽﾞﾎ", 100, "ﾎﾝﾃﾝ", 1, "1234567"};
         const zengin::TransferFields transfers[] = {
@@ -47,57 +40,69 @@ protected:
         for (const auto &t : transfers)
             file += zengin::buildData(t, 25000);
         file += zengin::buildTrailer(3, 75000) + zengin::buildEnd();
-        test::writeBytes(f.data.dir.file("FB1210.txt"), file);
+        test::writeBytes(f->folder().file("FB1210.txt"), file);
         SilentProgress progress;
-        ImportEngine engine(f.dm->ADOConFurikomi, &f.dm->ADOConBank, f.boxes, progress);
-        ASSERT_EQ(engine.ImportTransferFile(f.data.dir.file("FB1210.txt"), 1, 20261210, 20261209),
-                  ImportEngine::Outcome::Stored);
+        ImportEngine engine(f->dm().ADOConFurikomi, &f->dm().ADOConBank, f->boxes, progress);
+        return engine.ImportTransferFile(f->folder().file("FB1210.txt"), 1, 20261210, 20261209)
+               == ImportEngine::Outcome::Stored;
     }
 
-    test::ScreenFixture f;
+    std::unique_ptr<test::ScreenFixture> f;
+
+private slots:
+    // The built master where the start-up looks for it, then the data module.
+    void init()
+    {
+        f = std::make_unique<test::ScreenFixture>();
+        bankmaster::build(std::string(PELANOVA_TEST_DATA) + "/zengin-code", builtPath());
+        f->context();
+    }
+
+    void cleanup() { f.reset(); }
+
+    void feeMasterShowsTheKanjiNamesOfTheBuiltMaster()
+    {
+        QVERIFY(f->dm().ADOConBank.isOpen());
+        QVERIFY(importSample());
+        TfrmFurikomiTesuuryou s(f->context(), nullptr);
+        s.resize(1000, 620);
+        s.show();
+        QCOMPARE(s.lblBankName->text(), "みずほ");
+        QCOMPARE(s.lblSitenName->text(), "本店");
+        QCOMPARE(s.GridList->lineCount(), 3);
+        // In the list's order: by the stored names, which the file writer right-aligned.
+        const std::pair<QString, QString> expected[] = {
+            {"横浜", "𠮷野町"}, {"杜の都信金", "塩竈営業部"}, {"九州ひぜん信金", "諫早"}};
+        for (int line = 0; line < 3; ++line) {
+            QVERIFY(s.GridList->setCurrentLine(line));
+            QCOMPARE(s.EditBankName->text(), expected[line].first);
+            QCOMPARE(s.EditSitenName->text(), expected[line].second);
+        }
+        QVERIFY(f->boxes.empty());
+    }
+
+    void settingsShowTheRecordedMasterAndRefuseAnAccessFileWithoutTheTable()
+    {
+        // The start-up recorded the built master it found.
+        QCOMPARE(IniFile(f->iniPath()).readString("DataFiles", "BankData", ""), builtPath());
+        TfrmKakusyu s(f->context(), nullptr);
+        QCOMPARE(s.EditBankData->text().toStdString(), builtPath());
+
+        const char *sample = "/usr/share/doc/fp-units-db/3.2.2/examples/odbc/testodbc.mdb.gz";
+        if (!std::filesystem::exists(sample))
+            QSKIP("the Access sample of the Debian package fp-units-db is not installed "
+                  "(scripts/install-deps.sh installs it)");
+        const std::string mdb = f->folder().file("銀行マスタ.mdb");
+        QCOMPARE(std::system(("gzip -dc '" + std::string(sample) + "' > '" + mdb + "'").c_str()), 0);
+        s.EditBankData->setText(QString::fromStdString(mdb));
+        s.closeScreen();
+        QCOMPARE(f->boxes.count(), 1u);
+        QCOMPARE(f->boxes.last().text, "銀行マスタデータベースに接続できませんでした。");
+        QVERIFY(!f->dm().ADOConBank.isOpen());
+        QCOMPARE(IniFile(f->iniPath()).readString("DataFiles", "BankData", ""), builtPath());
+    }
 };
 
-TEST_F(BankMasterScreensTest, FeeMasterShowsTheKanjiNamesOfTheBuiltMaster)
-{
-    ASSERT_TRUE(f.dm->ADOConBank.isOpen());
-    importSample();
-    TfrmFurikomiTesuuryou s(f.context(), nullptr);
-    s.resize(1000, 620);
-    s.show();
-    EXPECT_EQ(s.lblBankName->text(), "みずほ");
-    EXPECT_EQ(s.lblSitenName->text(), "本店");
-    ASSERT_EQ(s.GridList->lineCount(), 3);
-    // In the list's order: by the stored names, which the file writer right-aligned.
-    const std::pair<QString, QString> expected[] = {
-        {"横浜", "𠮷野町"}, {"杜の都信金", "塩竈営業部"}, {"九州ひぜん信金", "諫早"}};
-    for (int line = 0; line < 3; ++line) {
-        ASSERT_TRUE(s.GridList->setCurrentLine(line));
-        EXPECT_EQ(s.EditBankName->text(), expected[line].first);
-        EXPECT_EQ(s.EditSitenName->text(), expected[line].second);
-    }
-    s.GridList->setCurrentLine(1);
-    test::renderIfAsked(s, "furikomitesuuryou_kanji");
-    EXPECT_TRUE(f.boxes.boxes.empty());
-}
+QObject *createBankMasterScreensTest() { return new BankMasterScreensTest; }
 
-TEST_F(BankMasterScreensTest, SettingsShowTheRecordedMasterAndRefuseAnAccessFileWithoutTheTable)
-{
-    // The start-up recorded the built master it found.
-    EXPECT_EQ(IniFile(f.iniPath()).readString("DataFiles", "BankData", ""), builtPath());
-    TfrmKakusyu s(f.context(), nullptr);
-    EXPECT_EQ(s.EditBankData->text().toStdString(), builtPath());
-
-    const char *sample = "/usr/share/doc/fp-units-db/3.2.2/examples/odbc/testodbc.mdb.gz";
-    if (!std::filesystem::exists(sample))
-        GTEST_SKIP() << sample << " is not installed (Debian package fp-units-db; scripts/install-deps.sh installs it)";
-    const std::string mdb = f.data.dir.file("銀行マスタ.mdb");
-    ASSERT_EQ(std::system(("gzip -dc '" + std::string(sample) + "' > '" + mdb + "'").c_str()), 0);
-    s.EditBankData->setText(QString::fromStdString(mdb));
-    s.closeScreen();
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
-    EXPECT_EQ(f.boxes.last().text, "銀行マスタデータベースに接続できませんでした。");
-    EXPECT_FALSE(f.dm->ADOConBank.isOpen());
-    EXPECT_EQ(IniFile(f.iniPath()).readString("DataFiles", "BankData", ""), builtPath());
-}
-
-} // namespace
+#include "bankmaster_screens_test.moc"

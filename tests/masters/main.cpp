@@ -1,16 +1,29 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
+// The masters screens need a QApplication; they run on the offscreen platform.
 
 #include "widgets/japanesefonts.h"
 
-// The screens need a QApplication; tests run on the offscreen platform.
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
+
+QObject *createShisetuMasterTest();
+QObject *createFurikomiTesuuryouTest();
+QObject *createKakusyuTest();
+QObject *createHostingTest();
+QObject *createBankMasterScreensTest();
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     pelanova::installJapaneseFonts();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int failures = 0;
+    for (QObject *make : {createShisetuMasterTest(), createFurikomiTesuuryouTest(), createKakusyuTest(),
+                          createHostingTest(), createBankMasterScreensTest()}) {
+        std::unique_ptr<QObject> test(make);
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
 }

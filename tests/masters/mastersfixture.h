@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/schema.h"
@@ -13,14 +14,18 @@ namespace pelanova::test {
 // An own database with the system's tables and helpers that put masters in.
 class MastersDatabase
 {
+    // Declared first: the folder outlives the connection.
+    std::unique_ptr<TempDir> m_dir;
+
 public:
-    MastersDatabase()
+    // A fresh one in a temporary folder of its own.
+    MastersDatabase() : m_dir(std::make_unique<TempDir>())
     {
-        db.open(dir.file("FBDB.db"), sql::Database::Mode::Create);
+        db.open(m_dir->file("FBDB.db"), sql::Database::Mode::Create);
         schema::createOwnDatabase(db);
     }
-
-    std::string path() const { return dir.file("FBDB.db"); }
+    // Another connection to a database that has the tables.
+    explicit MastersDatabase(const std::string &path) { db.open(path, sql::Database::Mode::ReadWrite); }
 
     void addFacility(int code, const std::string &name, const char *fileName = nullptr)
     {
@@ -82,7 +87,6 @@ public:
         return st.int64(0);
     }
 
-    TempDir dir;
     sql::Database db;
 };
 

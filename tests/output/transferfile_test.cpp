@@ -1,17 +1,19 @@
 #include "output/transferfile.h"
 #include "outputfixture.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 using namespace pelanova;
 using namespace pelanova::output;
 using pelanova::testing::OutputDb;
 using pelanova::testing::transferTo;
+using pelanova::test::readBytes;
+using pelanova::test::TempDir;
+using pelanova::test::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
@@ -43,29 +45,10 @@ std::string expectedData(const std::string &account, const std::string &nameByte
 
 std::string expectedEnd() { return "9" + blanks(119); }
 
-class TempDir
+// The files in a folder.
+size_t entries(const TempDir &dir)
 {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "pelanova-fees-XXXXXX").string();
-        path = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string file(const std::string &name) const { return (path / name).string(); }
-    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-    fs::path path;
-};
-
-std::string readAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
 }
 
 TransferFileResult writeAllFacilities(const OutputDb &t, const std::string &path)
@@ -97,10 +80,10 @@ TEST(TransferFile, BytesOfHeaderDataTrailerAndEnd)
                                  + expectedData("1111111", "\xB1\xB2\xB3", "0000049370") // recipient bears 630
                                  + expectedData("2222222", oddName, "0000050000")        // consignor bears 630
                                  + "8" "000002" "000000099370" + blanks(101) + expectedEnd();
-    const std::string written = readAll(path);
+    const std::string written = readBytes(path);
     EXPECT_EQ(written.size(), 5 * 120u);
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(dir.entries(), 1u); // no temporary file left behind
+    EXPECT_EQ(entries(dir), 1u); // no temporary file left behind
 }
 
 TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
@@ -113,12 +96,12 @@ TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
     const std::string path = dir.file("BANK.TXT");
     const std::string trailer = "8" "000001" "000000030000" + blanks(101);
     auto written = [&](const std::string &settings) {
-        writeAll(ini, "[Output]\r\n" + settings);
+        writeBytes(ini, "[Output]\r\n" + settings);
         const TransferFileForm form = readTransferFileForm(IniFile(ini));
         const TransferFileResult r =
             WriteTransferFile(t.db, path, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1), form);
         EXPECT_TRUE(r.ok) << r.message;
-        return readAll(path);
+        return readBytes(path);
     };
     auto plainWith = [&](const std::string &clearingHouse, const std::string &designation) {
         return expectedHeader() + expectedData("1111111", "\xB1\xB2\xB3", "0000030000", clearingHouse, designation)
@@ -170,10 +153,10 @@ TEST(TransferFile, EmptyAggregationWritesThreeRecords)
     t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
     TempDir dir;
     const std::string path = dir.file("EMPTY.TXT");
-    writeAll(path, "an older, longer file that must be replaced entirely");
+    writeBytes(path, "an older, longer file that must be replaced entirely");
     const TransferFileResult r = writeAllFacilities(t, path);
     ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(readAll(path), expectedHeader() + "8" "     0" "           0" + blanks(101) + expectedEnd());
+    EXPECT_EQ(readBytes(path), expectedHeader() + "8" "     0" "           0" + blanks(101) + expectedEnd());
 }
 
 TEST(TransferFile, TotalsBeyond32BitsAreWrittenExactly)
@@ -186,7 +169,7 @@ TEST(TransferFile, TotalsBeyond32BitsAreWrittenExactly)
     const std::string path = dir.file("BIG.TXT");
     const TransferFileResult r = writeAllFacilities(t, path);
     ASSERT_TRUE(r.ok) << r.message;
-    const std::string written = readAll(path);
+    const std::string written = readBytes(path);
     ASSERT_EQ(written.size(), 5 * 120u);
     EXPECT_EQ(written.substr(120 + 80, 10), "4000000000"); // the consignor's side bears the fee
     EXPECT_EQ(written.substr(360, 19), "8" "000002" "005000000000");
@@ -201,15 +184,15 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
     t.import(kDate, 1, kCode, {transferTo("1111111", 1000, "ｱ"), transferTo("2222222", 300, "ﾀﾅｶ")});
     TempDir dir;
     const std::string path = dir.file("BANK.TXT");
-    writeAll(path, "EARLIER");
+    writeBytes(path, "EARLIER");
 
     TransferFileResult r = writeAllFacilities(t, path);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("2件目"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("ﾀﾅｶ"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("マイナス"), std::string::npos) << r.message;
-    EXPECT_EQ(readAll(path), "EARLIER");
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(readBytes(path), "EARLIER");
+    EXPECT_EQ(entries(dir), 1u);
 
     // More than 10 digits after the merge.
     OutputDb big;
@@ -220,7 +203,7 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
     r = writeAllFacilities(big, path);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("10桁"), std::string::npos) << r.message;
-    EXPECT_EQ(readAll(path), "EARLIER");
+    EXPECT_EQ(readBytes(path), "EARLIER");
 
     // A total beyond 12 digits, every line within 10.
     std::vector<FurikomiRow> rows(101);
@@ -234,13 +217,13 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("101件目"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("12桁"), std::string::npos) << r.message;
-    EXPECT_EQ(readAll(path), "EARLIER");
+    EXPECT_EQ(readBytes(path), "EARLIER");
 
     // No consignor row: no header can be made.
     r = WriteTransferFile(path, std::nullopt, kDate, {}, RecipientRows(), std::nullopt);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(readAll(path), "EARLIER");
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(readBytes(path), "EARLIER");
+    EXPECT_EQ(entries(dir), 1u);
 }
 
 TEST(TransferFile, UnwritableTargetIsReported)
@@ -253,10 +236,10 @@ TEST(TransferFile, UnwritableTargetIsReported)
     EXPECT_NE(r.message.find("missing/BANK.TXT"), std::string::npos) << r.message;
 
     // A folder in the way: the rename fails and the temporary file goes away.
-    fs::create_directory(dir.path / "TAKEN.TXT");
+    fs::create_directory(dir.path() / "TAKEN.TXT");
     const TransferFileResult r2 = writeAllFacilities(t, dir.file("TAKEN.TXT"));
     EXPECT_FALSE(r2.ok);
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(entries(dir), 1u);
 
     // A database error (a statement that does not run) is a failure too.
     const TransferFileResult r3 = WriteTransferFile(t.db, dir.file("X.TXT"), kCode, kDate, "SELECT nonsense");

@@ -1,6 +1,7 @@
 // The transfer request form and the fee list, read back from their PDF text.
 #include "outputfixture.h"
-#include "testreport.h"
+#include "reports/testreport.h"
+#include "support/scriptedmessageboxes.h"
 
 #include "output/furikomi.h"
 #include "output/transferreports.h"
@@ -188,7 +189,7 @@ private slots:
         QTemporaryDir dir;
         const QString alone = pageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 3);
 
-        test::ScriptedBoxes boxes;
+        test::ScriptedMessageBoxes boxes;
         QPointer<TBaseLRep> window;
         ShowFeeReport(window, boxes, o.db, kConsignor, kDate, -1, BuildFurikomiSql(kDate, kConsignor, -1));
         QVERIFY(window);
@@ -201,14 +202,14 @@ private slots:
         QCOMPARE(test::pdfPageCount(pdf), 3);
         QCOMPARE(pageText(pdf, 3), alone);
         QVERIFY(alone.contains(QStringLiteral("100 件")));
-        QVERIFY(boxes.messages.empty());
+        QVERIFY(boxes.empty());
 
         // A second request reuses the open window with the new selection.
         QPointer<TBaseLRep> before = window;
         ShowFeeReport(window, boxes, o.db, kConsignor, kDate + 1, -1, BuildFurikomiSql(kDate + 1, kConsignor, -1));
         QCOMPARE(window.data(), before.data());
-        QCOMPARE(boxes.messages.size(), size_t(1));
-        QCOMPARE(QString::fromStdString(boxes.messages[0].text), QStringLiteral("印刷対象データがありません．"));
+        QCOMPARE(boxes.count(), size_t(1));
+        QCOMPARE(QString::fromStdString(boxes.shown()[0].text), QStringLiteral("印刷対象データがありません．"));
         delete window.data();
     }
 };

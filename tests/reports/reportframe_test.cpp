@@ -1,4 +1,5 @@
 #include "testreport.h"
+#include "support/scriptedmessageboxes.h"
 
 #include "reports/printmsg.h"
 
@@ -6,7 +7,6 @@
 #include <QApplication>
 #include <cmath>
 #include <QGuiApplication>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -64,7 +64,7 @@ struct Fixture
 
     QTemporaryDir dir;
     QString pdfPath;
-    ScriptedBoxes boxes;
+    ScriptedMessageBoxes boxes;
     RenderLog log;
     int beeps = 0;
     int dialogs = 0;
@@ -322,15 +322,15 @@ private slots:
         QTest::keyClick(jump, Qt::Key_Return);
         QCOMPARE(f.beeps, 1); // no image holds page 12
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("7/9"));
-        QVERIFY(f.boxes.messages.empty());
+        QVERIFY(f.boxes.empty());
 
         jump->clear();
         QTest::keyClicks(jump, "abc");
         QTest::keyClick(jump, Qt::Key_Return);
         QCOMPARE(f.beeps, 2);
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QVERIFY(QString::fromStdString(f.boxes.messages[0].text).contains("abc"));
-        QCOMPARE(f.boxes.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QVERIFY(QString::fromStdString(f.boxes.shown()[0].text).contains("abc"));
+        QCOMPARE(f.boxes.shown()[0].icon, MessageIcon::Error);
         QCOMPARE(QApplication::focusWidget(), jump);
         QCOMPARE(jump->selectedText(), QStringLiteral("abc"));
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("7/9"));
@@ -389,14 +389,14 @@ private slots:
         Fixture f(0, 0);
         f.report->ShowReport();
         QCOMPARE(f.beeps, 1);
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QCOMPARE(f.boxes.messages[0].text, std::string("印刷対象データがありません．"));
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QCOMPARE(f.boxes.shown()[0].text, std::string("印刷対象データがありません．"));
         QCOMPARE(f.log.pagesStarted, 0);
         QVERIFY(!f.report->isWorkerRunning());
         QVERIFY(f.report->pageDisplayText().isEmpty());
         f.choice = TBaseLRep::PrintChoice{};
         f.report->ActPrintExecute();
-        QCOMPARE(f.boxes.messages.size(), size_t(2));
+        QCOMPARE(f.boxes.count(), size_t(2));
         QVERIFY(!QFile::exists(f.pdfPath));
         QVERIFY(!TPrintMsg::instance());
         QVERIFY(f.report->isEnabled());
@@ -408,8 +408,8 @@ private slots:
         f.test->setDataSet(nullptr);
         f.report->ShowReport();
         QCOMPARE(f.beeps, 1);
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QCOMPARE(f.boxes.messages[0].text, std::string("dsMast.DataSet にデータセットを指定してください．"));
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QCOMPARE(f.boxes.shown()[0].text, std::string("dsMast.DataSet にデータセットを指定してください．"));
         QCOMPARE(f.log.pagesStarted, 0);
     }
 
@@ -445,9 +445,9 @@ private slots:
         f.test->failAtRow = 7; // on page 2
         f.choice = TBaseLRep::PrintChoice{};
         f.report->ActPrintExecute();
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QCOMPARE(f.boxes.messages[0].text, std::string("the amount does not convert"));
-        QCOMPARE(f.boxes.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QCOMPARE(f.boxes.shown()[0].text, std::string("the amount does not convert"));
+        QCOMPARE(f.boxes.shown()[0].icon, MessageIcon::Error);
         QVERIFY(!TPrintMsg::instance());
         QVERIFY(f.report->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -463,8 +463,8 @@ private slots:
         Fixture f(2);
         f.test->rows().failOpen = true;
         f.report->ShowReport();
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QCOMPARE(f.boxes.messages[0].text, std::string("no such table: T_振込"));
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QCOMPARE(f.boxes.shown()[0].text, std::string("no such table: T_振込"));
         QCOMPARE(f.log.pagesStarted, 0);
         QVERIFY(!f.report->isWorkerRunning());
     }
@@ -492,24 +492,9 @@ private slots:
         QCOMPARE(notice->size(), QSize(243, 82));
         QCOMPARE(notice->messageText(), QStringLiteral("ただいま印刷中です。\nしばらくお待ち下さい．．．"));
         QVERIFY(QGuiApplication::overrideCursor());
-        notice->grab().save(QDir::temp().filePath("pelanova-print-notice.png"));
         TPrintMsg::closeNotice();
         QVERIFY(!TPrintMsg::instance());
         QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    // Not a check: a grab of the window for a person to look at.
-    void writeWindowGrab()
-    {
-        Fixture f(7);
-        f.report->resize(1000, 800);
-        f.report->ShowReport();
-        QVERIFY(waitForWorker(*f.report));
-        f.report->ActNextPageExecute();
-        QVERIFY(f.report->grab().save(QDir::temp().filePath("pelanova-preview-window.png")));
-        f.report->Act80Execute(50);
-        QVERIFY(waitForWorker(*f.report));
-        QVERIFY(f.report->grab().save(QDir::temp().filePath("pelanova-preview-window-50.png")));
     }
 
     // Printing as a clerk meets it: clicks made during the job, copies into a
@@ -598,8 +583,8 @@ private slots:
         f.choice = TBaseLRep::PrintChoice{};
         f.report->ActPrintExecute();
         QCOMPARE(f.dialogs, 0); // the conversion error alone, no print dialog behind it
-        QCOMPARE(f.boxes.messages.size(), size_t(1));
-        QCOMPARE(QString::fromStdString(f.boxes.messages[0].text), QStringLiteral("'abc' は整数ではありません．"));
+        QCOMPARE(f.boxes.count(), size_t(1));
+        QCOMPARE(QString::fromStdString(f.boxes.shown()[0].text), QStringLiteral("'abc' は整数ではありません．"));
     }
 
     void thePageViewTakesTheKeysAndEveryPageIsShownFromItsTopAndCentred()

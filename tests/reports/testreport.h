@@ -4,7 +4,6 @@
 // grid with one title row and `linesPerPage` detail rows, one data row per
 // detail line.
 
-#include "core/userinterface.h"
 #include "reports/baselrep.h"
 #include "reports/reportdataset.h"
 
@@ -17,25 +16,6 @@
 #include <vector>
 
 namespace pelanova::test {
-
-struct Message
-{
-    std::string text;
-    std::string title;
-    MessageIcon icon;
-};
-
-class ScriptedBoxes : public MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &title, MessageIcon icon,
-                   MessageButtons, int) override
-    {
-        messages.push_back({text, title, icon});
-        return IdOk;
-    }
-    std::vector<Message> messages;
-};
 
 class CountingDataSet : public ReportDataSet
 {

@@ -12,13 +12,13 @@
 #include "shell/formmain.h"
 #include "shell/formmenu.h"
 #include "shell/hostpanel.h"
-#include "shell/scriptedcontext.h"
 #include "shell/startup.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/scriptedscreencontext.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/guard.h"
 #include "widgets/japanesefonts.h"
-#include "widgets/messageboxes.h"
 #include "widgets/monthcalendar.h"
 #include "widgets/titlelabel.h"
 
@@ -38,6 +38,7 @@
 #include <filesystem>
 
 using namespace pelanova;
+using pelanova::test::ScriptedMessageBoxes;
 
 namespace {
 
@@ -140,7 +141,6 @@ private slots:
     void uncaughtErrorsAreShownAndTheApplicationGoesOn();
     void qtOwnTextsAndLocaleAreJapanese();
     void everyScreenOpensOnAnEmptyDatabaseAndReturns();
-    void renderMainWindow();
 
 private:
     ScriptedMessageBoxes m_boxes;
@@ -278,8 +278,8 @@ void ShellTest::baseScreenAloneReturnsToTheMenu()
 {
     Installation inst(true);
     TDM1 dm(inst.exe);
-    ScriptedScreenContext scripted(dm);
-    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context, nullptr);
+    test::ScriptedScreenContext scripted(dm);
+    QPointer<ProbeScreen> screen = new ProbeScreen(scripted.context(), nullptr);
     QCOMPARE(screen->btnMenu->text(), QStringLiteral("メニュー"));
     QCOMPARE(screen->btnMenu->size(), QSize(116, 41));
     QCOMPARE(screen->Panel1->height(), 49);
@@ -305,7 +305,7 @@ void ShellTest::closeQuestionDefaultsToNoAndKeepsTheScreen()
     m_boxes.answer(IdNo);
     main.ShowScreen(ScreenEnd);
     QCOMPARE(m_boxes.count(), size_t(1));
-    const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+    const ScriptedMessageBoxes::Box &box = m_boxes.last();
     QCOMPARE(box.text, std::string("システムを終了します。よろしいですか？"));
     QCOMPARE(box.title, std::string(kAppTitle));
     QCOMPARE(box.icon, MessageIcon::Question);
@@ -348,7 +348,7 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
         QVERIFY(status != 0);
         QVERIFY(!ran);
         QCOMPARE(m_boxes.count(), size_t(1));
-        const ScriptedMessageBoxes::Shown &box = m_boxes.last();
+        const ScriptedMessageBoxes::Box &box = m_boxes.last();
         QCOMPARE(box.text, std::string("データベースの接続に失敗しました。\n\r処理を中断します。"));
         QCOMPARE(box.title, std::string("データベースの接続"));
         QCOMPARE(box.icon, MessageIcon::Error);
@@ -663,7 +663,6 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
     TfrmMain main(inst.exe, services(), applicationScreens());
     main.resize(1024, 720);
     main.show();
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
     for (uint8_t id = ScreenImport; id <= ScreenKakusyu; ++id) {
         auto *menu = qobject_cast<TfrmMenu *>(main.hostedScreen());
         QVERIFY(menu);
@@ -676,57 +675,22 @@ void ShellTest::everyScreenOpensOnAnEmptyDatabaseAndReturns()
         QVERIFY(!work->title().isEmpty());
         QCOMPARE(work->geometry(), main.FormPanel1->rect());
         QCoreApplication::processEvents();
-        if (!dir.isEmpty())
-            QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-screen%1.png").arg(id)));
         work->btnMenu->click();
         discardClosedScreens();
         QVERIFY(!screen);
     }
     QVERIFY(qobject_cast<TfrmMenu *>(main.hostedScreen()));
-    for (const ScriptedMessageBoxes::Shown &box : m_boxes.shown())
+    for (const ScriptedMessageBoxes::Box &box : m_boxes.shown())
         qInfo("box: %s", box.text.c_str());
-}
-
-void ShellTest::renderMainWindow()
-{
-    // Set PELANOVA_RENDER_DIR to look at the windows as pictures.
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
-    if (dir.isEmpty())
-        QSKIP("PELANOVA_RENDER_DIR not set");
-    Installation inst(true);
-    TfrmMain main(inst.exe, services(), probeScreens());
-    main.resize(1024, 720);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-menu.png")));
-    main.ShowScreen(ScreenShisetuMaster);
-    QCoreApplication::processEvents();
-    QVERIFY(main.grab().save(dir + QStringLiteral("/pelanova-base.png")));
-    TfrmCarender calendar;
-    calendar.MonthCalendar1->setDate(QDate::currentDate());
-    calendar.show();
-    QVERIFY(calendar.grab().save(dir + QStringLiteral("/pelanova-calendar.png")));
-
-    QTemporaryDir folder;
-    for (const char *name : {"銀行マスタ.mdb", "FB0115.txt"}) {
-        QFile file(QDir(folder.path()).filePath(QString::fromUtf8(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->resize(640, 400);
-        QTest::qWait(300);
-        QVERIFY(dialog->grab().save(dir + QStringLiteral("/pelanova-filedialog.png")));
-        dialog->reject();
-    });
-    QtFileDialogs files;
-    files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
 }
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The real file dialogs keep their history in Qt's settings: in a
+    // temporary folder, not the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     PelanovaApplication app(argc, argv);
     g_translationsLoaded = prepareApplication(app);
     ShellTest test;

@@ -1,42 +1,13 @@
 #pragma once
 
-// Message boxes and progress that tests script and inspect.
+// Progress that tests drive and inspect.
 
 #include "core/userinterface.h"
 
-#include <deque>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace testdata {
-
-struct ShownMessage
-{
-    std::string text;
-    std::string title;
-    pelanova::MessageIcon icon;
-    pelanova::MessageButtons buttons;
-    int defaultButton;
-};
-
-class RecordingMessageBoxes : public pelanova::MessageBoxes
-{
-public:
-    int messageBox(const std::string &text, const std::string &title, pelanova::MessageIcon icon,
-                   pelanova::MessageButtons buttons, int defaultButton) override
-    {
-        shown.push_back({text, title, icon, buttons, defaultButton});
-        if (answers.empty())
-            return pelanova::defaultButtonResult(buttons, defaultButton);
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-
-    std::vector<ShownMessage> shown;
-    std::deque<int> answers;
-};
 
 class RecordingProgress : public pelanova::Progress
 {

@@ -5,14 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/tempdir.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 
 class CliFixture : public ::testing::Test
 {
@@ -23,15 +25,13 @@ protected:
         std::string out;
     };
 
+    // A fresh folder for each test.
     void SetUp() override
     {
-        const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::path(::testing::TempDir())
-              / ("pelanova_" + std::string(test->test_suite_name()) + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        m_folder = std::make_unique<pelanova::test::TempDir>();
+        dir = m_folder->path();
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override { m_folder.reset(); }
 
     // Runs the tool with stdout captured (stderr to err.txt).
     Result cli(const std::string &args)
@@ -59,4 +59,7 @@ protected:
     std::string path(const std::string &name) const { return (dir / name).string(); }
 
     std::filesystem::path dir;
+
+private:
+    std::unique_ptr<pelanova::test::TempDir> m_folder;
 };

@@ -1,11 +1,10 @@
 // Behaviour of the control kit that screens rely on.
 
-#include "widgets/ellipsisedit.h"
+#include "support/scriptedmessageboxes.h"
 #include "widgets/filedialogs.h"
 #include "widgets/focusring.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/monthcalendar.h"
-#include "widgets/titlelabel.h"
 #include "widgets/japanesefonts.h"
 #include "widgets/keyeditems.h"
 #include "widgets/keyedlists.h"
@@ -19,7 +18,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QHBoxLayout>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -69,7 +67,6 @@ private slots:
     void enterPressesTheFocusedButton();
     void focusIsVisibleOnButtonsAndLists();
     void calendarHeaderReadsYearThenMonth();
-    void renderKit();
 };
 
 void WidgetsTest::itemTokensSplitOnTheFirstTab()
@@ -525,7 +522,7 @@ void WidgetsTest::scriptedBoxesRecordAndTakeDefaultWhenUnscripted()
     QCOMPARE(defaultButtonResult(MessageButtons::AbortRetryIgnore, kDefaultButton2), int(IdRetry));
     QCOMPARE(defaultButtonResult(MessageButtons::Ok, kDefaultButton3), int(IdOk));
 
-    ScriptedMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;
     boxes.answer(IdYes);
     QCOMPARE(boxes.messageBox("a", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdYes));
     QCOMPARE(boxes.messageBox("b", "t", MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2), int(IdNo));
@@ -858,57 +855,13 @@ void WidgetsTest::calendarHeaderReadsYearThenMonth()
     QCOMPARE(header(), QStringLiteral("2027年1月"));
 }
 
-void WidgetsTest::renderKit()
-{
-    // Set PELANOVA_RENDER_DIR to look at the controls as a picture.
-    const QString dir = qEnvironmentVariable("PELANOVA_RENDER_DIR");
-    if (dir.isEmpty())
-        QSKIP("PELANOVA_RENDER_DIR not set");
-    QWidget window;
-    window.resize(640, 420);
-    auto *layout = new QVBoxLayout(&window);
-    auto *title = new TitleLabel(QStringLiteral("総合振込依頼書"), &window);
-    title->setPixelFont(QStringLiteral("ＭＳ ゴシック"), 15, true);
-    title->setTextColour(Qt::blue);
-    title->setGradient(QColor(233, 252, 188), QColor(233, 252, 188));
-    title->setOutline(QColor(255, 128, 0), 2);
-    title->setFixedSize(176, 41);
-    auto *row = new QHBoxLayout;
-    row->addWidget(title);
-    auto *two = new GradientButton(QStringLiteral("  手数料"), QStringLiteral("  印　刷"), &window);
-    two->setFixedSize(116, 41);
-    two->setPicture(window.style()->standardIcon(QStyle::SP_FileIcon), 20);
-    row->addWidget(two);
-    auto *amount = new NumericEdit(&window);
-    amount->setDigitGrouping(true);
-    amount->setValue(1234567);
-    row->addWidget(amount);
-    auto *disabled = new NumericEdit(&window);
-    disabled->setText(QStringLiteral("12"));
-    disabled->setEnabled(false);
-    row->addWidget(disabled);
-    layout->addLayout(row);
-    auto *row2 = new QHBoxLayout;
-    auto *combo = new KeyedComboBox(&window);
-    combo->setShownText(shownTabAsBar());
-    combo->addKeyedItem(QStringLiteral("1234567890\t社会福祉法人　ひかり会"));
-    row2->addWidget(combo);
-    auto *file = new EllipsisEdit(&window);
-    file->setText(QStringLiteral("C:\\振込\\FB0115.TXT"));
-    row2->addWidget(file);
-    layout->addLayout(row2);
-    auto *grid = new StripedGrid(&window);
-    fillGrid(*grid, 6);
-    grid->setCurrentLine(2);
-    layout->addWidget(grid);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.grab().save(dir + QStringLiteral("/pelanova-kit.png")));
-}
-
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The real file dialogs keep their history in Qt's settings: in a
+    // temporary folder, not the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     installJapaneseFonts();
     WidgetsTest test;
