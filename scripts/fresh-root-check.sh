@@ -146,8 +146,17 @@ trap 'exit 129' HUP
 trap 'echo "fresh-root-check: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 # --- helpers -------------------------------------------------------------------
-readonly root_env=(HOME=/root LANG=C.UTF-8 TERM=dumb
-                   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+root_env=(HOME=/root LANG=C.UTF-8 TERM=dumb
+          PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+# A host that reaches the internet through a TLS-inspecting proxy names its
+# certificates for Node.js; the root trusts the same ones, as it uses the
+# host's name servers (npm fetches the public bank master over HTTPS).
+host_ca=""
+if [ -n "${NODE_EXTRA_CA_CERTS:-}" ] && [ -r "$NODE_EXTRA_CA_CERTS" ]; then
+    host_ca="$NODE_EXTRA_CA_CERTS"
+    root_env+=(NODE_EXTRA_CA_CERTS=/etc/ssl/host-ca.crt)
+fi
+readonly root_env
 
 # Runs a command as root inside a root with a clean environment and no stdin.
 # It runs as a job so that a signal reaches this script's traps at once.
@@ -203,6 +212,10 @@ mount_into() {   # mount_into ROOT TARGET mount-arguments...
 ready_root() {   # ready_root ROOT
     rm -f "$1/etc/resolv.conf"
     cp -L /etc/resolv.conf "$1/etc/resolv.conf"
+    if [ -n "$host_ca" ]; then
+        mkdir -p "$1/etc/ssl"
+        cp -L "$host_ca" "$1/etc/ssl/host-ca.crt"
+    fi
     mount_into "$1" proc -t proc proc
     mount_into "$1" sys -t sysfs sysfs
     mount_into "$1" dev --bind /dev
@@ -358,6 +371,11 @@ chroot "$root" /usr/bin/env -i "${root_env[@]}" DISPLAY=":$display" \
 app_pid=$!
 wait_for_main_window "$root" "$work/run.log" "scripts/run.sh"
 check_new_database /root/.local/share/pelanova/data/FBDB.db "$root" "$work/run.log"
+if [ -s "$root/root/.local/share/pelanova/data/銀行マスタ.db" ]; then
+    log "bank master built from the npm registry ($(stat -c %s "$root/root/.local/share/pelanova/data/銀行マスタ.db") bytes)"
+else
+    log "no bank master: the npm registry was not reached (run.sh goes on without it)"
+fi
 [ ! -e "$root/root/pelanova/build/bin/data" ] || fail "run.sh left a data folder in build/bin"
 stop_program
 log "program ended; scripts/run.sh printed:"
