@@ -25,31 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string makeFile(int records, int recipients, const std::string &branchName)
-{
-    zengin::ConsignorFields c{"0000012345", "ﾍﾞﾝﾁﾏ-ｸ", 1, "ﾐｽﾞﾎ", 1, "ﾎﾝﾃﾝ", 1, "1234567"};
-    std::string bytes = zengin::buildHeader(c, 20080115);
-    bytes.reserve((records + 3) * zengin::kRecordSize);
-    int64_t total = 0;
-    for (int i = 0; i < records; ++i) {
-        zengin::TransferFields t;
-        t.bankNumber = 5 + i % 7;
-        t.bankName = "ﾐﾂﾋﾞｼ";
-        t.branchNumber = 100 + i % recipients % 13;
-        t.branchName = branchName;
-        t.accountType = 1;
-        char account[12];
-        std::snprintf(account, sizeof account, "%07d", i % recipients);
-        t.account = account;
-        t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";
-        const int amount = 1000 + i % 50000;
-        total += amount;
-        bytes += zengin::buildData(t, amount);
-    }
-    bytes += zengin::buildTrailer(records, total) + zengin::buildEnd();
-    return bytes;
-}
-
 double seconds(const std::function<void()> &run)
 {
     const auto start = Clock::now();
@@ -88,8 +63,8 @@ int main()
     std::filesystem::create_directories(dir);
 
     const int n = 100000;
-    const std::string clean = makeFile(n, 1000, "ｼﾝｼﾞﾕｸ");
-    const std::string warned = makeFile(n, 1000, "ｼﾝｼﾞｭｸ"); // a small ｭ on every record
+    const std::string clean = bench::makeTransferFile(n, 1000, "ｼﾝｼﾞﾕｸ");
+    const std::string warned = bench::makeTransferFile(n, 1000, "ｼﾝｼﾞｭｸ"); // a small ｭ on every record
     const std::string cleanPath = (dir / "clean.txt").string();
     const std::string warnedPath = (dir / "warned.txt").string();
     std::ofstream(cleanPath, std::ios::binary).write(clean.data(), static_cast<std::streamsize>(clean.size()));

@@ -22,31 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string makeFile(int records, int recipients)
-{
-    zengin::ConsignorFields c{"0000012345", "ﾍﾞﾝﾁﾏｰｸ", 1, "ﾐｽﾞﾎ", 1, "ﾎﾝﾃﾝ", 1, "1234567"};
-    std::string bytes = zengin::buildHeader(c, 20080115);
-    bytes.reserve((records + 3) * zengin::kRecordSize);
-    int64_t total = 0;
-    for (int i = 0; i < records; ++i) {
-        zengin::TransferFields t;
-        t.bankNumber = 5 + i % 7;
-        t.bankName = "ﾐﾂﾋﾞｼ";
-        t.branchNumber = 100 + i % recipients % 13;
-        t.branchName = "ｼﾝｼﾞｭｸ";
-        t.accountType = 1;
-        char account[12];
-        std::snprintf(account, sizeof account, "%07d", i % recipients);
-        t.account = account;
-        t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";
-        const int amount = 1000 + i % 50000;
-        total += amount;
-        bytes += zengin::buildData(t, amount);
-    }
-    bytes += zengin::buildTrailer(records, total) + zengin::buildEnd();
-    return bytes;
-}
-
 long peakKb()
 {
     std::ifstream status("/proc/self/status");
@@ -128,12 +103,12 @@ int main()
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
 
-    const std::string small = makeFile(10000, 1000);
+    const std::string small = bench::makeTransferFile(10000, 1000);
     importSeconds(dir, "small", small);
     const long peakSmall = peakKb();
 
     const int n = 100000;
-    const std::string large = makeFile(n, 1000);
+    const std::string large = bench::makeTransferFile(n, 1000);
     const long base = peakKb();
     const double imported = importSeconds(dir, "large", large);
     const long peakLarge = peakKb();

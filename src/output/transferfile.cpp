@@ -215,6 +215,23 @@ std::string replaceFileAtomically(const std::string &path, const std::string &by
     return {};
 }
 
+namespace {
+
+// Writes a file that was built whole: the build's result, or the file
+// system's failure (the target then untouched).
+TransferFileResult writeBuilt(const std::string &path, const std::string &content, const TransferFileResult &built)
+{
+    const std::string error = replaceFileAtomically(path, content);
+    if (error.empty())
+        return built;
+    TransferFileResult failed;
+    failed.message = error;
+    failed.fileFailure = true;
+    return failed;
+}
+
+} // namespace
+
 TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
                                      int transferRequestDate, const std::vector<FurikomiRow> &rows,
                                      const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
@@ -223,16 +240,7 @@ TransferFileResult WriteTransferFile(const std::string &path, const std::optiona
     std::string content;
     TransferFileResult r =
         buildTransferFile(consignor, transferRequestDate, rows, recipients, feeTable, content, form);
-    if (!r.ok)
-        return r;
-    const std::string error = replaceFileAtomically(path, content);
-    if (!error.empty()) {
-        TransferFileResult failed;
-        failed.message = error;
-        failed.fileFailure = true;
-        return failed;
-    }
-    return r;
+    return r.ok ? writeBuilt(path, content, r) : r;
 }
 
 TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
@@ -268,16 +276,7 @@ TransferFileResult WriteTransferFile(const sql::Database &db, const std::string 
 {
     std::string content;
     TransferFileResult r = buildTransferFile(db, consignorCode, transferRequestDate, aggregationStatement, content, form);
-    if (!r.ok)
-        return r;
-    const std::string error = replaceFileAtomically(path, content);
-    if (!error.empty()) {
-        TransferFileResult failed;
-        failed.message = error;
-        failed.fileFailure = true;
-        return failed;
-    }
-    return r;
+    return r.ok ? writeBuilt(path, content, r) : r;
 }
 
 } // namespace pelanova::output
