@@ -5,6 +5,7 @@
 #include "core/my_year.h"
 #include "core/records.h"
 #include "core/sqlite.h"
+#include "core/zenginnames.h"
 
 #include <cstdio>
 #include <memory>
@@ -113,12 +114,6 @@ int64_t digitsValue(std::string_view s)
     return v;
 }
 
-// Symbols in names that only some banks accept: / , ¥ ｢ ｣
-bool isSymbolOfSomeBanks(unsigned char c)
-{
-    return c == '/' || c == ',' || c == 0x5C || c == 0xA2 || c == 0xA3;
-}
-
 std::string_view trimBlanks(std::string_view s)
 {
     const size_t first = s.find_first_not_of(' ');
@@ -127,38 +122,7 @@ std::string_view trimBlanks(std::string_view s)
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-// The bytes as a reader sees them: CP932 decoded; control bytes and bytes
-// that are no character written as <XX>.
-std::string shown(std::string_view bytes)
-{
-    const std::string text = cp932::decode(bytes);
-    std::string out;
-    out.reserve(text.size());
-    char hex[8];
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
-            std::snprintf(hex, sizeof hex, "<%02X>", c);
-            out += hex;
-        } else if (c == 0xEF && i + 2 < text.size()) {
-            const auto b1 = static_cast<unsigned char>(text[i + 1]);
-            const auto b2 = static_cast<unsigned char>(text[i + 2]);
-            const char32_t cp = (char32_t(c & 0x0F) << 12) | (char32_t(b1 & 0x3F) << 6) | char32_t(b2 & 0x3F);
-            if (cp >= cp932::kRawByteBase && cp < cp932::kRawByteBase + 0x100) {
-                std::snprintf(hex, sizeof hex, "<%02X>", unsigned(cp - cp932::kRawByteBase));
-                out += hex;
-            } else {
-                out.append(text, i, 3);
-            }
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::string quoted(std::string_view bytes) { return "「" + shown(bytes) + "」"; }
+std::string quoted(std::string_view bytes) { return "「" + shownBytes(bytes) + "」"; }
 
 std::string dateText(int date)
 {
@@ -441,46 +405,17 @@ private:
 
     void name(int64_t n, const std::string &column, std::string_view v)
     {
-        std::string outside;  // the characters outside the Zengin set, each once
-        std::string someBanks;
-        std::string converted(v);
-        bool convertible = true;
-        auto once = [](std::string &list, std::string_view c) {
-            const std::string item = "「" + shown(c) + "」";
-            if (list.find(item) == std::string::npos)
-                list += item;
-        };
-        for (size_t i = 0; i < v.size(); ++i) {
-            const auto c = static_cast<unsigned char>(v[i]);
-            if (cp932::isLeadByte(c) && i + 1 < v.size()) {
-                once(outside, v.substr(i, 2));
-                convertible = false;
-                ++i;
-                continue;
-            }
-            const std::optional<char> form = zenginNameForm(c);
-            if (form && static_cast<unsigned char>(*form) == c)
-                continue;
-            if (isSymbolOfSomeBanks(c)) {
-                once(someBanks, v.substr(i, 1));
-                continue;
-            }
-            once(outside, v.substr(i, 1));
-            if (form)
-                converted[i] = *form;
-            else
-                convertible = false;
-        }
+        const NameCharacters c = nameCharacters(v);
         const std::string_view shownName = trimBlanks(v);
-        if (!outside.empty()) {
-            std::string message = column + quoted(shownName) + "に全銀協の文字にない" + outside + "があります。";
-            if (convertible)
-                message += "銀行では" + quoted(trimBlanks(converted)) + "として扱われます。";
+        if (!c.outside.empty()) {
+            std::string message = column + quoted(shownName) + "に全銀協の文字にない" + c.outside + "があります。";
+            if (c.convertible)
+                message += "銀行では" + quoted(trimBlanks(c.converted)) + "として扱われます。";
             add(n, column, Severity::Warning, v, std::move(message));
         }
-        if (!someBanks.empty())
+        if (!c.someBanks.empty())
             add(n, column, Severity::Caution, v,
-                column + quoted(shownName) + "の記号" + someBanks + "は受け付けない銀行があります。");
+                column + quoted(shownName) + "の記号" + c.someBanks + "は受け付けない銀行があります。");
     }
 
     CheckOptions m_options;
@@ -531,31 +466,6 @@ CheckResult checkOpenFile(std::FILE *file, int64_t size, const CheckOptions &opt
 std::string_view severityName(Severity severity)
 {
     return severity == Severity::Error ? "error" : "warning";
-}
-
-std::optional<char> zenginNameForm(unsigned char c)
-{
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ' || c == '(' || c == ')' || c == '-'
-        || c == '.')
-        return static_cast<char>(c);
-    if (c >= 0xB1 && c <= 0xDF) // ｱ … ﾝ, ﾞ, ﾟ
-        return static_cast<char>(c);
-    if (c >= 'a' && c <= 'z')
-        return static_cast<char>(c - 'a' + 'A');
-    switch (c) {
-    case 0xA6: return '\xB5'; // ｦ → ｵ
-    case 0xA7: return '\xB1'; // ｧ → ｱ
-    case 0xA8: return '\xB2'; // ｨ → ｲ
-    case 0xA9: return '\xB3'; // ｩ → ｳ
-    case 0xAA: return '\xB4'; // ｪ → ｴ
-    case 0xAB: return '\xB5'; // ｫ → ｵ
-    case 0xAC: return '\xD4'; // ｬ → ﾔ
-    case 0xAD: return '\xD5'; // ｭ → ﾕ
-    case 0xAE: return '\xD6'; // ｮ → ﾖ
-    case 0xAF: return '\xC2'; // ｯ → ﾂ
-    case 0xB0: return '-';    // ｰ → -
-    default: return std::nullopt;
-    }
 }
 
 void BankCodes::add(int64_t bank, int64_t branch)

@@ -4,6 +4,8 @@
 // may change, before it goes to the bank. It reads a file in every form the
 // import accepts and changes no byte.
 
+#include "core/zenginnames.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,9 +85,5 @@ CheckResult checkTransferFile(const std::string &path, const CheckOptions &optio
 // One finding as a line of TSV (without the line break): the record number
 // (empty for the whole file), the column, the severity name and the sentence.
 std::string findingLine(const Finding &finding);
-
-// The form a name's character has among the characters of Zengin names,
-// as banks convert it (ｮ → ﾖ, a → A, ｰ → -); nothing when it has none.
-std::optional<char> zenginNameForm(unsigned char c);
 
 } // namespace pelanova::zengin

@@ -5,7 +5,6 @@
 #include "reports/printermenu.h"
 #include "reports/printmsg.h"
 #include "reports/reportdataset.h"
-#include "widgets/busyscope.h"
 
 #include <QAction>
 #include <QApplication>
@@ -563,31 +562,7 @@ void TBaseLRep::ActPdfExecute()
 
 void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
 {
-    setEnabled(false);
-    BusyScope busy;
-    struct Restore
-    {
-        TBaseLRep *frame;
-        ~Restore()
-        {
-            TPrintMsg::closeNotice();
-            // Clicks and keys made during the job reach the disabled window
-            // now and are dropped; enabled first, they would be replayed.
-            QCoreApplication::processEvents();
-            frame->setEnabled(true);
-        }
-    } restore{this};
-
-    // The notice is drawn before the job and again after every page, so the
-    // program never looks hung while it prints.
-    auto drawNotice = [] {
-        if (TPrintMsg *notice = TPrintMsg::instance()) {
-            notice->repaint();
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    };
-    TPrintMsg::showNotice();
-    drawNotice();
+    const PrintingScope printing(this);
     // The frame's preparation shows why nothing is printed; the report's own
     // run then starts from the same first row.
     if (ActPrintPrepareExecute() != Prepared::Ready)
@@ -598,7 +573,7 @@ void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
         copies = printer.copyCount();
         printer.setCopyCount(1);
     }
-    m_report->printPrepared(printer, firstPage, lastPage, copies, drawNotice);
+    m_report->printPrepared(printer, firstPage, lastPage, copies, &PrintingScope::drawNotice);
 }
 
 void TBaseLRep::closeEvent(QCloseEvent *event)

@@ -1,5 +1,6 @@
 #include "reports/printmsg.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
@@ -74,6 +75,28 @@ void TPrintMsg::changeEvent(QEvent *event)
                 self->activateWindow();
             }
         });
+    }
+}
+
+PrintingScope::PrintingScope(QWidget *window) : m_window(window)
+{
+    m_window->setEnabled(false);
+    TPrintMsg::showNotice();
+    drawNotice();
+}
+
+PrintingScope::~PrintingScope()
+{
+    TPrintMsg::closeNotice();
+    QCoreApplication::processEvents();
+    m_window->setEnabled(true);
+}
+
+void PrintingScope::drawNotice()
+{
+    if (TPrintMsg *notice = TPrintMsg::instance()) {
+        notice->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 }
 

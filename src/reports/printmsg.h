@@ -37,4 +37,25 @@ private:
     QLabel *m_label;
 };
 
+// A print job as a window shows it: for the scope's length the window is
+// disabled, the wait cursor is on and the notice is shown and drawn; at its
+// end the notice goes, clicks and keys made during the job are dropped (the
+// window is still disabled when they arrive) and the window is enabled.
+class PrintingScope
+{
+public:
+    explicit PrintingScope(QWidget *window);
+    ~PrintingScope();
+    PrintingScope(const PrintingScope &) = delete;
+    PrintingScope &operator=(const PrintingScope &) = delete;
+
+    // Draws the notice again, so the program never looks hung while it
+    // prints (after every page).
+    static void drawNotice();
+
+private:
+    QWidget *m_window;
+    BusyScope m_busy;
+};
+
 } // namespace pelanova
