@@ -183,7 +183,7 @@ void screens(const std::string &exe, MessageBoxes &boxes)
 
     main.ShowScreen(ScreenFurikomiTesuuryou);
     if (auto *fees = qobject_cast<TfrmFurikomiTesuuryou *>(main.hostedScreen())) {
-        fees->GridList->setCurrentLine(2);
+        fees->TabFurikomi->GridList->setCurrentLine(2);
         save(main, "fees-recipients");
         fees->PageControl1->setCurrentIndex(TfrmFurikomiTesuuryou::PageBank);
         save(main, "fees-table");

@@ -65,29 +65,8 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     PageControl1->addTab(TabBank, QStringLiteral("銀行手数料"));
     layout->addWidget(PageControl1, 1);
 
-    GridList = TabFurikomi->GridList;
-    pnlBank = TabFurikomi->pnlBank;
-    EditUketori = TabFurikomi->EditUketori;
-    EditBankCode = TabFurikomi->EditBankCode;
-    EditBankName = TabFurikomi->EditBankName;
-    EditSitenCode = TabFurikomi->EditSitenCode;
-    EditSitenName = TabFurikomi->EditSitenName;
-    pnlYokin = TabFurikomi->pnlYokin;
-    EditKouzaNo = TabFurikomi->EditKouzaNo;
-    chkTesuuryou = TabFurikomi->chkTesuuryou;
-    EditTesuuryou = TabFurikomi->EditTesuuryou;
-    btnSave = TabFurikomi->btnSave;
-    btnCancel = TabFurikomi->btnCancel;
-    lblBankCode = TabBank->lblBankCode;
-    lblBankName = TabBank->lblBankName;
-    lblSitenCode = TabBank->lblSitenCode;
-    lblSitenName = TabBank->lblSitenName;
-    edtKingaku = TabBank->edtKingaku;
-    lblKingaku = TabBank->lblKingaku;
-    btnSaveBank = TabBank->btnSaveBank;
-    btnCancelBank = TabBank->btnCancelBank;
 
-    GridList->setMoveQuestion([this](int line) {
+    TabFurikomi->GridList->setMoveQuestion([this](int line) {
         bool allow = false;
         return guarded([&] { GridListSelectCell(line, allow); }) && allow;
     });
@@ -220,7 +199,7 @@ void TfrmFurikomiTesuuryou::btnTesuuryouAllClick()
     dialog.setBackupHandler([this] { context().dm.BackupNow(); });
     if (execDialog(dialog) == QDialog::Accepted) {
         TabFurikomi->reload();
-        GridList->viewport()->update();
+        TabFurikomi->GridList->viewport()->update();
     }
 }
 

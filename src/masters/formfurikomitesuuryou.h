@@ -70,28 +70,6 @@ public:
     RecipientFeePage *TabFurikomi;
     FeeTablePage *TabBank;
 
-    // The pages' controls, under the screen's names for them.
-    StripedGrid *GridList;
-    QWidget *pnlBank;
-    QLineEdit *EditUketori;
-    QLineEdit *EditBankCode;
-    QLineEdit *EditBankName;
-    QLineEdit *EditSitenCode;
-    QLineEdit *EditSitenName;
-    QLabel *pnlYokin;
-    QLineEdit *EditKouzaNo;
-    QCheckBox *chkTesuuryou;
-    NumericEdit *EditTesuuryou;
-    GradientButton *btnSave;
-    GradientButton *btnCancel;
-    QLabel *lblBankCode;
-    QLabel *lblBankName;
-    QLabel *lblSitenCode;
-    QLabel *lblSitenName;
-    std::array<NumericEdit *, masters::kFeeColumnCount> edtKingaku{};
-    std::array<QLabel *, masters::kBandLimitCount> lblKingaku{};
-    GradientButton *btnSaveBank;
-    GradientButton *btnCancelBank;
 
 protected:
     void btnMenuClick() override;

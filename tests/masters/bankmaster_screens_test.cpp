@@ -67,16 +67,16 @@ private slots:
         TfrmFurikomiTesuuryou s(f->context(), nullptr);
         s.resize(1000, 620);
         s.show();
-        QCOMPARE(s.lblBankName->text(), "みずほ");
-        QCOMPARE(s.lblSitenName->text(), "本店");
-        QCOMPARE(s.GridList->lineCount(), 3);
+        QCOMPARE(s.TabBank->lblBankName->text(), "みずほ");
+        QCOMPARE(s.TabBank->lblSitenName->text(), "本店");
+        QCOMPARE(s.TabFurikomi->GridList->lineCount(), 3);
         // In the list's order: by the stored names, which the file writer right-aligned.
         const std::pair<QString, QString> expected[] = {
             {"横浜", "𠮷野町"}, {"杜の都信金", "塩竈営業部"}, {"九州ひぜん信金", "諫早"}};
         for (int line = 0; line < 3; ++line) {
-            QVERIFY(s.GridList->setCurrentLine(line));
-            QCOMPARE(s.EditBankName->text(), expected[line].first);
-            QCOMPARE(s.EditSitenName->text(), expected[line].second);
+            QVERIFY(s.TabFurikomi->GridList->setCurrentLine(line));
+            QCOMPARE(s.TabFurikomi->EditBankName->text(), expected[line].first);
+            QCOMPARE(s.TabFurikomi->EditSitenName->text(), expected[line].second);
         }
         QVERIFY(f->boxes.empty());
     }

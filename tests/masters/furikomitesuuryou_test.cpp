@@ -109,22 +109,22 @@ private slots:
         QCOMPARE(s.PageControl1->currentIndex(), TfrmFurikomiTesuuryou::PageFurikomi);
         QVERIFY(s.btnFurikomiPrint->isEnabled());
 
-        QCOMPARE(s.GridList->lineCount(), 3);
-        QCOMPARE(s.GridList->cellText(0, 0), "ｱｵｷ");
-        QCOMPARE(s.GridList->cellText(2, 1), "0005");
-        QCOMPARE(s.GridList->cellText(2, 2), "012");
-        QCOMPARE(s.GridList->cellText(2, 3), "0000001");
-        QCOMPARE(s.GridList->cellText(2, 4), "1");
-        QCOMPARE(s.GridList->cellText(2, 5), "30000");
+        QCOMPARE(s.TabFurikomi->GridList->lineCount(), 3);
+        QCOMPARE(s.TabFurikomi->GridList->cellText(0, 0), "ｱｵｷ");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 1), "0005");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 2), "012");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 3), "0000001");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 4), "1");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 5), "30000");
         for (int column : {1, 2, 3})
-            QVERIFY(s.GridList->isColumnHidden(column));
-        QCOMPARE(s.GridList->columnWidth(0), 250);
-        QCOMPARE(s.GridList->currentLine(), -1);
+            QVERIFY(s.TabFurikomi->GridList->isColumnHidden(column));
+        QCOMPARE(s.TabFurikomi->GridList->columnWidth(0), 250);
+        QCOMPARE(s.TabFurikomi->GridList->currentLine(), -1);
 
-        QCOMPARE(s.lblBankCode->text(), "0001");
-        QCOMPARE(s.lblBankName->text(), "みずほ銀行");
-        QCOMPARE(s.lblSitenCode->text(), "001");
-        QCOMPARE(s.lblSitenName->text(), "ｼﾃﾝ");
+        QCOMPARE(s.TabBank->lblBankCode->text(), "0001");
+        QCOMPARE(s.TabBank->lblBankName->text(), "みずほ銀行");
+        QCOMPARE(s.TabBank->lblSitenCode->text(), "001");
+        QCOMPARE(s.TabBank->lblSitenName->text(), "ｼﾃﾝ");
 
         // Nothing is current yet: the first page's buttons do nothing.
         s.btnCancelClick();
@@ -135,49 +135,49 @@ private slots:
     void selectingARecipientShowsItsDetail()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
-        QCOMPARE(s.EditUketori->text(), "ｳﾁﾀﾞ");
-        QCOMPARE(s.EditBankCode->text(), "0005");
-        QCOMPARE(s.EditSitenCode->text(), "012");
-        QCOMPARE(s.EditBankName->text(), "りそな銀行");
-        QCOMPARE(s.EditSitenName->text(), "ﾎﾝﾃﾝ"); // blanks around the name go
-        QCOMPARE(s.pnlYokin->text(), "普通");
-        QCOMPARE(s.EditKouzaNo->text(), "0000001");
-        QVERIFY(s.chkTesuuryou->isChecked());
-        QVERIFY(s.EditTesuuryou->isEnabled());
-        QCOMPARE(s.EditTesuuryou->value(), 30000);
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
+        QCOMPARE(s.TabFurikomi->EditUketori->text(), "ｳﾁﾀﾞ");
+        QCOMPARE(s.TabFurikomi->EditBankCode->text(), "0005");
+        QCOMPARE(s.TabFurikomi->EditSitenCode->text(), "012");
+        QCOMPARE(s.TabFurikomi->EditBankName->text(), "りそな銀行");
+        QCOMPARE(s.TabFurikomi->EditSitenName->text(), "ﾎﾝﾃﾝ"); // blanks around the name go
+        QCOMPARE(s.TabFurikomi->pnlYokin->text(), "普通");
+        QCOMPARE(s.TabFurikomi->EditKouzaNo->text(), "0000001");
+        QVERIFY(s.TabFurikomi->chkTesuuryou->isChecked());
+        QVERIFY(s.TabFurikomi->EditTesuuryou->isEnabled());
+        QCOMPARE(s.TabFurikomi->EditTesuuryou->value(), 30000);
 
-        QVERIFY(s.GridList->setCurrentLine(0));
-        QCOMPARE(s.pnlYokin->text(), "その他");
-        QCOMPARE(s.EditBankName->text(), "ﾐｽﾞﾎ");
-        QVERIFY(!s.chkTesuuryou->isChecked());
-        QVERIFY(!s.EditTesuuryou->isEnabled());
-        QVERIFY2(s.EditTesuuryou->text().isEmpty(), "an amount of 0 shows empty");
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(0));
+        QCOMPARE(s.TabFurikomi->pnlYokin->text(), "その他");
+        QCOMPARE(s.TabFurikomi->EditBankName->text(), "ﾐｽﾞﾎ");
+        QVERIFY(!s.TabFurikomi->chkTesuuryou->isChecked());
+        QVERIFY(!s.TabFurikomi->EditTesuuryou->isEnabled());
+        QVERIFY2(s.TabFurikomi->EditTesuuryou->text().isEmpty(), "an amount of 0 shows empty");
 
-        QVERIFY(s.GridList->setCurrentLine(1));
-        QCOMPARE(s.pnlYokin->text(), "貯蓄"); // a savings account is named
-        QCOMPARE(s.EditTesuuryou->value(), 1000);
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
+        QCOMPARE(s.TabFurikomi->pnlYokin->text(), "貯蓄"); // a savings account is named
+        QCOMPARE(s.TabFurikomi->EditTesuuryou->value(), 1000);
         QVERIFY(f->boxes.empty());
     }
 
     void savingARecipientChangesOnlyThatConsignorsRow()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
-        s.chkTesuuryou->setChecked(false);
-        QVERIFY(!s.EditTesuuryou->isEnabled());
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
+        s.TabFurikomi->chkTesuuryou->setChecked(false);
+        QVERIFY(!s.TabFurikomi->EditTesuuryou->isEnabled());
         s.btnSaveClick();
         QVERIFY2(f->boxes.empty(), "saving shows no message");
         QCOMPARE(f->data.value("M_受取人", "手数料区分", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 0);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
-        QCOMPARE(s.GridList->cellText(2, 4), "0");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 4), "0");
 
-        s.chkTesuuryou->setChecked(true);
-        s.EditTesuuryou->setText("50000");
+        s.TabFurikomi->chkTesuuryou->setChecked(true);
+        s.TabFurikomi->EditTesuuryou->setText("50000");
         s.btnSaveClick();
         QCOMPARE(f->data.value("M_受取人", "手数料区分", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 1);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 50000);
-        QCOMPARE(s.GridList->cellText(2, 5), "50000");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 5), "50000");
         QCOMPARE(f->data.value("M_受取人", "手数料区分", "委託者コード = '0000000002'"), 0);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
     }
@@ -185,17 +185,17 @@ private slots:
     void savingARecipientThatIsGoneSaysSoAndKeepsTheEdit()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
         f->data.db.exec("DELETE FROM M_受取人 WHERE 委託者コード = '0000000001' AND 口座番号 = '0000001'");
-        s.chkTesuuryou->setChecked(false);
+        s.TabFurikomi->chkTesuuryou->setChecked(false);
         s.btnSaveClick();
         QCOMPARE(f->boxes.count(), 1u); // nothing was written, so it is not shown as saved
         QCOMPARE(f->boxes.last().icon, MessageIcon::Error);
-        QCOMPARE(s.GridList->cellText(2, 4), "1");
-        QCOMPARE(s.GridList->cellText(2, 5), "30000");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 4), "1");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 5), "30000");
         // The edit is still pending: leaving the line asks again.
         f->boxes.answer(IdNo);
-        QVERIFY(s.GridList->setCurrentLine(0));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(0));
         QCOMPARE(f->boxes.count(), 2u);
         QCOMPARE(f->boxes.last().text, kAskSave);
     }
@@ -205,27 +205,27 @@ private slots:
         TfrmFurikomiTesuuryou &s = open();
         s.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s));
-        QVERIFY(s.GridList->setCurrentLine(1));
-        s.chkTesuuryou->setChecked(true);
-        QWidget *area = s.GridList->viewport();
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
+        s.TabFurikomi->chkTesuuryou->setChecked(true);
+        QWidget *area = s.TabFurikomi->GridList->viewport();
         QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 5));
         QTest::mouseClick(area, Qt::LeftButton, Qt::ControlModifier, QPoint(20, area->height() - 5));
-        QCOMPARE(s.GridList->currentLine(), 1);
+        QCOMPARE(s.TabFurikomi->GridList->currentLine(), 1);
         s.btnSaveClick();
         QCOMPARE(f->data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 1);
-        QCOMPARE(s.GridList->cellText(1, 4), "1");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(1, 4), "1");
     }
 
     void rowChangeAsksOnlyAfterAnEdit()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(0));
-        QVERIFY(s.GridList->setCurrentLine(1));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(0));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
         QVERIFY(f->boxes.empty());
 
-        s.chkTesuuryou->setChecked(true);
+        s.TabFurikomi->chkTesuuryou->setChecked(true);
         f->boxes.answer(IdNo);
-        QVERIFY(s.GridList->setCurrentLine(2));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
         QCOMPARE(f->boxes.count(), 1u);
         QCOMPARE(f->boxes.last().text, kAskSave);
         QCOMPARE(f->boxes.last().title, "振込手数料");
@@ -234,50 +234,50 @@ private slots:
         QCOMPARE(f->data.value("M_受取人", "手数料区分", "口座番号 = '0000003'"), 0);
 
         // はい saves the row being left.
-        s.EditTesuuryou->setText("7000");
+        s.TabFurikomi->EditTesuuryou->setText("7000");
         f->boxes.answer(IdYes);
-        QVERIFY(s.GridList->setCurrentLine(1));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 7000);
-        QCOMPARE(s.GridList->cellText(2, 5), "7000");
-        QCOMPARE(s.EditTesuuryou->value(), 1000);
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 5), "7000");
+        QCOMPARE(s.TabFurikomi->EditTesuuryou->value(), 1000);
     }
 
     void cancelRestoresTheRowsValuesAfterAsking()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
         s.btnCancelClick();
         QVERIFY(f->boxes.empty());
 
-        s.chkTesuuryou->setChecked(false);
-        s.EditTesuuryou->setText("1");
+        s.TabFurikomi->chkTesuuryou->setChecked(false);
+        s.TabFurikomi->EditTesuuryou->setText("1");
         f->boxes.answer(IdNo);
         s.btnCancelClick();
         QCOMPARE(f->boxes.count(), 1u);
         QCOMPARE(f->boxes.last().text, kAskCancel);
         QCOMPARE(f->boxes.last().title, kAppTitle);
-        QVERIFY(!s.chkTesuuryou->isChecked());
+        QVERIFY(!s.TabFurikomi->chkTesuuryou->isChecked());
 
         f->boxes.answer(IdYes);
         s.btnCancelClick();
-        QVERIFY(s.chkTesuuryou->isChecked());
-        QCOMPARE(s.EditTesuuryou->value(), 30000);
+        QVERIFY(s.TabFurikomi->chkTesuuryou->isChecked());
+        QCOMPARE(s.TabFurikomi->EditTesuuryou->value(), 30000);
         // Nothing left to ask about.
-        QVERIFY(s.GridList->setCurrentLine(0));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(0));
         QCOMPARE(f->boxes.count(), 2u);
     }
 
     void pageChangeAsksOnlyAfterAnEdit()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageFurikomi));
         QVERIFY(f->boxes.empty());
 
         // A fee edited, then the other page: asked, はい saves the fee table.
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        s.edtKingaku[7]->setText("111");
+        s.TabBank->edtKingaku[7]->setText("111");
         f->boxes.answer(IdYes);
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageFurikomi));
         QCOMPARE(f->boxes.count(), 1u);
@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(f->data.value("M_銀行", "当銀行2未満電信手数料", "委託者コード = '0000000001'"), 111);
 
         // A recipient edited, then the other page: いいえ drops it, the page changes.
-        s.EditTesuuryou->setText("8");
+        s.TabFurikomi->EditTesuuryou->setText("8");
         f->boxes.answer(IdNo);
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
         QCOMPARE(f->boxes.count(), 2u);
@@ -300,11 +300,11 @@ private slots:
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
         chooseConsignor(1);
         QVERIFY2(f->boxes.empty(), "no edits, no question");
-        QCOMPARE(s.lblBankCode->text(), "0009");
-        QCOMPARE(s.lblSitenCode->text(), "005");
-        QCOMPARE(s.lblBankName->text(), "ｷﾞﾝｺｳ");
-        QCOMPARE(s.edtKingaku[0]->value(), 10000);
-        QCOMPARE(s.GridList->lineCount(), 1);
+        QCOMPARE(s.TabBank->lblBankCode->text(), "0009");
+        QCOMPARE(s.TabBank->lblSitenCode->text(), "005");
+        QCOMPARE(s.TabBank->lblBankName->text(), "ｷﾞﾝｺｳ");
+        QCOMPARE(s.TabBank->edtKingaku[0]->value(), 10000);
+        QCOMPARE(s.TabFurikomi->GridList->lineCount(), 1);
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageFurikomi));
         QVERIFY(f->boxes.empty());
     }
@@ -314,7 +314,7 @@ private slots:
         TfrmFurikomiTesuuryou &s = open();
         // A fee edited, then another consignor: はい saves it for the consignor it was made for.
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        s.edtKingaku[0]->setText("5");
+        s.TabBank->edtKingaku[0]->setText("5");
         f->boxes.answer(IdYes);
         chooseConsignor(1);
         QCOMPARE(f->boxes.count(), 1u);
@@ -322,30 +322,30 @@ private slots:
         QCOMPARE(f->boxes.last().title, "振込手数料");
         QCOMPARE(f->data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000001'"), 5);
         QCOMPARE(f->data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000002'"), 10000);
-        QCOMPARE(s.lblBankCode->text(), "0009");
+        QCOMPARE(s.TabBank->lblBankCode->text(), "0009");
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageFurikomi));
         QCOMPARE(f->boxes.count(), 1u); // the new consignor's pages are unedited
 
         // A recipient edited, then the same consignor again: asked too; いいえ drops the edit.
         chooseConsignor(0);
-        QVERIFY(s.GridList->setCurrentLine(2));
-        s.EditTesuuryou->setText("8");
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
+        s.TabFurikomi->EditTesuuryou->setText("8");
         f->boxes.answer(IdNo);
         chooseConsignor(0);
         QCOMPARE(f->boxes.count(), 2u);
         QCOMPARE(f->boxes.last().text, kAskSave);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 30000);
-        QCOMPARE(s.GridList->currentLine(), -1);
+        QCOMPARE(s.TabFurikomi->GridList->currentLine(), -1);
 
         // はい saves the recipient under the consignor it belongs to, not the one chosen next.
-        QVERIFY(s.GridList->setCurrentLine(2));
-        s.EditTesuuryou->setText("9");
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
+        s.TabFurikomi->EditTesuuryou->setText("9");
         f->boxes.answer(IdYes);
         chooseConsignor(1);
         QCOMPARE(f->boxes.count(), 3u);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000001' AND 口座番号 = '0000001'"), 9);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
-        QCOMPARE(s.GridList->lineCount(), 1);
+        QCOMPARE(s.TabFurikomi->GridList->lineCount(), 1);
     }
 
     void theGridShowsTheSavedAmountAtOnce()
@@ -353,7 +353,7 @@ private slots:
         TfrmFurikomiTesuuryou &s = open();
         s.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s));
-        QVERIFY(s.GridList->setCurrentLine(2)); // ticked, 30,000
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2)); // ticked, 30,000
         QCoreApplication::processEvents();
 
         struct Painted : QObject
@@ -366,23 +366,23 @@ private slots:
                 return false;
             }
         } painted;
-        s.GridList->viewport()->installEventFilter(&painted);
-        s.chkTesuuryou->setChecked(false);
+        s.TabFurikomi->GridList->viewport()->installEventFilter(&painted);
+        s.TabFurikomi->chkTesuuryou->setChecked(false);
         s.btnSaveClick();
         QCoreApplication::processEvents();
         // The amount (now not shown beside the empty tick) is drawn again with the tick.
-        const QModelIndex amount = s.GridList->model()->index(StripedGrid::rowOfLine(2), 5);
-        QVERIFY(painted.region.contains(s.GridList->visualRect(amount)));
-        s.GridList->viewport()->removeEventFilter(&painted);
+        const QModelIndex amount = s.TabFurikomi->GridList->model()->index(StripedGrid::rowOfLine(2), 5);
+        QVERIFY(painted.region.contains(s.TabFurikomi->GridList->visualRect(amount)));
+        s.TabFurikomi->GridList->viewport()->removeEventFilter(&painted);
     }
 
     void theReadOnlyDetailIsLegible()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(2));
-        QVERIFY2(s.pnlBank->isEnabled(), "a disabled group draws grey on grey");
-        for (QLineEdit *field : {s.EditUketori, s.EditBankCode, s.EditBankName, s.EditSitenCode, s.EditSitenName,
-                                 s.EditKouzaNo}) {
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(2));
+        QVERIFY2(s.TabFurikomi->pnlBank->isEnabled(), "a disabled group draws grey on grey");
+        for (QLineEdit *field : {s.TabFurikomi->EditUketori, s.TabFurikomi->EditBankCode, s.TabFurikomi->EditBankName, s.TabFurikomi->EditSitenCode, s.TabFurikomi->EditSitenName,
+                                 s.TabFurikomi->EditKouzaNo}) {
             QVERIFY(field->isEnabled());
             QVERIFY(field->isReadOnly());
             QCOMPARE(field->focusPolicy(), Qt::NoFocus); // not in the tab order
@@ -391,7 +391,7 @@ private slots:
             const int ground = pal.color(QPalette::Active, QPalette::Base).lightness();
             QVERIFY2(std::abs(text - ground) >= 150, qPrintable(field->objectName()));
         }
-        QVERIFY(s.pnlYokin->isEnabled());
+        QVERIFY(s.TabFurikomi->pnlYokin->isEnabled());
     }
 
     void feeTableRoundTripsAllTwentyFourColumns()
@@ -400,8 +400,8 @@ private slots:
             TfrmFurikomiTesuuryou &s = open();
             QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
             for (int i = 0; i < masters::kFeeColumnCount; ++i)
-                s.edtKingaku[i]->setText(QString::number(2000 + i * 7));
-            s.edtKingaku[20]->clear();
+                s.TabBank->edtKingaku[i]->setText(QString::number(2000 + i * 7));
+            s.TabBank->edtKingaku[20]->clear();
             s.btnSaveBankClick();
             QVERIFY(f->boxes.empty());
             for (int i = 0; i < masters::kFeeColumnCount; ++i) {
@@ -413,14 +413,14 @@ private slots:
         }
         TfrmFurikomiTesuuryou &s = open();
         for (int i = 0; i < masters::kFeeColumnCount; ++i)
-            QVERIFY2(s.edtKingaku[i]->value() == (i == 20 ? 0 : 2000 + i * 7),
-                     qPrintable(s.edtKingaku[i]->objectName()));
-        QCOMPARE(s.edtKingaku[1]->objectName(), "edtKingaku_2");
-        QCOMPARE(s.edtKingaku[6 + 8]->objectName(), "edtKingaku_9_Den");
-        QCOMPARE(s.edtKingaku[15]->objectName(), "edtKingaku_1_Bun");
+            QVERIFY2(s.TabBank->edtKingaku[i]->value() == (i == 20 ? 0 : 2000 + i * 7),
+                     qPrintable(s.TabBank->edtKingaku[i]->objectName()));
+        QCOMPARE(s.TabBank->edtKingaku[1]->objectName(), "edtKingaku_2");
+        QCOMPARE(s.TabBank->edtKingaku[6 + 8]->objectName(), "edtKingaku_9_Den");
+        QCOMPARE(s.TabBank->edtKingaku[15]->objectName(), "edtKingaku_1_Bun");
         // The lower bounds follow the stored limits.
-        QCOMPARE(s.lblKingaku[0]->text(), "2,000 円以上");
-        QCOMPARE(s.lblKingaku[5]->text(), "2,035 円以上");
+        QCOMPARE(s.TabBank->lblKingaku[0]->text(), "2,000 円以上");
+        QCOMPARE(s.TabBank->lblKingaku[5]->text(), "2,035 円以上");
     }
 
     void tabWalksTheFeeTableLineByLine()
@@ -433,8 +433,8 @@ private slots:
         for (int group = 0; group < 3; ++group) {
             for (int line = 0; line < 3; ++line) {
                 if (line < 2)
-                    expected << s.edtKingaku[masters::bandLimitIndex(group, line)];
-                expected << s.edtKingaku[6 + group * 3 + line] << s.edtKingaku[15 + group * 3 + line];
+                    expected << s.TabBank->edtKingaku[masters::bandLimitIndex(group, line)];
+                expected << s.TabBank->edtKingaku[6 + group * 3 + line] << s.TabBank->edtKingaku[15 + group * 3 + line];
             }
         }
         QList<QWidget *> walked{expected.first()};
@@ -454,32 +454,32 @@ private slots:
         QWidget *after = expected.last()->nextInFocusChain();
         while (after != expected.first() && !(after->focusPolicy() & Qt::TabFocus))
             after = after->nextInFocusChain();
-        QCOMPARE(after, s.btnSaveBank);
+        QCOMPARE(after, s.TabBank->btnSaveBank);
     }
 
     void bandLabelsFollowTheirLimitsAndCancelReloads()
     {
         TfrmFurikomiTesuuryou &s = open();
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        QCOMPARE(s.lblKingaku[0]->text(), "10,000 円以上");
-        QCOMPARE(s.lblKingaku[1]->text(), "30,000 円以上");
-        s.edtKingaku[1]->setText("50000");
-        emit s.edtKingaku[1]->editingFinished();
-        QCOMPARE(s.lblKingaku[1]->text(), "50,000 円以上");
-        s.edtKingaku[3]->setText("45000");
-        emit s.edtKingaku[3]->editingFinished();
-        QCOMPARE(s.lblKingaku[3]->text(), "45,000 円以上");
-        s.edtKingaku[3]->clear();
-        emit s.edtKingaku[3]->editingFinished();
-        QCOMPARE(s.lblKingaku[3]->text(), "45,000 円以上"); // an empty entry leaves the label
+        QCOMPARE(s.TabBank->lblKingaku[0]->text(), "10,000 円以上");
+        QCOMPARE(s.TabBank->lblKingaku[1]->text(), "30,000 円以上");
+        s.TabBank->edtKingaku[1]->setText("50000");
+        emit s.TabBank->edtKingaku[1]->editingFinished();
+        QCOMPARE(s.TabBank->lblKingaku[1]->text(), "50,000 円以上");
+        s.TabBank->edtKingaku[3]->setText("45000");
+        emit s.TabBank->edtKingaku[3]->editingFinished();
+        QCOMPARE(s.TabBank->lblKingaku[3]->text(), "45,000 円以上");
+        s.TabBank->edtKingaku[3]->clear();
+        emit s.TabBank->edtKingaku[3]->editingFinished();
+        QCOMPARE(s.TabBank->lblKingaku[3]->text(), "45,000 円以上"); // an empty entry leaves the label
 
         f->boxes.answer(IdYes);
         s.btnCancelBankClick();
         QCOMPARE(f->boxes.count(), 1u);
         QCOMPARE(f->boxes.last().text, kAskCancel);
-        QCOMPARE(s.edtKingaku[1]->value(), 30000);
-        QCOMPARE(s.lblKingaku[1]->text(), "30,000 円以上");
-        QCOMPARE(s.lblKingaku[3]->text(), "30,000 円以上");
+        QCOMPARE(s.TabBank->edtKingaku[1]->value(), 30000);
+        QCOMPARE(s.TabBank->lblKingaku[1]->text(), "30,000 円以上");
+        QCOMPARE(s.TabBank->lblKingaku[3]->text(), "30,000 円以上");
         s.btnCancelBankClick();
         QCOMPARE(f->boxes.count(), 1u);
     }
@@ -487,8 +487,8 @@ private slots:
     void menuAfterAnEditAsksWhileTheMenuIsShown()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(1));
-        s.chkTesuuryou->setChecked(true);
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
+        s.TabFurikomi->chkTesuuryou->setChecked(true);
         size_t screensAskedForBeforeTheQuestion = 0;
         f->boxes.whileShown = [&] { screensAskedForBeforeTheQuestion = f->shownScreens.size(); };
         f->boxes.answer(IdYes);
@@ -505,8 +505,8 @@ private slots:
     void theLeftScreenLivesUntilItsQuestionIsAnswered()
     {
         TfrmFurikomiTesuuryou &s = open();
-        QVERIFY(s.GridList->setCurrentLine(1));
-        s.chkTesuuryou->setChecked(true);
+        QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
+        s.TabFurikomi->chkTesuuryou->setChecked(true);
         // The screen as the main window holds it: deleted only by its own leave.
         QPointer<TfrmFurikomiTesuuryou> held(screen.release());
         bool aliveWhileAsked = false;
@@ -538,13 +538,13 @@ private slots:
     {
         {
             TfrmFurikomiTesuuryou &s = open();
-            QVERIFY(s.GridList->setCurrentLine(1));
+            QVERIFY(s.TabFurikomi->GridList->setCurrentLine(1));
             s.btnMenu->click();
             QVERIFY(f->boxes.empty());
         }
         TfrmFurikomiTesuuryou &s = open();
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        s.edtKingaku[0]->setText("1");
+        s.TabBank->edtKingaku[0]->setText("1");
         f->boxes.answer(IdNo);
         s.btnMenu->click();
         QCOMPARE(f->boxes.count(), 1u);
@@ -589,11 +589,11 @@ private slots:
         QCOMPARE(f->boxes.shown()[2].icon, MessageIcon::Information);
         QCOMPARE(f->data.value("M_受取人", "COUNT(*)", "委託者コード = '0000000001' AND 手数料区分 = 0 AND 手数料金額 = 5000"), 3);
         QCOMPARE(f->data.value("M_受取人", "手数料金額", "委託者コード = '0000000002'"), 0);
-        QCOMPARE(s.GridList->cellText(2, 4), "0");
-        QCOMPARE(s.GridList->cellText(2, 5), "5000");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 4), "0");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(2, 5), "5000");
 
         // Cancel: nothing written, the list is not reloaded.
-        s.GridList->setCellText(0, 5, "marker");
+        s.TabFurikomi->GridList->setCellText(0, 5, "marker");
         s.execDialog = [&](QDialog &dialog) {
             auto &bulk = static_cast<TfrmFurikomiTesuuryouAll &>(dialog);
             bulk.chkTesuuryou->click();
@@ -601,7 +601,7 @@ private slots:
             return dialog.result();
         };
         s.btnTesuuryouAllClick();
-        QCOMPARE(s.GridList->cellText(0, 5), "marker");
+        QCOMPARE(s.TabFurikomi->GridList->cellText(0, 5), "marker");
         QCOMPARE(f->boxes.count(), 3u);
         QCOMPARE(f->dm().backups().list().size(), 1u); // one backup, before the one update
     }
@@ -631,11 +631,11 @@ private slots:
         TfrmFurikomiTesuuryou s(empty.context(), nullptr);
         QCOMPARE(s.cmbItakusya->count(), 0);
         QCOMPARE(s.selectedConsignor(), "");
-        QCOMPARE(s.GridList->lineCount(), 0);
-        QVERIFY(s.lblBankCode->text().isEmpty());
-        QVERIFY(s.edtKingaku[0]->text().isEmpty());
+        QCOMPARE(s.TabFurikomi->GridList->lineCount(), 0);
+        QVERIFY(s.TabBank->lblBankCode->text().isEmpty());
+        QVERIFY(s.TabBank->edtKingaku[0]->text().isEmpty());
         QVERIFY(!s.btnTesuuryouAll->isEnabled());
-        s.edtKingaku[0]->setText("5");
+        s.TabBank->edtKingaku[0]->setText("5");
         s.btnSaveBankClick();
         s.btnSaveClick();
         s.btnCancelClick();

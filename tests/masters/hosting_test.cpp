@@ -87,9 +87,9 @@ private slots:
         m.ShowScreen(ScreenFurikomiTesuuryou);
         QPointer<TfrmFurikomiTesuuryou> fees = dynamic_cast<TfrmFurikomiTesuuryou *>(m.hostedScreen());
         QVERIFY(fees);
-        QVERIFY(fees->GridList->setCurrentLine(0));
-        fees->chkTesuuryou->setChecked(true);
-        fees->EditTesuuryou->setText("20000");
+        QVERIFY(fees->TabFurikomi->GridList->setCurrentLine(0));
+        fees->TabFurikomi->chkTesuuryou->setChecked(true);
+        fees->TabFurikomi->EditTesuuryou->setText("20000");
 
         bool menuHostedAtQuestion = false;
         f->boxes.whileShown = [&] { menuHostedAtQuestion = qobject_cast<TfrmMenu *>(m.hostedScreen()) != nullptr; };

@@ -146,10 +146,10 @@ void DemoTest::everyScreenOpensWithData()
             auto *s = qobject_cast<TfrmFurikomiTesuuryou *>(screen.data());
             QVERIFY(s);
             QCOMPARE(s->cmbItakusya->count(), 2);
-            QCOMPARE(s->lblBankName->text(), QStringLiteral("みずほ"));
-            QVERIFY(s->GridList->lineCount() > 10);
-            s->GridList->setCurrentLine(0);
-            QVERIFY(!s->EditSitenName->text().isEmpty());
+            QCOMPARE(s->TabBank->lblBankName->text(), QStringLiteral("みずほ"));
+            QVERIFY(s->TabFurikomi->GridList->lineCount() > 10);
+            s->TabFurikomi->GridList->setCurrentLine(0);
+            QVERIFY(!s->TabFurikomi->EditSitenName->text().isEmpty());
             break;
         }
         case ScreenKakusyu: {
