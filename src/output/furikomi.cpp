@@ -107,14 +107,11 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
     const std::string from1 =
         "  T_ヘッダレコード INNER JOIN T_データレコード ON (T_ヘッダレコード.振込依頼日 = T_データレコード.振込依頼日)";
     const std::string from2 = "     AND (T_ヘッダレコード.施設コード = T_データレコード.施設コード)";
-    // Lines go by the group's earliest stored row (FIRST(x, ID)): by its
-    // facility, then by its 取込順番 within the facility. 取込順番 alone would
-    // put a file of more than 10,000 transfers amid the next facility's, whose
-    // numbers it reaches. ID breaks the remaining ties so that the order never
-    // depends on the query plan.
-    const std::string order = "  FIRST(T_データレコード.施設コード, T_データレコード.ID),"
-                              " FIRST(T_データレコード.取込順番, T_データレコード.ID), MIN(T_データレコード.ID)";
     if (!isAllFacilityMode(facilityKey)) {
+        // One facility's lines go by the 取込順番 of each group's earliest
+        // stored row (FIRST(x, ID)); ID breaks ties so that the order never
+        // depends on the query plan.
+        const std::string order = "  FIRST(T_データレコード.取込順番, T_データレコード.ID), MIN(T_データレコード.ID)";
         return joinLines({
             "SELECT",
             "  T_データレコード.引落銀行番号 AS 振込銀行番号,",
@@ -150,8 +147,10 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
     // and every other column comes from the account's earliest stored transfer
     // (its MIN(ID)). Reading the data records of the date in index order
     // (facility, 取込順番, ID) keeps the facilities apart even when a file has
-    // more than 10,000 records, needs no sort of the lines, and hands out the
-    // first line as soon as the grouping is done.
+    // more than 10,000 records (取込順番 alone would put them amid the next
+    // facility's, whose numbers they reach), needs no sort of the lines, and
+    // hands out the first line as soon as the grouping is done. The unary +
+    // keeps the join from being driven from the groups.
     return joinLines({
         "WITH 口座別 AS MATERIALIZED (",
         "  SELECT",
