@@ -1,5 +1,5 @@
 // Times the merged aggregation with pricing (LoadFurikomiList, all facilities)
-// and the merged transfer file (WriteTransferFile) against the bare
+// and the merged transfer file (built, checked and written) against the bare
 // aggregation statement, for 100,000 and 200,000 transfers of one consignor and
 // date over 20 facilities and 5,000 accounts.
 
@@ -125,7 +125,8 @@ Figures measure(int transfers, const fs::path &folder)
     size_t lines = 0;
     std::string sum;
     const std::string target = (folder / "BENCH.TXT").string();
-    output::TransferFileResult result;
+    output::BankFile result;
+    const sql::Database noBankMaster;
     // Interleaved rounds, best of each: the machine is shared, so the three
     // figures should see the same conditions.
     double bare = 1e300, list = 1e300, write = 1e300;
@@ -141,15 +142,19 @@ Figures measure(int transfers, const fs::path &folder)
             lines = l.lines.size();
             sum = output::formatAmount(l.sum);
         }));
-        write = std::min(write, timed([&] { result = output::WriteTransferFile(db, target, kCode, kDate, statement); }));
+        write = std::min(write, timed([&] {
+            result = output::prepareBankFile(db, noBankMaster, kCode, kDate, statement, {});
+            output::writeBankFile(result, target);
+        }));
     }
-    if (!result.ok || static_cast<size_t>(result.count) != rows || lines != rows) {
-        std::fprintf(stderr, "unexpected result: %s\n", result.message.c_str());
+    if (result.state() != output::BankFile::State::Ready || static_cast<size_t>(result.built().count) != rows
+        || lines != rows) {
+        std::fprintf(stderr, "unexpected result: %s\n", result.refusal().c_str());
         std::exit(1);
     }
 
     std::printf("%7d transfers -> %zu lines (sum %s): bare statement %7.1f ms | LoadFurikomiList %7.1f ms "
-                "(ratio %.2f) | WriteTransferFile %7.1f ms (ratio %.2f)\n",
+                "(ratio %.2f) | bank file %7.1f ms (ratio %.2f)\n",
                 transfers, rows, sum.c_str(), bare, list, list / bare, write, write / bare);
     db.close();
     fs::remove(dbPath);
@@ -166,7 +171,7 @@ int main()
 
     const Figures one = measure(100000, folder);
     const Figures two = measure(200000, folder);
-    std::printf("doubling the transfers: bare x%.2f, LoadFurikomiList x%.2f, WriteTransferFile x%.2f\n",
+    std::printf("doubling the transfers: bare x%.2f, LoadFurikomiList x%.2f, bank file x%.2f\n",
                 two.bare / one.bare, two.list / one.list, two.write / one.write);
 
     fs::remove_all(folder);

@@ -36,11 +36,6 @@ int writeFileCommand(Context &ctx, const Arguments &args)
     const std::string consignor = args.option("--consignor");
     const std::string &file = args.positional[0];
 
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec) && !args.flag("--force")) {
-        std::cerr << "すでにファイルが存在しています。\n";
-        return Refused;
-    }
     // The settings' form; --line-break overrides its line break for this run.
     output::TransferFileForm form = output::readTransferFileForm(IniFile(ctx.iniPath));
     const std::string lineBreak = args.option("--line-break", "settings");
@@ -50,24 +45,27 @@ int writeFileCommand(Context &ctx, const Arguments &args)
         form.lineBreak.clear();
     else if (lineBreak != "settings")
         throw UsageError("write-file: --line-break takes crlf or none");
-    const std::string statement = output::BuildFurikomiSql(date, consignor, -1);
-    std::string content;
-    const output::TransferFileResult result =
-        output::buildTransferFile(ctx.ownDatabase(), consignor, date, statement, content, form);
-    if (!result.ok) {
-        std::cerr << displayText(result.message) << '\n';
-        return Refused;
-    }
+    const output::BankFile bankFile =
+        output::prepareBankFile(ctx.ownDatabase(), ctx.dataModule().ADOConBank, consignor, date,
+                                output::BuildFurikomiSql(date, consignor, -1), form);
     // The file goes to the bank: what the bank would refuse is not written;
     // what it may change is said, and the file is written.
-    const zengin::CheckResult check = output::checkBeforeWriting(content, date, ctx.dataModule().ADOConBank);
-    for (const zengin::Finding &finding : check.findings)
+    for (const zengin::Finding &finding : bankFile.check().findings)
         std::cerr << zengin::findingLine(finding) << '\n';
-    if (check.hasErrors()) {
-        std::cerr << output::kCheckRefusal << '\n';
+    if (bankFile.state() != output::BankFile::State::Ready) {
+        std::cerr << displayText(bankFile.built().ok ? output::kCheckRefusal : bankFile.refusal()) << '\n';
         return Refused;
     }
-    const std::string error = output::replaceFileAtomically(file, content);
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) && !args.flag("--force")) {
+        std::cerr << "すでにファイルが存在しています。\n";
+        return Refused;
+    }
+    for (const std::vector<std::string> *notes : {&bankFile.built().conversions, &bankFile.built().leftOut}) {
+        for (const std::string &note : *notes)
+            std::cout << note << '\n';
+    }
+    const std::string error = output::writeBankFile(bankFile, file);
     if (!error.empty()) {
         std::cerr << error << '\n';
         return Refused;

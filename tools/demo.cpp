@@ -31,7 +31,7 @@ std::string record(int kind, const std::map<std::string, Value> &values)
     for (const zengin::Field &f : zengin::layout(kind)) {
         const auto it = values.find(f.column);
         if (it == values.end()) {
-            if (f.kind == zengin::FieldKind::Number || f.kind == zengin::FieldKind::Total)
+            if (f.kind == zengin::FieldKind::Number || f.kind == zengin::FieldKind::Number64)
                 throw std::logic_error(std::string("no value for ") + f.column);
             continue;
         }

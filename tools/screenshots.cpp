@@ -6,10 +6,15 @@
 // branch names show in kanji.
 #include "app/screens.h"
 #include "clicontext.h"
+#include "core/cp932.h"
 #include "core/datamodule.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "demo.h"
+#include "core/records.h"
+#include "core/userinterface.h"
+#include "import/frmimport.h"
+#include "import/importengine.h"
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formfurikomitesuuryouall.h"
 #include "masters/formshisetumaster.h"
@@ -23,6 +28,7 @@
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/japanesefonts.h"
+#include "widgets/messageboxes.h"
 #include "widgets/keyedlists.h"
 #include "widgets/monthcalendar.h"
 #include "widgets/numericedit.h"
@@ -36,6 +42,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -44,7 +52,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 using namespace pelanova;
 
@@ -69,6 +79,99 @@ void save(QWidget &widget, const char *name)
         std::fprintf(stderr, "pelanova-screenshots: cannot write %s\n", qPrintable(path));
         ++g_failures;
     }
+}
+
+// Message boxes as the program shows them; the next one is pictured under
+// the name given, then answered with its default button. The others answer
+// unseen, as the command-line tool's do.
+class PictureBoxes : public MessageBoxes
+{
+public:
+    explicit PictureBoxes(MessageBoxes &unseen) : m_unseen(unseen) {}
+    void pictureNext(const char *name) { m_next = name; }
+
+    int messageBox(const std::string &text, const std::string &title, MessageIcon icon, MessageButtons buttons,
+                   int defaultButton) override
+    {
+        if (m_next.empty())
+            return m_unseen.messageBox(text, title, icon, buttons, defaultButton);
+        const std::string name = std::exchange(m_next, std::string());
+        QTimer::singleShot(0, [name] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box) {
+                ++g_failures;
+                return;
+            }
+            save(*box, name.c_str());
+            if (QAbstractButton *button = box->defaultButton())
+                button->click();
+            else
+                box->reject();
+        });
+        return m_real.messageBox(text, title, icon, buttons, defaultButton);
+    }
+
+private:
+    MessageBoxes &m_unseen;
+    QtMessageBoxes m_real;
+    std::string m_next;
+};
+
+// Writes bytes over a record at a 1-based position.
+void put(std::string &record, size_t pos, const std::string &bytes)
+{
+    record.replace(pos - 1, bytes.size(), bytes);
+}
+
+std::string sjis(const char *utf8) { return cp932::encode(utf8).value_or(std::string()); }
+
+std::string blankRecord(char kind)
+{
+    std::string r(zengin::kRecordSize, ' ');
+    r[0] = kind;
+    return r;
+}
+
+// A header of the demo's head office for a day in December with the given account.
+std::string headOfficeHeader(const char *mmdd, const char *account)
+{
+    std::string r = blankRecord('1');
+    put(r, 2, "210");
+    put(r, 5, "1234567890");
+    put(r, 15, sjis("ｶ)ﾍﾟﾗﾉﾊﾞｻﾝｷﾞﾖｳ"));
+    put(r, 55, mmdd);
+    put(r, 59, "0001");
+    put(r, 78, "100");
+    put(r, 96, std::string("1") + account);
+    return r;
+}
+
+std::string transfer(const char *bank, const char *account, const char *name, const char *amount)
+{
+    std::string r = blankRecord('2');
+    put(r, 2, bank);
+    put(r, 6, sjis("ﾐﾂﾋﾞｼﾕ-ｴﾌｼﾞｴｲ"));
+    put(r, 21, "103");
+    put(r, 24, sjis("ﾁﾖﾀﾞ"));
+    put(r, 43, std::string("1") + account);
+    put(r, 51, sjis(name));
+    put(r, 81, std::string(amount) + "0");
+    return r;
+}
+
+std::string trailerAndEnd(const char *countAndTotal)
+{
+    std::string r = blankRecord('8');
+    put(r, 2, countAndTotal);
+    return r + blankRecord('9');
+}
+
+// A facility's file with three faults the bank would refuse: the
+// consignor's account, a letter in a bank code, a voiced mark after ｱ.
+std::string faultyFile()
+{
+    return headOfficeHeader("1216", "-654321") + transfer("00A5", "1234567", "ﾀｱﾞﾝ ﾀﾛｳ", "0000030000")
+           + trailerAndEnd("000001000000030000");
 }
 
 void waitForPreview(TBaseLRep &report)
@@ -130,7 +233,7 @@ void controlKit()
 
 // The main window on the demo data: the menu and every screen, some in the
 // states a clerk sees most.
-void screens(const std::string &exe, MessageBoxes &boxes)
+void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFolder)
 {
     ScriptedFileDialogs files;
     ScriptedDatePicker dates;
@@ -146,6 +249,18 @@ void screens(const std::string &exe, MessageBoxes &boxes)
 
     main.ShowScreen(ScreenImport);
     save(main, "import");
+    if (auto *import = qobject_cast<TfrmImport *>(main.hostedScreen())) {
+        const QString faulty = QDir(workFolder).filePath(QStringLiteral("HONSHA_1216.txt"));
+        QFile file(faulty);
+        const std::string bytes = faultyFile();
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        file.close();
+        import->EditFurikomiDate->setText(QStringLiteral("2026/12/16"));
+        files.answer(faulty);
+        boxes.pictureNext("import-refused");
+        import->btnImportClick();
+    }
 
     main.ShowScreen(ScreenFurikomiPrint);
     if (auto *print = qobject_cast<TfrmFurikomiPrint *>(main.hostedScreen())) {
@@ -158,6 +273,21 @@ void screens(const std::string &exe, MessageBoxes &boxes)
         creation.show();
         save(creation, "file-creation");
         creation.close();
+        // A day whose lines include a name in small kana and a line of 0 yen.
+        for (int i = 0; i < print->cmbFurikomiDate->count(); ++i) {
+            if (print->cmbFurikomiDate->key(i) == QStringLiteral("20261215"))
+                print->cmbFurikomiDate->setCurrentIndex(i);
+        }
+        print->cmbFurikomiDateClick();
+        TfrmFurikomiCreate notes(main.screenContext(), print);
+        notes.execDialog = [&](QDialog &dialog) {
+            auto &d = static_cast<TfrmFurikomiCreate &>(dialog);
+            d.edtFileName->setText(QDir(workFolder).filePath(QStringLiteral("BANK1215")));
+            boxes.pictureNext("file-creation-notes");
+            d.btnCreateClick();
+            return 0;
+        };
+        notes.ShowForConsignor(print->cmbItakusya->currentKey().toStdString(), 20261215, print->statement());
         print->btnPrintClick();
         if (TBaseLRep *preview = print->requestReport()) {
             preview->resize(1000, 800);
@@ -232,6 +362,29 @@ void fileDialog()
     files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
 }
 
+// 15 December: the head office's file holds a name in small kana and a
+// transfer that the recipient's fee makes 0 yen.
+void importNoteDay(TDM1 &dm, const std::string &folder)
+{
+    const std::string bytes = headOfficeHeader("1215", "1234567")
+                              + transfer("0005", "7000001", "ｼｮｳｼﾞ ﾊﾅｺ", "0000025000")
+                              + transfer("0005", "7000002", "ﾐﾔｹ ｼﾞﾛｳ", "0000000420")
+                              + trailerAndEnd("000002000000025420");
+    const std::string path = folder + "/HONSHA_1215_ok.txt";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error(path);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    cli::ConsoleMessageBoxes boxes;
+    SilentProgress progress;
+    ImportEngine engine(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
+    if (engine.ImportTransferFile(path, 1, 20261215, 20261213) != ImportEngine::Outcome::Stored)
+        throw std::runtime_error("the day of notes was not imported");
+    // The second recipient bears every fee.
+    dm.ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 0 WHERE 口座番号 = '7000002'");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -280,13 +433,15 @@ int main(int argc, char **argv)
         }
         TDM1 dm(exe, &boxes);
         demo::fillDemoDatabase(dm);
+        importNoteDay(dm, installation.path().toStdString());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "pelanova-screenshots: the demo database: %s\n", e.what());
         return 1;
     }
 
     controlKit();
-    screens(exe, boxes);
+    PictureBoxes pictured(boxes);
+    screens(exe, pictured, installation.path());
     calendar();
     fileDialog();
     return g_failures == 0 ? 0 : 1;

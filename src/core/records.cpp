@@ -35,7 +35,8 @@ constexpr Field kDataLayout[] = {
     {"預金項目", 43, 1, K::Number},
     {"口座番号", 44, 7, K::Text},
     {"預金者名", 51, 30, K::Text},
-    {"引落金額", 81, 10, K::Number},
+    // A single transfer may pass 2,147,483,647 yen; its 10 digits are read in full.
+    {"引落金額", 81, 10, K::Number64},
     {"新規コード", 91, 1, K::Number},
     {"顧客番号", 92, 20, K::Text},
     {"振込結果コード", 112, 1, K::Lenient},
@@ -47,7 +48,7 @@ constexpr Field kTrailerLayout[] = {
     {"合計件数", 2, 6, K::Number},
     // The file's total of a large payroll can pass 2,147,483,647 yen; the
     // 12-digit field is read in full rather than refusing a valid file.
-    {"合計金額", 8, 12, K::Total},
+    {"合計金額", 8, 12, K::Number64},
     {"振替済件数", 20, 6, K::Lenient},
     {"振替済金額", 26, 12, K::Lenient},
     {"振替不能件数", 38, 6, K::Lenient},
@@ -150,8 +151,8 @@ void split(std::string_view block, int kind, std::vector<Value> &out)
             v.number = parseLenient(raw);
             break;
         case K::Number:
-        case K::Total: {
-            const auto n = f.kind == K::Total ? parseNumber64(raw) : std::optional<int64_t>(parseNumber(raw));
+        case K::Number64: {
+            const auto n = f.kind == K::Number64 ? parseNumber64(raw) : std::optional<int64_t>(parseNumber(raw));
             if (!n) {
                 throw FormatError("数値であるべき項目「" + std::string(f.column) + "」（"
                                   + std::to_string(f.pos) + "桁目から" + std::to_string(f.width)
@@ -245,13 +246,8 @@ std::string buildTrailer(int64_t count, int64_t total)
     std::string r;
     r.reserve(kRecordSize);
     r += "8";
-    if (count == 0) {
-        r += "     0";
-        r += "           0";
-    } else {
-        r += numberField(count, 6);
-        r += numberField(total, 12);
-    }
+    r += numberField(count, 6);
+    r += numberField(total, 12);
     r += std::string(101, ' ');
     return r;
 }

@@ -18,8 +18,8 @@ inline constexpr size_t kRecordSize = 120;
 enum RecordKind : int { Header = 1, Data = 2, Trailer = 8, End = 9 };
 
 enum class FieldKind {
-    Number,  // strict: an invalid value stops the import
-    Total,   // strict, but 64-bit: the trailer's 12-digit total amount
+    Number,   // strict: an invalid value stops the import
+    Number64, // strict, but 64-bit: the amounts (10 digits) and the trailer's total (12)
     Lenient, // an invalid value reads as -1
     Text,    // the exact bytes, trailing blanks included
 };
@@ -174,7 +174,6 @@ BankFileForm bankFileForm(std::string_view clearingHouse, std::string_view desig
 
 std::string buildHeader(const ConsignorFields &consignor, int transferRequestDate);
 std::string buildData(const TransferFields &transfer, int64_t amount, const BankFileForm &form = {});
-// With count 0 the count and total are zeros right-aligned in blanks.
 std::string buildTrailer(int64_t count, int64_t total);
 std::string buildEnd();
 

@@ -7,15 +7,16 @@
 #include "core/sqlite.h"
 #include "core/zenginnames.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 namespace pelanova::zengin {
 namespace {
 
 enum class Rule {
-    Digits,
+    Code,         // digits carried into the bank file as they stand
+    Number,       // digits the bank file writes afresh from their value
     Account,
     DepositType,
     TypeCode,
@@ -44,7 +45,7 @@ struct FieldRule
 constexpr FieldRule kFieldRules[] = {
     {Header, "種別コード", Rule::TypeCode},
     {Header, "コード区分", Rule::CodeDivision},
-    {Header, "委託者コード", Rule::Digits},
+    {Header, "委託者コード", Rule::Code},
     {Header, "委託者名", Rule::Name},
     {Header, "引落日", Rule::TransferDate},
     {Header, "取引銀行コード", Rule::BankNumber},
@@ -62,7 +63,7 @@ constexpr FieldRule kFieldRules[] = {
     {Data, "口座番号", Rule::Account},
     {Data, "預金者名", Rule::Name},
     {Data, "引落金額", Rule::Amount},
-    {Data, "新規コード", Rule::Digits},
+    {Data, "新規コード", Rule::Number},
     {Data, "振込結果コード", Rule::Designation},
     {Trailer, "合計件数", Rule::Count},
     {Trailer, "合計金額", Rule::Total},
@@ -114,6 +115,16 @@ int64_t digitsValue(std::string_view s)
     return v;
 }
 
+// The value of digits after leading blanks (" 17"), as the import reads a
+// number; nothing for anything else.
+std::optional<int64_t> digitsAfterBlanks(std::string_view s)
+{
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos || !allDigits(s.substr(first)))
+        return std::nullopt;
+    return digitsValue(s.substr(first));
+}
+
 std::string_view trimBlanks(std::string_view s)
 {
     const size_t first = s.find_first_not_of(' ');
@@ -130,6 +141,11 @@ std::string dateText(int date)
            + "日（" + weekdayLetter(date) + "）";
 }
 
+// The import's sentence for a header of another day than the one chosen.
+constexpr const char *kRequestDateMismatch = "振込依頼日が設定とデータが一致していないため処理を中断します。";
+
+} // namespace
+
 class Checker
 {
 public:
@@ -142,7 +158,7 @@ public:
     void form(const FileForm &f)
     {
         if (f.lineBreak == "\n" || f.lineBreak == "\r") {
-            add(0, "", Severity::Caution, f.lineBreak,
+            add(0, "", Severity::Caution, Problem::LoneLineBreak, f.lineBreak,
                 std::string("レコードの後の改行が ") + (f.lineBreak == "\n" ? "LF" : "CR")
                     + " だけです。改行なしか CR LF でないと受け付けない銀行があります。");
         }
@@ -154,55 +170,67 @@ public:
         const int kind = recordKind(r);
         order(kind, r, n);
         m_bank.reset();
-        m_bankKnown = false;
         for (const BoundRule &rule : rulesOf(kind))
             check(rule, r, n);
         if (kind == Data)
             ++m_dataCount;
     }
 
-    void badForm(int64_t n)
+    void brokenForm(int64_t n)
     {
-        add(n, "", Severity::Error, {},
-            "レコードの区切り（120バイトごとの改行）が崩れています。このレコードから後は読んでいません。");
+        add(n, "", Severity::Error, Problem::BrokenForm, {},
+            "全銀協のデータではありません。レコードの区切り（120バイトごとの改行）が崩れています。"
+            "このレコードから後は読んでいません。");
     }
 
     void finish()
     {
+        if (m_result.records == 0) {
+            add(0, "", Severity::Error, Problem::NoRecords, {}, "レコードがありません。");
+            return;
+        }
         const char *missing = nullptr;
-        if (m_result.records == 0)
-            missing = "レコードがありません。";
-        else if (m_state == State::Start)
+        if (m_state == State::Start)
             missing = "ヘッダレコードがありません。";
         else if (m_state == State::Data)
             missing = "トレーラレコードとエンドレコードがありません。";
         else if (m_state == State::Trailer)
             missing = "エンドレコードがありません。";
         if (missing)
-            add(0, "", Severity::Error, {}, missing);
+            add(0, "", Severity::Error, Problem::MissingRecords, {}, missing);
         if (m_state != State::Start && m_dataCount == 0)
-            add(0, "", Severity::Warning, {}, "データレコードが1件もありません。");
+            add(0, "", Severity::Warning, Problem::NoDataRecords, {}, "データレコードが1件もありません。");
     }
 
     void sizeError(int64_t size)
     {
-        add(0, "", Severity::Error, {},
-            "ファイルの大きさ（" + formatGrouped(size) + "バイト）が120バイトのレコードの並びになっていません。");
+        add(0, "", Severity::Error, Problem::FileSize, {},
+            "全銀協のデータではありません。ファイルの大きさ（" + formatGrouped(size)
+                + "バイト）が120バイトのレコードの並びになっていません。");
     }
 
-    CheckResult take() { return std::move(m_result); }
+    const CheckResult &result() const { return m_result; }
 
 private:
     enum class State { Start, Data, Trailer, End };
 
-    void add(int64_t record, std::string_view column, Severity severity, std::string_view found,
+    void add(int64_t record, std::string_view column, Severity severity, Problem problem, std::string_view found,
              std::string message)
     {
-        m_result.findings.push_back({record, std::string(column), severity, std::string(found), std::move(message)});
+        Finding finding{record, std::string(column), severity, problem, std::string(found), std::move(message)};
         if (severity == Severity::Error)
             ++m_result.errors;
         else
             ++m_result.warnings;
+        size_t &count = refusesImport(finding) ? m_result.refusals : m_result.notices;
+        if (m_options.keep == 0 || count < m_options.keep)
+            m_result.findings.push_back(std::move(finding));
+        ++count;
+    }
+
+    void error(int64_t n, std::string_view column, Problem problem, std::string_view found, std::string message)
+    {
+        add(n, column, Severity::Error, problem, found, std::move(message));
     }
 
     void order(int kind, std::string_view r, int64_t n)
@@ -214,7 +242,7 @@ private:
             switch (kind) {
             case Header:
                 if (m_state != State::Start)
-                    problem = "ヘッダレコードが複数あります。";
+                    problem = "ヘッダレコードが複数あります。1ファイルに1委託者分のデータとしてください。";
                 else
                     m_state = State::Data;
                 break;
@@ -237,19 +265,36 @@ private:
                 m_state = State::End;
                 break;
             default:
-                add(n, "データ区分", Severity::Error, r.substr(0, 1),
-                    "データ区分" + quoted(r.substr(0, 1))
-                        + "は全銀協のレコード（1 ヘッダ、2 データ、8 トレーラ、9 エンド）ではありません。");
+                error(n, "データ区分", Problem::RecordKind, r.substr(0, 1),
+                      "認識できないデータが含まれているため認識できません。データ区分" + quoted(r.substr(0, 1))
+                          + "は全銀協のレコード（1 ヘッダ、2 データ、8 トレーラ、9 エンド）ではありません。");
                 return;
             }
         }
         if (problem)
-            add(n, "データ区分", Severity::Error, r.substr(0, 1), problem);
+            error(n, "データ区分", Problem::RecordOrder, r.substr(0, 1), problem);
     }
 
     void notDigits(int64_t n, const Field &f, std::string_view v)
     {
-        add(n, f.column, Severity::Error, v, std::string(f.column) + quoted(v) + "が数字ではありません。");
+        error(n, f.column, Problem::NotNumeric, v, std::string(f.column) + quoted(v) + "が数字ではありません。");
+    }
+
+    // A number the bank file writes afresh: digits, which may follow leading
+    // blanks in a facility's file. Its value, or nothing after a finding of
+    // letters, signs or blanks.
+    std::optional<int64_t> number(int64_t n, const Field &f, std::string_view v)
+    {
+        if (allDigits(v))
+            return digitsValue(v);
+        const std::optional<int64_t> value = digitsAfterBlanks(v);
+        if (!value) {
+            notDigits(n, f, v);
+            return std::nullopt;
+        }
+        error(n, f.column, Problem::LeadingBlanks, v,
+              std::string(f.column) + quoted(v) + "が0で埋めた数字ではありません（先頭が空白です）。");
+        return value;
     }
 
     void check(const BoundRule &rule, std::string_view r, int64_t n)
@@ -258,51 +303,50 @@ private:
         const std::string_view v = field(r, f.pos, f.width);
         const std::string column = f.column;
         switch (rule.rule) {
-        case Rule::Digits:
+        case Rule::Code:
             if (!allDigits(v))
                 notDigits(n, f, v);
+            break;
+        case Rule::Number:
+            number(n, f, v);
             break;
         case Rule::Account:
             if (!allDigits(v))
-                add(n, column, Severity::Error, v, column + quoted(v) + "が7桁の数字ではありません。");
+                error(n, column, Problem::Account, v, column + quoted(v) + "が7桁の数字ではありません。");
             break;
         case Rule::DepositType:
-            if (!allDigits(v))
-                notDigits(n, f, v);
-            else if (!isDepositType(digitsValue(v)))
-                add(n, column, Severity::Error, v,
-                    column + quoted(v) + "は預金種目（1 普通、2 当座、4 貯蓄、9 その他）ではありません。");
+            if (const std::optional<int64_t> type = number(n, f, v); type && !isDepositType(*type))
+                error(n, column, Problem::DepositType, v,
+                      column + quoted(v) + "は預金種目（1 普通、2 当座、4 貯蓄、9 その他）ではありません。");
             break;
         case Rule::TypeCode:
             if (v != "21")
-                add(n, column, Severity::Error, v, column + quoted(v) + "が総合振込（21）ではありません。");
+                error(n, column, Problem::FileKind, v, column + quoted(v) + "が総合振込（21）ではありません。");
             break;
         case Rule::CodeDivision:
-            if (v != "0" && v != "1")
-                add(n, column, Severity::Error, v,
-                    column + quoted(v) + "が0（シフトJIS）でも1（EBCDIC）でもありません。");
+            if (v != "0")
+                error(n, column, Problem::CodeDivision, v,
+                      column + quoted(v) + "がシフトJIS（0）ではありません。");
             break;
         case Rule::TransferDate:
             transferDate(n, f, v);
             break;
         case Rule::BankNumber:
-            if (!allDigits(v)) {
-                notDigits(n, f, v);
-            } else if (m_options.bankCodes) {
-                m_bank = digitsValue(v);
-                m_bankKnown = m_options.bankCodes->hasBank(*m_bank);
-                if (!m_bankKnown)
-                    add(n, column, Severity::Warning, v, column + quoted(v) + "の銀行は銀行マスタにありません。");
+            if (const std::optional<int64_t> bank = number(n, f, v); bank && m_options.bankCodes) {
+                m_bank = *bank;
+                if (!m_options.bankCodes->hasBank(*bank)) {
+                    m_bank.reset(); // its branches are not looked for
+                    add(n, column, Severity::Warning, Problem::UnknownBank, v,
+                        column + quoted(v) + "の銀行は銀行マスタにありません。");
+                }
             }
             break;
         case Rule::BranchNumber:
-            if (!allDigits(v)) {
-                notDigits(n, f, v);
-            } else if (m_options.bankCodes && m_bank && m_bankKnown
-                       && !m_options.bankCodes->hasBranch(*m_bank, digitsValue(v))) {
+            if (const std::optional<int64_t> branch = number(n, f, v);
+                branch && m_bank && !m_options.bankCodes->hasBranch(*m_bank, *branch)) {
                 char bank[16];
                 std::snprintf(bank, sizeof bank, "%04lld", static_cast<long long>(*m_bank));
-                add(n, column, Severity::Warning, v,
+                add(n, column, Severity::Warning, Problem::UnknownBranch, v,
                     column + quoted(v) + "の支店は銀行マスタの銀行" + bank + "にありません。");
             }
             break;
@@ -311,32 +355,28 @@ private:
             break;
         case Rule::ClearingHouse:
             if (v != "    " && !allDigits(v))
-                add(n, column, Severity::Error, v,
-                    "手形交換所番号" + quoted(v) + "が数字4桁でも空白でもありません。");
+                error(n, column, Problem::ClearingHouse, v,
+                      "手形交換所番号" + quoted(v) + "が数字4桁でも空白でもありません。");
             break;
         case Rule::Designation:
             if (v != " " && v != "7" && v != "8")
-                add(n, column, Severity::Error, v,
-                    "振込指定区分" + quoted(v) + "が7（電信）、8（文書）、空白のどれでもありません。");
+                error(n, column, Problem::Designation, v,
+                      "振込指定区分" + quoted(v) + "が7（電信）、8（文書）、空白のどれでもありません。");
             break;
         case Rule::Amount:
             amount(n, f, v);
             break;
         case Rule::Count:
-            if (!allDigits(v))
-                notDigits(n, f, v);
-            else if (digitsValue(v) != m_dataCount)
-                add(n, column, Severity::Error, v,
-                    column + " " + formatGrouped(digitsValue(v)) + "件がデータレコードの "
-                        + formatGrouped(m_dataCount) + "件と一致しません。");
+            if (const std::optional<int64_t> count = number(n, f, v); count && *count != m_dataCount)
+                error(n, column, Problem::TrailerCount, v,
+                      column + " " + formatGrouped(*count) + "件がデータレコードの " + formatGrouped(m_dataCount)
+                          + "件と一致しません。");
             break;
         case Rule::Total:
-            if (!allDigits(v))
-                notDigits(n, f, v);
-            else if (digitsValue(v) != m_dataSum)
-                add(n, column, Severity::Error, v,
-                    column + " " + formatGrouped(digitsValue(v)) + "円がデータレコードの合計 "
-                        + formatGrouped(m_dataSum) + "円と一致しません。");
+            if (const std::optional<int64_t> total = number(n, f, v); total && *total != m_dataSum)
+                error(n, column, Problem::TrailerTotal, v,
+                      column + " " + formatGrouped(*total) + "円がデータレコードの合計 " + formatGrouped(m_dataSum)
+                          + "円と一致しません。");
             break;
         }
     }
@@ -345,43 +385,43 @@ private:
     {
         const std::string column = f.column;
         if (!v.empty() && (v.front() == '-' || v.front() == '+') && allDigits(v.substr(1))) {
-            add(n, column, Severity::Error, v,
-                column + quoted(v) + (v.front() == '-' ? "はマイナスの金額です。" : "に符号があります。")
-                    + "金額に符号は使えません。");
+            error(n, column, Problem::SignedAmount, v,
+                  column + quoted(v) + (v.front() == '-' ? "はマイナスの金額です。" : "に符号があります。")
+                      + "金額に符号は使えません。");
             return;
         }
-        if (!allDigits(v)) {
-            notDigits(n, f, v);
+        const std::optional<int64_t> value = number(n, f, v);
+        if (!value)
             return;
-        }
-        const int64_t value = digitsValue(v);
-        m_dataSum += value;
-        if (value == 0)
-            add(n, column, Severity::Error, v, column + "が0円です。");
-        else if (!isTransferAmount(value))
-            add(n, column, Severity::Error, v,
-                column + " " + formatGrouped(value) + "円が上限の " + formatGrouped(kMaxAmount) + "円を超えています。");
+        m_dataSum += *value;
+        if (*value == 0)
+            error(n, column, Problem::ZeroAmount, v, column + "が0円です。");
     }
 
     void transferDate(int64_t n, const Field &f, std::string_view v)
     {
         const std::string column = f.column;
-        if (!allDigits(v)) {
-            notDigits(n, f, v);
+        const std::optional<int64_t> value = number(n, f, v);
+        if (!value)
             return;
-        }
-        const int mmdd = static_cast<int>(digitsValue(v));
+        const int mmdd = static_cast<int>(*value);
         if (!IsValidDate(2000, mmdd / 100, mmdd % 100)) {
-            add(n, column, Severity::Error, v, column + quoted(v) + "が月日ではありません。");
+            error(n, column, Problem::MonthDay, v, column + quoted(v) + "が月日ではありません。");
             return;
         }
         int date = 0;
-        if (m_options.transferDate) {
+        if (m_options.requestDate) {
+            date = *m_options.requestDate;
+            if (date % 10000 != mmdd) {
+                error(n, column, Problem::RequestDate, v, kRequestDateMismatch);
+                return;
+            }
+        } else if (m_options.transferDate) {
             date = *m_options.transferDate;
             if (date % 10000 != mmdd) {
-                add(n, column, Severity::Error, v,
-                    column + quoted(v) + "が振込指定日の" + std::to_string(date / 100 % 100) + "月"
-                        + std::to_string(date % 100) + "日と一致しません。");
+                error(n, column, Problem::TransferDate, v,
+                      column + quoted(v) + "が振込指定日の" + std::to_string(date / 100 % 100) + "月"
+                          + std::to_string(date % 100) + "日と一致しません。");
                 return;
             }
         } else if (m_options.today) {
@@ -400,22 +440,36 @@ private:
             why = "年末年始";
         else
             why = dayOfWeek(date) == 0 ? "日曜日" : "土曜日";
-        add(n, column, Severity::Warning, v, "振込指定日 " + dateText(date) + "は" + why + "で、銀行の休業日です。");
+        add(n, column, Severity::Warning, Problem::Holiday, v,
+            "振込指定日 " + dateText(date) + "は" + why + "で、銀行の休業日です。");
     }
 
     void name(int64_t n, const std::string &column, std::string_view v)
     {
         const NameCharacters c = nameCharacters(v);
         const std::string_view shownName = trimBlanks(v);
-        if (!c.outside.empty()) {
-            std::string message = column + quoted(shownName) + "に全銀協の文字にない" + c.outside + "があります。";
-            if (c.convertible)
-                message += "銀行では" + quoted(trimBlanks(c.converted)) + "として扱われます。";
-            add(n, column, Severity::Warning, v, std::move(message));
-        }
+        if (!c.noForm.empty())
+            error(n, column, Problem::NameCharacter, v,
+                  column + quoted(shownName) + "に全銀協の文字にない" + c.noForm + "があります。");
+        if (!c.convertible.empty())
+            add(n, column, Severity::Warning, Problem::NameConverted, v,
+                column + quoted(shownName) + "に全銀協の文字にない" + c.convertible + "があります。銀行では"
+                    + quoted(trimBlanks(c.converted)) + "として扱われます。");
         if (!c.someBanks.empty())
-            add(n, column, Severity::Caution, v,
+            add(n, column, Severity::Caution, Problem::NameSymbol, v,
                 column + quoted(shownName) + "の記号" + c.someBanks + "は受け付けない銀行があります。");
+        // Positions count from the name as shown, without its leading blanks.
+        const size_t leading = static_cast<size_t>(shownName.data() - v.data());
+        for (const MisplacedMark &m : misplacedMarks(v)) {
+            const bool voiced = m.mark == "\xDE";
+            std::string message = column + quoted(shownName) + "の" + std::to_string(m.character - leading)
+                                  + "文字目の" + (voiced ? "濁点" : "半濁点") + quoted(m.mark);
+            if (m.after.empty())
+                message += "の前に文字がありません。";
+            else
+                message += "は" + quoted(m.after) + "の後に付けられません。";
+            error(n, column, Problem::SoundMark, v, std::move(message));
+        }
     }
 
     CheckOptions m_options;
@@ -423,49 +477,51 @@ private:
     State m_state = State::Start;
     int64_t m_dataCount = 0;
     int64_t m_dataSum = 0;
-    std::optional<int64_t> m_bank; // the record's bank number, for its branch
-    bool m_bankKnown = false;
+    std::optional<int64_t> m_bank; // the record's bank number when the bank master has it
 };
-
-struct FileCloser
-{
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
-CheckResult checkOpenFile(std::FILE *file, int64_t size, const CheckOptions &options)
-{
-    Checker checker(options);
-    const std::optional<FileForm> form = size > 0 ? detectFileForm(file, size) : FileForm{};
-    if (!form) {
-        checker.sizeError(size);
-        return checker.take();
-    }
-    checker.form(*form);
-    if (size > 0) {
-        RecordReader reader(file, *form);
-        std::string_view record;
-        for (int64_t n = 1;; ++n) {
-            const RecordReader::Result got = reader.next(record);
-            if (got == RecordReader::Result::Done)
-                break;
-            if (got == RecordReader::Result::ReadError)
-                throw std::runtime_error("ファイルを読み込めません。");
-            if (got == RecordReader::Result::BadForm) {
-                checker.badForm(n);
-                return checker.take();
-            }
-            checker.record(record, n);
-        }
-    }
-    checker.finish();
-    return checker.take();
-}
-
-} // namespace
 
 std::string_view severityName(Severity severity)
 {
     return severity == Severity::Error ? "error" : "warning";
+}
+
+bool refusesImport(const Finding &finding)
+{
+    switch (finding.problem) {
+    case Problem::FileSize:
+    case Problem::BrokenForm:
+    case Problem::RecordKind:
+    case Problem::RecordOrder:
+    case Problem::MissingRecords:
+    case Problem::FileKind:
+    case Problem::CodeDivision:
+    case Problem::NotNumeric:
+    case Problem::Account:
+    case Problem::DepositType:
+    case Problem::MonthDay:
+    case Problem::RequestDate:
+    case Problem::NameCharacter:
+    case Problem::SoundMark:
+    case Problem::SignedAmount:
+    case Problem::TrailerCount:
+    case Problem::TrailerTotal:
+        return true;
+    case Problem::LoneLineBreak:
+    case Problem::NoRecords: // an empty file stores nothing
+    case Problem::NoDataRecords:
+    case Problem::LeadingBlanks:
+    case Problem::TransferDate:
+    case Problem::Holiday:
+    case Problem::UnknownBank:
+    case Problem::UnknownBranch:
+    case Problem::NameConverted:
+    case Problem::NameSymbol:
+    case Problem::ClearingHouse:
+    case Problem::Designation:
+    case Problem::ZeroAmount:
+        return false;
+    }
+    return true;
 }
 
 void BankCodes::add(int64_t bank, int64_t branch)
@@ -487,27 +543,121 @@ BankCodes readBankCodes(const sql::Database &bankMaster)
     return codes;
 }
 
+std::vector<Finding> importRefusals(const CheckResult &result)
+{
+    std::vector<Finding> out;
+    for (const Finding &f : result.findings) {
+        if (refusesImport(f))
+            out.push_back(f);
+    }
+    return out;
+}
+
+std::vector<Finding> importNotices(const CheckResult &result)
+{
+    std::vector<Finding> out;
+    for (const Finding &f : result.findings) {
+        if (!refusesImport(f))
+            out.push_back(f);
+    }
+    return out;
+}
+
+TransferReader::TransferReader(const std::string &path, const CheckOptions &options)
+{
+    m_file = std::fopen(path.c_str(), "rb");
+    if (!m_file || std::fseek(m_file, 0, SEEK_END) != 0) {
+        if (m_file)
+            std::fclose(m_file);
+        throw std::runtime_error(path + " を開けません。");
+    }
+    const long size = std::ftell(m_file);
+    if (size < 0) {
+        std::fclose(m_file);
+        throw std::runtime_error(path + " を開けません。");
+    }
+    std::rewind(m_file);
+    open(size, options);
+}
+
+TransferReader::TransferReader(std::string_view bytes, const CheckOptions &options)
+{
+    if (!bytes.empty()) {
+        m_file = ::fmemopen(const_cast<char *>(bytes.data()), bytes.size(), "rb");
+        if (!m_file)
+            throw std::runtime_error("ファイルの内容を読めません。");
+    }
+    open(static_cast<int64_t>(bytes.size()), options);
+}
+
+TransferReader::~TransferReader()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+void TransferReader::open(int64_t size, const CheckOptions &options)
+{
+    m_checker = std::make_unique<Checker>(options);
+    m_form = size > 0 ? detectFileForm(m_file, size) : FileForm{};
+    if (!m_form) {
+        m_checker->sizeError(size);
+        m_done = true;
+        return;
+    }
+    m_checker->form(*m_form);
+    if (size > 0)
+        m_reader.emplace(m_file, *m_form);
+}
+
+int64_t TransferReader::expectedRecords() const
+{
+    return m_form ? m_form->records : 0;
+}
+
+bool TransferReader::next(std::string_view &record)
+{
+    if (m_done)
+        return false;
+    const RecordReader::Result got = m_reader ? m_reader->next(record) : RecordReader::Result::Done;
+    switch (got) {
+    case RecordReader::Result::Record:
+        m_checker->record(record, ++m_read);
+        return true;
+    case RecordReader::Result::ReadError:
+        throw std::runtime_error("ファイルを読み込めません。");
+    case RecordReader::Result::BadForm:
+        m_checker->brokenForm(m_read + 1);
+        break;
+    case RecordReader::Result::Done:
+        m_checker->finish();
+        break;
+    }
+    m_done = true;
+    return false;
+}
+
+const CheckResult &TransferReader::result() const
+{
+    return m_checker->result();
+}
+
 CheckResult checkTransferFile(const std::string &path, const CheckOptions &options)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0)
-        throw std::runtime_error(path + " を開けません。");
-    const long size = std::ftell(file.get());
-    if (size < 0)
-        throw std::runtime_error(path + " を開けません。");
-    std::rewind(file.get());
-    return checkOpenFile(file.get(), size, options);
+    TransferReader reader(path, options);
+    std::string_view record;
+    while (reader.next(record)) {
+    }
+    return reader.result();
 }
 
 CheckResult checkTransferBytes(std::string_view bytes, const CheckOptions &options)
 {
-    if (bytes.empty())
-        return checkOpenFile(nullptr, 0, options);
-    std::unique_ptr<std::FILE, FileCloser> file(
-        ::fmemopen(const_cast<char *>(bytes.data()), bytes.size(), "rb"));
-    if (!file)
-        throw std::runtime_error("ファイルの内容を読めません。");
-    return checkOpenFile(file.get(), static_cast<int64_t>(bytes.size()), options);
+    TransferReader reader(bytes, options);
+    std::string_view record;
+    while (reader.next(record)) {
+    }
+    return reader.result();
 }
 
 std::string findingLine(const Finding &finding)
@@ -520,6 +670,26 @@ std::string findingLine(const Finding &finding)
     line += '\t';
     line += finding.message;
     return line;
+}
+
+std::string findingList(const std::vector<Finding> &findings, size_t total, size_t limit)
+{
+    total = std::max(total, findings.size());
+    std::string text;
+    const size_t listed = std::min(findings.size(), limit);
+    for (size_t i = 0; i < listed; ++i) {
+        const Finding &f = findings[i];
+        text += "\n\r";
+        text += f.severity == Severity::Error ? "［エラー］" : "［警告］";
+        if (f.record > 0) {
+            text += "レコード" + std::to_string(f.record);
+            text += f.column.empty() ? "：" : " " + f.column + "：";
+        }
+        text += f.message;
+    }
+    if (total > listed)
+        text += "\n\rほか " + formatGrouped(static_cast<int64_t>(total - listed)) + "件";
+    return text;
 }
 
 } // namespace pelanova::zengin

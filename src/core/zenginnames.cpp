@@ -48,8 +48,7 @@ NameCharacters nameCharacters(std::string_view name)
     for (size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (cp932::isLeadByte(c) && i + 1 < name.size()) {
-            once(result.outside, name.substr(i, 2));
-            result.convertible = false;
+            once(result.noForm, name.substr(i, 2));
             ++i;
             continue;
         }
@@ -58,15 +57,53 @@ NameCharacters nameCharacters(std::string_view name)
             continue;
         if (isSymbolOfSomeBanks(c)) {
             once(result.someBanks, name.substr(i, 1));
-            continue;
-        }
-        once(result.outside, name.substr(i, 1));
-        if (form)
+        } else if (form) {
+            once(result.convertible, name.substr(i, 1));
             result.converted[i] = *form;
-        else
-            result.convertible = false;
+        } else {
+            once(result.noForm, name.substr(i, 1));
+        }
     }
     return result;
+}
+
+namespace {
+
+constexpr unsigned char kVoiced = 0xDE;     // ﾞ
+constexpr unsigned char kSemiVoiced = 0xDF; // ﾟ
+
+bool takesVoiced(unsigned char c)
+{
+    return (c >= 0xB6 && c <= 0xC4) || (c >= 0xCA && c <= 0xCE) || c == 0xB3; // ｶ-ﾄ, ﾊ-ﾎ, ｳ
+}
+
+bool takesSemiVoiced(unsigned char c)
+{
+    return c >= 0xCA && c <= 0xCE; // ﾊ-ﾎ
+}
+
+} // namespace
+
+std::vector<MisplacedMark> misplacedMarks(std::string_view name)
+{
+    std::vector<MisplacedMark> marks;
+    std::string_view before; // the character before the current one
+    size_t character = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        ++character;
+        const auto c = static_cast<unsigned char>(name[i]);
+        const size_t width = cp932::isLeadByte(c) && i + 1 < name.size() ? 2 : 1;
+        if (c == kVoiced || c == kSemiVoiced) {
+            const bool takes = before.size() == 1
+                               && (c == kVoiced ? takesVoiced(static_cast<unsigned char>(before[0]))
+                                                : takesSemiVoiced(static_cast<unsigned char>(before[0])));
+            if (!takes)
+                marks.push_back({character, std::string(name.substr(i, 1)), std::string(before)});
+        }
+        before = name.substr(i, width);
+        i += width - 1;
+    }
+    return marks;
 }
 
 std::string shownBytes(std::string_view bytes)

@@ -4,7 +4,8 @@
 #include "core/schema.h"
 #include "core/tesuuryou.h"
 #include "core/unitapp.h"
-#include "import/recordorder.h"
+#include "core/format.h"
+#include "core/zengincheck.h"
 
 #include <cstdio>
 #include <exception>
@@ -13,9 +14,7 @@
 namespace pelanova {
 namespace {
 
-constexpr const char *kNotZengin = "全銀協のデータではありません。";
 constexpr const char *kNoFacility = "施設コードの取得に失敗しました。";
-constexpr const char *kDateMismatch = "振込依頼日が設定とデータが一致していないため処理を中断します。";
 constexpr const char *kCancelled = "振込データの取込はキャンセルされました。";
 constexpr const char *kCancelledTitle = "総合振込データ";
 constexpr const char *kProgressText = "振込データを取込中です。\n\rしばらくお待ちください．．．";
@@ -49,25 +48,6 @@ std::optional<std::string> nullIfEmpty(std::string s)
         return std::nullopt;
     return s;
 }
-
-struct FileCloser
-{
-    void operator()(FILE *f) const { std::fclose(f); }
-};
-
-// Positions of the values the control totals need, in their kinds' layouts.
-size_t valueIndex(int kind, std::string_view column)
-{
-    const auto fields = zengin::layout(kind);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].column == column)
-            return i;
-    }
-    throw std::logic_error("no column " + std::string(column));
-}
-const size_t kAmountValue = valueIndex(zengin::Data, "引落金額");
-const size_t kCountValue = valueIndex(zengin::Trailer, "合計件数");
-const size_t kTotalValue = valueIndex(zengin::Trailer, "合計金額");
 
 } // namespace
 
@@ -269,15 +249,28 @@ void ImportEngine::EnsureRecipient(std::string_view header, std::string_view dat
 ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, std::optional<int> facility,
                                                        int requestDate, int importDay)
 {
-    const int64_t size = FileSizeByName(path);
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    const std::optional<zengin::FileForm> form = file ? zengin::detectFileForm(file.get(), size) : zengin::FileForm{};
-    if (!form) {
-        message(kNotZengin, kTitle, MessageIcon::Error);
+    // The file is read once, by the reading the Zengin check makes: every
+    // record is checked as it is read and stored while nothing refuses the
+    // file; at its end any refusal rolls everything back and is listed.
+    zengin::CheckOptions options;
+    options.requestDate = requestDate;
+    const zengin::BankCodes codes =
+        m_bank && m_bank->isOpen() ? zengin::readBankCodes(*m_bank) : zengin::BankCodes();
+    options.bankCodes = &codes;
+    options.keep = zengin::kListedFindings;
+    std::unique_ptr<zengin::TransferReader> reader;
+    try {
+        reader = std::make_unique<zengin::TransferReader>(path, options);
+    } catch (const std::exception &e) {
+        message(ErrorText(e), kAppTitle, MessageIcon::Error);
+        return Outcome::Failed;
+    }
+    if (reader->refusals() == 0 && !facility) {
+        message(kNoFacility, kTitle, MessageIcon::Error);
         return Outcome::Refused;
     }
-    if (!facility) {
-        message(kNoFacility, kTitle, MessageIcon::Error);
+    if (reader->refusals() != 0) {
+        refuse(reader->result());
         return Outcome::Refused;
     }
     m_facility = *facility;
@@ -300,35 +293,19 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         }
     };
 
-    Outcome outcome = Outcome::Stored;
     std::string failure;
     try {
         sql::Transaction tx(m_db);
         m_progress.setBusy(true);
         m_progress.open();
         Ending ending{m_progress};
-        if (!file)
-            throw std::runtime_error(path + " を開けません。");
         m_progress.setMessage(kProgressText);
-        m_progress.setRange(form->records);
+        m_progress.setRange(reader->expectedRecords());
         m_progress.setPosition(0);
 
-        RecordOrder order;
-        zengin::RecordReader reader(file.get(), *form);
         std::string_view record;
         int64_t position = 0;
-        for (;;) {
-            const zengin::RecordReader::Result got = reader.next(record);
-            if (got == zengin::RecordReader::Result::Done) {
-                tx.commit();
-                break;
-            }
-            if (got == zengin::RecordReader::Result::ReadError)
-                throw std::runtime_error(path + " を読み込めません。");
-            if (got == zengin::RecordReader::Result::BadForm) {
-                message(kNotZengin, kTitle, MessageIcon::Error);
-                return Outcome::Refused;
-            }
+        while (reader->next(record)) {
             if (position > 1)
                 m_progress.show();
             m_progress.processEvents();
@@ -336,71 +313,76 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
                 message(kCancelled, kCancelledTitle, MessageIcon::Information);
                 return Outcome::Cancelled;
             }
-            const int kind = zengin::recordKind(record);
-            if (const std::optional<std::string> refusal = order.refusal(kind)) {
-                message(*refusal, kTitle, MessageIcon::Error);
+            // After a refusal the rest is only read, for its findings.
+            if (reader->refusals() == 0 && !storeRecord(record, sequence))
                 return Outcome::Refused;
-            }
-            switch (kind) {
-            case zengin::Header: {
-                const auto mmdd = zengin::parseNumber(zengin::field(record, 55, 4));
-                if (!mmdd || *mmdd != m_requestDate % 10000) {
-                    if (!mmdd)
-                        zengin::split(record, kind, m_values); // raises the number error
-                    message(kDateMismatch, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                if (const std::optional<std::string> refusal = headerKindRefusal(record)) {
-                    message(*refusal, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                // The screen asks first; this keeps any other caller from
-                // storing a second header under the key, which would double
-                // every transfer of the facility and date in the joins.
-                if (headerExists(m_facility, m_requestDate)) {
-                    message(kAlreadyImported, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                zengin::split(record, kind, m_values);
-                m_header.assign(record);
-                insertRecord(m_insertHeader, m_values, std::nullopt);
-                EnsureConsignor(m_header);
-                break;
-            }
-            case zengin::Data:
-                if (const std::optional<std::string> refusal = signedAmountRefusal(record, position + 1)) {
-                    message(*refusal, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                zengin::split(record, kind, m_values);
-                order.addData(m_values[kAmountValue].number);
-                insertRecord(m_insertData, m_values, sequence);
-                EnsureRecipient(m_header, record);
-                ++sequence;
-                break;
-            case zengin::Trailer:
-                zengin::split(record, kind, m_values);
-                if (const std::optional<std::string> refusal = order.trailerRefusal(
-                        m_values[kCountValue].number, m_values[kTotalValue].number)) {
-                    message(*refusal, kTitle, MessageIcon::Error);
-                    return Outcome::Refused;
-                }
-                insertRecord(m_insertTrailer, m_values, std::nullopt);
-                break;
-            case zengin::End:
-                zengin::split(record, kind, m_values);
-                insertRecord(m_insertEnd, m_values, std::nullopt);
-                break;
-            }
             m_progress.setPosition(++position);
         }
+        if (reader->refusals() != 0) {
+            tx.rollback();
+            refuse(reader->result());
+            return Outcome::Refused;
+        }
+        tx.commit();
     } catch (const std::exception &e) {
-        outcome = Outcome::Failed;
         failure = ErrorText(e);
     }
-    if (outcome == Outcome::Failed)
+    if (!failure.empty()) {
         message(failure, kAppTitle, MessageIcon::Error);
-    return outcome;
+        return Outcome::Failed;
+    }
+    // What the bank may read otherwise, or the facility should mend, is said
+    // once the file is stored.
+    const zengin::CheckResult &result = reader->result();
+    std::vector<zengin::Finding> notices = zengin::importNotices(result);
+    if (result.records != 0 && !notices.empty()) {
+        for (zengin::Finding &f : notices)
+            f.severity = zengin::Severity::Warning; // none of them refused the file
+        message("取り込みました。次の点をご確認ください（" + formatGrouped(static_cast<int64_t>(result.notices))
+                    + "件）。" + zengin::findingList(notices, result.notices),
+                kTitle, MessageIcon::Warning);
+    }
+    return Outcome::Stored;
+}
+
+void ImportEngine::refuse(const zengin::CheckResult &result)
+{
+    message("次の誤り（" + formatGrouped(static_cast<int64_t>(result.refusals))
+                + "件）があるため取り込めません。何も取り込んでいません。"
+                + zengin::findingList(zengin::importRefusals(result), result.refusals),
+            kTitle, MessageIcon::Error);
+}
+
+bool ImportEngine::storeRecord(std::string_view record, int64_t &sequence)
+{
+    const int kind = zengin::recordKind(record);
+    zengin::split(record, kind, m_values);
+    switch (kind) {
+    case zengin::Header:
+        // The screen asks first; this keeps any other caller from storing a
+        // second header under the key, which would double every transfer of
+        // the facility and date in the joins.
+        if (headerExists(m_facility, m_requestDate)) {
+            message(kAlreadyImported, kTitle, MessageIcon::Error);
+            return false;
+        }
+        m_header.assign(record);
+        insertRecord(m_insertHeader, m_values, std::nullopt);
+        EnsureConsignor(m_header);
+        break;
+    case zengin::Data:
+        insertRecord(m_insertData, m_values, sequence);
+        EnsureRecipient(m_header, record);
+        ++sequence;
+        break;
+    case zengin::Trailer:
+        insertRecord(m_insertTrailer, m_values, std::nullopt);
+        break;
+    case zengin::End:
+        insertRecord(m_insertEnd, m_values, std::nullopt);
+        break;
+    }
+    return true;
 }
 
 std::vector<ImportHistoryRow> ImportEngine::ListImports(int facility)

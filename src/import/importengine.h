@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/records.h"
+#include "core/zengincheck.h"
 #include "core/sqlite.h"
 #include "core/userinterface.h"
 
@@ -63,6 +64,11 @@ private:
     void prepare();
     bool headerExists(int facility, int requestDate);
     void message(const std::string &text, const std::string &title, MessageIcon icon);
+    // Stores one record of a file that nothing has refused so far; false
+    // (with its message shown) when the import must stop.
+    bool storeRecord(std::string_view record, int64_t &sequence);
+    // Shows the findings that refuse the file.
+    void refuse(const zengin::CheckResult &result);
     void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
                       std::optional<int64_t> sequence);
     void EnsureConsignor(std::string_view header);

@@ -31,32 +31,7 @@ namespace {
 constexpr const char *kExists = "すでにファイルが存在しています。上書きしますか？";
 constexpr const char *kDone = "振込データの作成が完了しました。";
 constexpr const char *kWarningsQuestion = "警告があります。作成しますか？";
-constexpr size_t kListedFindings = 20;
-
-// The findings of the given severities, one a line, the first few of them.
-std::string findingList(const zengin::CheckResult &check, bool errors, bool warnings)
-{
-    std::string text;
-    size_t listed = 0, left = 0;
-    for (const zengin::Finding &f : check.findings) {
-        const bool isError = f.severity == zengin::Severity::Error;
-        if (isError ? !errors : !warnings)
-            continue;
-        if (listed == kListedFindings) {
-            ++left;
-            continue;
-        }
-        ++listed;
-        text += "\n\r";
-        text += isError ? "［エラー］" : "［警告］";
-        if (f.record > 0)
-            text += "レコード" + std::to_string(f.record) + "：";
-        text += f.message;
-    }
-    if (left)
-        text += "\n\rほか " + std::to_string(left) + "件";
-    return text;
-}
+constexpr const char *kNotesIntro = "次のとおり作成します。";
 
 } // namespace
 
@@ -168,43 +143,46 @@ void TfrmFurikomiCreate::btnCreateClick()
     MessageBoxes &boxes = m_context.messages;
     const std::string target = output::withTxtExtension(edtFileName->text().toStdString());
     edtFileName->setText(q(target));
+
+    // The file is built whole in memory and checked as the bank will read it
+    // before anything is asked or written.
+    output::BankFile file;
+    {
+        BusyScope busy;
+        const output::TransferFileForm form = output::readTransferFileForm(IniFile(m_context.dm.settingsFile()));
+        file = output::prepareBankFile(m_context.dm.ADOConFurikomi, m_context.dm.ADOConBank, m_consignor, m_date,
+                                       m_statement, form);
+    }
+    switch (file.state()) {
+    case output::BankFile::State::NothingToTransfer:
+        boxes.messageBox(file.refusal(), kTitle, MessageIcon::Information, MessageButtons::Ok, kDefaultButton1);
+        return;
+    case output::BankFile::State::Refused:
+        boxes.messageBox(file.refusal(), kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        return;
+    case output::BankFile::State::Ready:
+        break;
+    }
     std::error_code ec;
     if (std::filesystem::exists(target, ec)
         && boxes.messageBox(kExists, kTitle, MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2) != IdYes)
         return;
-
-    // The file is built whole in memory and checked as the bank will read it
-    // before anything is written.
-    std::string content;
-    output::TransferFileResult result;
-    zengin::CheckResult check;
-    try {
-        BusyScope busy;
-        const output::TransferFileForm form = output::readTransferFileForm(IniFile(m_context.dm.settingsFile()));
-        result = output::buildTransferFile(m_context.dm.ADOConFurikomi, m_consignor, m_date, m_statement, content,
-                                           form);
-        if (result.ok)
-            check = output::checkBeforeWriting(content, m_date, m_context.dm.ADOConBank);
-    } catch (const std::exception &e) {
-        boxes.messageBox(ErrorText(e), kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-        return;
-    }
-    if (!result.ok) {
-        boxes.messageBox(result.message, kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-        return;
-    }
-    if (check.hasErrors()) {
-        boxes.messageBox(output::kCheckRefusal + findingList(check, true, true), kTitle, MessageIcon::Error,
+    // Warnings need a yes; the converted names and the lines left out are said.
+    const std::string warnings = file.warnings();
+    const std::string notes = file.notes();
+    if (!warnings.empty()) {
+        const std::string question =
+            kWarningsQuestion + std::string("\n\r") + warnings + (notes.empty() ? "" : "\n\r" + notes);
+        if (boxes.messageBox(question, kTitle, MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2)
+            != IdYes)
+            return;
+    } else if (!notes.empty()) {
+        boxes.messageBox(kNotesIntro + std::string("\n\r") + notes, kTitle, MessageIcon::Information,
                          MessageButtons::Ok, kDefaultButton1);
-        return;
     }
-    if (check.warnings
-        && boxes.messageBox(std::string(kWarningsQuestion) + "\n\r" + findingList(check, false, true), kTitle,
-                            MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2) != IdYes)
-        return;
 
     for (;;) {
-        const std::string error = output::replaceFileAtomically(target, content);
+        const std::string error = output::writeBankFile(file, target);
         if (error.empty())
             break;
         // 再試行 and 無視 both try again; 中止 gives up.
@@ -213,12 +191,8 @@ void TfrmFurikomiCreate::btnCreateClick()
             return;
     }
     boxes.messageBox(kDone, kTitle, MessageIcon::Information, MessageButtons::Ok, kDefaultButton1);
-    try {
-        TSettings settings = m_context.dm.settings({settings::FileName});
-        settings.WriteString("FileName", target);
-    } catch (const std::exception &e) {
-        boxes.messageBox(e.what(), kTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-    }
+    TSettings settings = m_context.dm.settings({settings::FileName});
+    settings.WriteString("FileName", target);
 }
 
 } // namespace pelanova

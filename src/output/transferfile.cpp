@@ -3,6 +3,7 @@
 #include "core/records.h"
 #include "core/sqlite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -60,6 +61,32 @@ TransferFileResult refuse(std::string message)
 
 std::string errnoText(int err) { return std::strerror(err); }
 
+std::string_view trimmedBlanks(std::string_view s)
+{
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// A name in the characters of Zengin names, as the bank would convert it;
+// a converted name is noted once. Characters without such a form stay, for
+// the check to refuse.
+std::string bankName(const std::string &name, const char *label, std::vector<std::string> &notes)
+{
+    const std::optional<std::string> bytes = cp932::encode(name);
+    if (!bytes)
+        return name;
+    const zengin::NameCharacters c = zengin::nameCharacters(*bytes);
+    if (c.converted == *bytes)
+        return name;
+    const std::string note = std::string(label) + "「" + cp932::decode(trimmedBlanks(*bytes)) + "」を「"
+                             + cp932::decode(trimmedBlanks(c.converted)) + "」として作成します。";
+    if (std::find(notes.begin(), notes.end(), note) == notes.end())
+        notes.push_back(note);
+    return cp932::decode(c.converted);
+}
+
 } // namespace
 
 TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consignor, int transferRequestDate,
@@ -82,28 +109,26 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
     if (rows.size() > static_cast<size_t>(kMaxCount))
         return refuse("振込件数 " + std::to_string(rows.size()) + "件が6桁に収まりません。");
 
-    std::string out;
-    out.reserve((rows.size() + 3) * (zengin::kRecordSize + form.lineBreak.size()));
-    try {
-        out += zengin::buildHeader(consignor->headerFields(), transferRequestDate);
-        out += form.lineBreak;
-    } catch (const std::out_of_range &) {
-        return refuse("振込依頼日 " + std::to_string(transferRequestDate) + " からヘッダレコードを作成できません。");
-    }
-
+    TransferFileResult r;
+    std::string records;
+    records.reserve((rows.size() + 3) * (zengin::kRecordSize + form.lineBreak.size()));
     int64_t total = 0;
+    int64_t count = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         const FurikomiRow &row = rows[i];
         const PricedTransfer priced = priceTransfer(row, recipients, feeTable);
         const TTesuuryou &fee = priced.fee;
         const int64_t amount = priced.amount();
-        if (amount < 0) {
-            std::string why = "の金額 " + formatAmount(row.amount) + "円";
-            if (fee.AitesakiTesuuryou != 0)
-                why += "は、先方負担の手数料 " + formatAmount(fee.AitesakiTesuuryou) + "円を差し引くと";
-            else
-                why += "は";
-            return refuse(lineName(i, row) + why + "マイナス（" + formatAmount(amount) + "円）になります。");
+        const std::string borne =
+            fee.AitesakiTesuuryou != 0 ? "は、先方負担の手数料 " + formatAmount(fee.AitesakiTesuuryou) + "円を差し引くと" : "は";
+        if (amount < 0)
+            return refuse(lineName(i, row) + "の金額 " + formatAmount(row.amount) + "円" + borne + "マイナス（"
+                          + formatAmount(amount) + "円）になります。");
+        if (amount == 0) {
+            // Nothing moves: the bank would refuse a record of 0 yen.
+            r.leftOut.push_back(lineName(i, row) + "の金額 " + formatAmount(row.amount) + "円" + borne
+                                + "0円のため、ファイルに含めません。");
+            continue;
         }
         if (amount > zengin::kMaxAmount)
             return refuse(lineName(i, row) + "の金額 " + formatAmount(amount) + "円が10桁に収まりません。");
@@ -115,29 +140,51 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
                                              {"振込先名", &row.payee}}))
             return refuse(lineName(i, row) + "の" + label + "に Shift-JIS で表せない文字があります。");
         total += amount;
+        ++count;
         if (total > kMaxTotal)
             return refuse(lineName(i, row) + "までの合計金額 " + formatAmount(total) + "円が12桁に収まりません。");
 
         zengin::TransferFields t;
         t.bankNumber = static_cast<int>(row.bankNumber);
-        t.bankName = row.bankName;
+        t.bankName = bankName(row.bankName, "振込銀行名", r.conversions);
         t.branchNumber = static_cast<int>(row.branchNumber);
-        t.branchName = row.branchName;
+        t.branchName = bankName(row.branchName, "振込支店名", r.conversions);
         t.accountType = static_cast<int>(row.accountType);
         t.account = row.account;
-        t.name = row.payee;
-        out += zengin::buildData(t, amount, form);
-        out += form.lineBreak;
+        t.name = bankName(row.payee, "受取人名", r.conversions);
+        records += zengin::buildData(t, amount, form);
+        records += form.lineBreak;
     }
-    out += zengin::buildTrailer(static_cast<int64_t>(rows.size()), total);
+    if (count == 0) {
+        TransferFileResult nothing;
+        nothing.nothingToTransfer = true;
+        nothing.message = kNothingToTransfer;
+        nothing.leftOut = std::move(r.leftOut);
+        return nothing;
+    }
+
+    zengin::ConsignorFields header = consignor->headerFields();
+    std::vector<std::string> headerNotes;
+    header.name = bankName(header.name, "委託者名", headerNotes);
+    header.bankName = bankName(header.bankName, "取引銀行名", headerNotes);
+    header.branchName = bankName(header.branchName, "取引支店名", headerNotes);
+    r.conversions.insert(r.conversions.begin(), headerNotes.begin(), headerNotes.end());
+    std::string out;
+    try {
+        out = zengin::buildHeader(header, transferRequestDate);
+    } catch (const std::out_of_range &) {
+        return refuse("振込依頼日 " + std::to_string(transferRequestDate) + " からヘッダレコードを作成できません。");
+    }
+    out += form.lineBreak;
+    out += records;
+    out += zengin::buildTrailer(count, total);
     out += form.lineBreak;
     out += zengin::buildEnd();
     out += form.lineBreak;
 
     content = std::move(out);
-    TransferFileResult r;
     r.ok = true;
-    r.count = static_cast<int64_t>(rows.size());
+    r.count = count;
     r.total = total;
     return r;
 }
@@ -215,68 +262,77 @@ std::string replaceFileAtomically(const std::string &path, const std::string &by
     return {};
 }
 
-namespace {
-
-// Writes a file that was built whole: the build's result, or the file
-// system's failure (the target then untouched).
-TransferFileResult writeBuilt(const std::string &path, const std::string &content, const TransferFileResult &built)
+BankFile::State BankFile::state() const
 {
-    const std::string error = replaceFileAtomically(path, content);
-    if (error.empty())
-        return built;
-    TransferFileResult failed;
-    failed.message = error;
-    failed.fileFailure = true;
-    return failed;
+    if (m_built.nothingToTransfer)
+        return State::NothingToTransfer;
+    if (!m_built.ok || m_check.hasErrors())
+        return State::Refused;
+    return State::Ready;
 }
 
-} // namespace
-
-TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
-                                     int transferRequestDate, const std::vector<FurikomiRow> &rows,
-                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
-                                     const TransferFileForm &form)
+std::string BankFile::refusal() const
 {
-    std::string content;
-    TransferFileResult r =
-        buildTransferFile(consignor, transferRequestDate, rows, recipients, feeTable, content, form);
-    return r.ok ? writeBuilt(path, content, r) : r;
+    if (!m_built.ok)
+        return m_built.message;
+    if (!m_check.hasErrors())
+        return {};
+    return kCheckRefusal + zengin::findingList(m_check.findings);
 }
 
-TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
-                                     int transferRequestDate, const std::string &aggregationStatement,
-                                     std::string &content, const TransferFileForm &form)
+std::string BankFile::warnings() const
 {
-    content.clear();
-    try {
-        const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
-        const RecipientRows recipients(db, consignorCode);
-        const std::vector<FurikomiRow> rows = readFurikomiRows(db, aggregationStatement);
-        return buildTransferFile(consignor, transferRequestDate, rows, recipients, consignor, content, form);
-    } catch (const sql::Error &e) {
-        TransferFileResult r;
-        r.message = e.what();
-        return r;
+    if (m_check.warnings == 0)
+        return {};
+    std::vector<zengin::Finding> warnings;
+    for (const zengin::Finding &f : m_check.findings) {
+        if (f.severity != zengin::Severity::Error)
+            warnings.push_back(f);
     }
+    return zengin::findingList(warnings);
 }
 
-zengin::CheckResult checkBeforeWriting(const std::string &content, int transferRequestDate,
-                                       const sql::Database &bankMaster)
+std::string BankFile::notes() const
 {
-    const zengin::BankCodes codes = zengin::readBankCodes(bankMaster);
-    zengin::CheckOptions options;
-    options.transferDate = transferRequestDate;
-    options.bankCodes = &codes;
-    return zengin::checkTransferBytes(content, options);
+    std::string text;
+    for (const std::vector<std::string> *list : {&m_built.conversions, &m_built.leftOut}) {
+        for (const std::string &note : *list)
+            text += "\n\r" + note;
+    }
+    return text;
 }
 
-TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
-                                     const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement, const TransferFileForm &form)
+BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMaster, const std::string &consignorCode,
+                         int transferRequestDate, const std::string &aggregationStatement,
+                         const TransferFileForm &form)
 {
-    std::string content;
-    TransferFileResult r = buildTransferFile(db, consignorCode, transferRequestDate, aggregationStatement, content, form);
-    return r.ok ? writeBuilt(path, content, r) : r;
+    BankFile file;
+    try {
+        const std::optional<ConsignorRow> consignor = loadConsignorRow(own, consignorCode);
+        const RecipientRows recipients(own, consignorCode);
+        const std::vector<FurikomiRow> rows = readFurikomiRows(own, aggregationStatement);
+        file.m_built =
+            buildTransferFile(consignor, transferRequestDate, rows, recipients, consignor, file.m_content, form);
+        if (!file.m_built.ok)
+            return file;
+        const zengin::BankCodes codes = zengin::readBankCodes(bankMaster);
+        zengin::CheckOptions options;
+        options.transferDate = transferRequestDate;
+        options.bankCodes = &codes;
+        file.m_check = zengin::checkTransferBytes(file.m_content, options);
+    } catch (const sql::Error &e) {
+        file.m_built = TransferFileResult();
+        file.m_built.message = e.what();
+        file.m_content.clear();
+    }
+    return file;
+}
+
+std::string writeBankFile(const BankFile &file, const std::string &path)
+{
+    if (file.state() != BankFile::State::Ready)
+        throw std::logic_error("a bank file that is not ready is never written");
+    return replaceFileAtomically(path, file.content());
 }
 
 } // namespace pelanova::output

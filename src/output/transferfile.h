@@ -2,7 +2,9 @@
 
 // The merged Zengin transfer file of one consignor and transfer request date:
 // header, one data record per aggregated line with the amount after a fee that
-// the recipient bears, trailer, end; 120 Shift-JIS bytes each, nothing between.
+// the recipient bears, trailer, end; 120 Shift-JIS bytes each. Names go out in
+// the characters of Zengin names (ｮ as ﾖ, a as A), as the bank reads them; a
+// line of 0 yen moves no money and is left out.
 
 #include "core/inifile.h"
 #include "core/records.h"
@@ -29,17 +31,24 @@ using TransferFileForm = zengin::BankFileForm;
 // Designation, LineBreak), read afresh on every call.
 TransferFileForm readTransferFileForm(const IniFile &ini);
 
+// What is said when a consignor and date have no line that moves money.
+inline constexpr const char *kNothingToTransfer = "この日の振込データがありません。";
+// What is said when the check's errors keep a file from being written.
+inline constexpr const char *kCheckRefusal = "銀行に受け付けられないデータがあるため、ファイルは作成していません。";
+
 struct TransferFileResult
 {
     bool ok = false;
-    // On failure: what went wrong and, for a line, which one (UTF-8). The
-    // target is then untouched: an earlier file stays as it was.
+    // Not ok because no line moves money (kNothingToTransfer).
+    bool nothingToTransfer = false;
+    // On failure: what went wrong and, for a line, which one (UTF-8).
     std::string message;
-    // The failure was the file system's (the target could not be created or
-    // written), not a line of the file: trying again may succeed.
-    bool fileFailure = false;
     int64_t count = 0; // data records written
     int64_t total = 0; // sum of the amounts written
+    // Each name written in other characters than it is stored in, once
+    // ("受取人名「ｼｮｳｼﾞ」を「ｼﾖｳｼﾞ」として作成します。"), and each line left out.
+    std::vector<std::string> conversions;
+    std::vector<std::string> leftOut;
 };
 
 // The complete file content. Every line is checked before anything is
@@ -52,36 +61,51 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
                                      const std::optional<ConsignorRow> &feeTable, std::string &content,
                                      const TransferFileForm &form = {});
 
-// As above, reading the consignor's M_銀行 row (for the header and as the fee
-// table), its M_受取人 rows and the rows of the aggregation statement (the
-// all-facility text of BuildFurikomiSql) from the database. A database error
-// is reported in the result as well.
-TransferFileResult buildTransferFile(const sql::Database &db, const std::string &consignorCode,
-                                     int transferRequestDate, const std::string &aggregationStatement,
-                                     std::string &content, const TransferFileForm &form = {});
+// The file of one consignor and date as it goes to the bank: built from the
+// database (the consignor's M_銀行 row as header and fee table, its M_受取人
+// rows, the lines of the all-facility aggregation statement) and read by the
+// Zengin check as the bank will read it.
+class BankFile
+{
+public:
+    enum class State {
+        Ready,             // may be written; warnings() and notes() are to be shown first
+        NothingToTransfer, // no line moves money
+        Refused,           // a line cannot be written, the check found errors, or the database failed
+    };
 
-// The Zengin check of a built file before it goes to the bank: its transfer
-// date is the transfer request date, and its bank and branch codes are held
-// against the bank master when that is connected.
-// What is said when the check's errors keep a file from being written.
-inline constexpr const char *kCheckRefusal = "銀行に受け付けられないデータがあるため、ファイルは作成していません。";
+    State state() const;
+    // Why it is not Ready: kNothingToTransfer, the refused line, or the check's findings.
+    std::string refusal() const;
+    // The check's warnings, one a line after "\n\r"; empty when there are none.
+    std::string warnings() const;
+    // The converted names and the lines left out, one a line after "\n\r".
+    std::string notes() const;
 
-zengin::CheckResult checkBeforeWriting(const std::string &content, int transferRequestDate,
-                                       const sql::Database &bankMaster);
+    const std::string &content() const { return m_content; }
+    const TransferFileResult &built() const { return m_built; }
+    const zengin::CheckResult &check() const { return m_check; }
 
-// Builds the file (above) and, only when every line is sound, writes it to a
-// temporary file beside `path` and renames that over `path`. Overwrites an
-// existing file: asking first is the caller's business. Never throws for a
-// refused line or an I/O failure; reports them in the result.
-TransferFileResult WriteTransferFile(const std::string &path, const std::optional<ConsignorRow> &consignor,
-                                     int transferRequestDate, const std::vector<FurikomiRow> &rows,
-                                     const RecipientRows &recipients, const std::optional<ConsignorRow> &feeTable,
-                                     const TransferFileForm &form = {});
+private:
+    friend BankFile prepareBankFile(const sql::Database &, const sql::Database &, const std::string &, int,
+                                    const std::string &, const TransferFileForm &);
+    TransferFileResult m_built;
+    zengin::CheckResult m_check;
+    std::string m_content;
+};
 
-// As above, with the file built from the database (buildTransferFile).
-TransferFileResult WriteTransferFile(const sql::Database &db, const std::string &path,
-                                     const std::string &consignorCode, int transferRequestDate,
-                                     const std::string &aggregationStatement, const TransferFileForm &form = {});
+// Builds and checks the bank file. The statement is the all-facility text of
+// BuildFurikomiSql, which the print screen hands on; bank and branch codes are
+// held against the bank master when it is connected. A database error makes
+// the file Refused with its text.
+BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMaster, const std::string &consignorCode,
+                         int transferRequestDate, const std::string &aggregationStatement,
+                         const TransferFileForm &form);
+
+// Writes a Ready bank file to path through a temporary file and a rename, so
+// that an earlier file stays whole until the new one is. Empty on success,
+// else the reason; asking before overwriting is the caller's business.
+std::string writeBankFile(const BankFile &file, const std::string &path);
 
 // The name the merged file is written under: the extension replaced by
 // ".TXT", added when there is none ("bank" → "bank.TXT", "" → ".TXT").

@@ -1,6 +1,7 @@
 #include "widgets/messageboxes.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -79,7 +80,13 @@ int QtMessageBoxes::messageBox(const std::string &text, const std::string &title
     box.setIcon(qtIcon(icon));
     box.setWindowTitle(QString::fromStdString(title));
     box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromStdString(displayText(text)));
+    const QString shown = QString::fromStdString(displayText(text));
+    box.setText(shown);
+    // A list of findings reads line by line: give it the width of a line.
+    if (shown.count(QLatin1Char('\n')) >= 2) {
+        if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+            label->setMinimumWidth(560);
+    }
 
     const std::vector<ButtonDef> defs = buttonDefs(buttons);
     std::vector<QPushButton *> created;

@@ -89,9 +89,6 @@ TEST(ZenginCheck, ACleanFileInEveryFormTheBankFileIsWrittenInHasNoFinding)
         testdata::put(types.r[0], 96, type);
         EXPECT_TRUE(check(types.bytes()).findings.empty()) << type;
     }
-    Records ebcdic = cleanRecords();
-    testdata::put(ebcdic.r[0], 4, "1");
-    EXPECT_TRUE(check(ebcdic.bytes()).findings.empty());
 }
 
 TEST(ZenginCheck, EachErrorIsFoundWithItsRecordAndColumn)
@@ -121,12 +118,7 @@ TEST(ZenginCheck, EachErrorIsFoundWithItsRecordAndColumn)
              testdata::put(f.r[3], 8, "000000012345");
          },
          {"3 引落金額 error"}},
-        {"amount padded with blanks",
-         [](Records &f) {
-             testdata::put(f.r[2], 81, "     12345");
-             testdata::put(f.r[3], 8, "000000012345");
-         },
-         {"3 引落金額 error"}},
+        {"amount padded with blanks", setData(2, 81, "     12345"), {"3 引落金額 error"}},
         {"trailer count", setData(3, 2, "000003"), {"4 合計件数 error"}},
         {"trailer total", setData(3, 8, "000000024691"), {"4 合計金額 error"}},
         {"deposit type 3", setData(1, 43, "3"), {"2 預金項目 error"}},
@@ -135,6 +127,7 @@ TEST(ZenginCheck, EachErrorIsFoundWithItsRecordAndColumn)
         {"header account", setData(0, 97, "12-4567"), {"1 口座番号 error"}},
         {"type code", setData(0, 2, "11"), {"1 種別コード error"}},
         {"code division", setData(0, 4, "2"), {"1 コード区分 error"}},
+        {"EBCDIC", setData(0, 4, "1"), {"1 コード区分 error"}},
         {"clearing house", setData(1, 39, "12 4"), {"2 ダミー1 error"}},
         {"designation", setData(1, 112, "1"), {"2 振込結果コード error"}},
         {"no month and day", setData(0, 55, "1332"), {"1 引落日 error"}},
@@ -178,7 +171,8 @@ TEST(ZenginCheck, SizeAndLineBreaksAreJudgedAsTheImportReadsThem)
     const std::string clean = cleanRecords().bytes();
     const CheckResult size = check(clean + "X");
     EXPECT_EQ(summary(size), (std::vector<std::string>{"0  error"}));
-    EXPECT_EQ(size.findings[0].message, "ファイルの大きさ（601バイト）が120バイトのレコードの並びになっていません。");
+    EXPECT_EQ(size.findings[0].message,
+              "全銀協のデータではありません。ファイルの大きさ（601バイト）が120バイトのレコードの並びになっていません。");
     // A CR LF file is no size error; a break missing in the middle is.
     EXPECT_TRUE(check(cleanRecords().bytes("\r\n") + "\x1A").findings.empty());
     Records r = cleanRecords();
@@ -192,7 +186,7 @@ TEST(ZenginCheck, SizeAndLineBreaksAreJudgedAsTheImportReadsThem)
     EXPECT_EQ(summary(check("")), (std::vector<std::string>{"0  error"}));
 }
 
-TEST(ZenginCheck, NamesOutsideTheZenginSetAreWarningsWithTheFormToUse)
+TEST(ZenginCheck, NamesABankConvertsAreWarningsWithTheFormToUseAndOthersErrors)
 {
     auto named = [](const std::string &name) {
         Records f = cleanRecords();
@@ -201,29 +195,115 @@ TEST(ZenginCheck, NamesOutsideTheZenginSetAreWarningsWithTheFormToUse)
         f.r[1] = testdata::data(d);
         return check(f.bytes());
     };
-    const CheckResult small = named("\xBC\xAE\xB3\xBC\xDE \xC0\xDB\xB3"); // ｼｮｳｼﾞ ﾀﾛｳ
-    ASSERT_EQ(summary(small), (std::vector<std::string>{"2 預金者名 warning"}));
-    EXPECT_EQ(small.findings[0].severity, Severity::Warning);
-    EXPECT_EQ(small.findings[0].message,
+    const CheckResult smallKana = named("\xBC\xAE\xB3\xBC\xDE \xC0\xDB\xB3"); // ｼｮｳｼﾞ ﾀﾛｳ
+    ASSERT_EQ(summary(smallKana), (std::vector<std::string>{"2 預金者名 warning"}));
+    EXPECT_EQ(smallKana.findings[0].severity, Severity::Warning);
+    EXPECT_EQ(smallKana.findings[0].message,
               "預金者名「ｼｮｳｼﾞ ﾀﾛｳ」に全銀協の文字にない「ｮ」があります。銀行では「ｼﾖｳｼﾞ ﾀﾛｳ」として扱われます。");
-    EXPECT_EQ(small.findings[0].found.substr(0, 5), "\xBC\xAE\xB3\xBC\xDE"); // the bytes as found
+    EXPECT_EQ(smallKana.findings[0].found.substr(0, 5), "\xBC\xAE\xB3\xBC\xDE"); // the bytes as found
 
     EXPECT_NE(named("Abc (\xB6").findings.at(0).message.find("「ABC (ｶ」として扱われます"), std::string::npos);
     EXPECT_NE(named("\xBA\xB0\xCB\xB0").findings.at(0).message.find("「ｺ-ﾋ-」"), std::string::npos); // ｺｰﾋｰ
-    // A character with no form to use is named without one.
+    // A character with no form to use is an error, named without one.
     const CheckResult kanji = named("\x8E\x52\x93\x63 \xC0\xDB\xB3"); // 山田 ﾀﾛｳ
+    ASSERT_EQ(summary(kanji), (std::vector<std::string>{"2 預金者名 error"}));
     EXPECT_EQ(kanji.findings.at(0).message, "預金者名「山田 ﾀﾛｳ」に全銀協の文字にない「山」「田」があります。");
+    EXPECT_EQ(summary(named("\xB1&\xAE")), (std::vector<std::string>{"2 預金者名 error", "2 預金者名 warning"}));
     // Symbols only some banks take are a milder warning.
     const CheckResult slash = named("\xB6)\xB1/\xB2");
     ASSERT_EQ(summary(slash), (std::vector<std::string>{"2 預金者名 warning"}));
     EXPECT_EQ(slash.findings[0].severity, Severity::Caution);
     EXPECT_FALSE(slash.hasErrors());
-    // Every name field is judged: the default header's name holds ｮ.
+    // Every name field is judged.
     Records consignor = cleanRecords();
-    consignor.r[0] = testdata::header();
+    HeaderSpec small = cleanHeader();
+    small.consignorName = std::string(35, ' ') + "\xBC\xAE\xB3\xBC\xDE"; // ｼｮｳｼﾞ
+    consignor.r[0] = testdata::header(small);
     EXPECT_EQ(summary(check(consignor.bytes())), (std::vector<std::string>{"1 委託者名 warning"}));
     EXPECT_EQ(zenginNameForm('a'), 'A');
     EXPECT_EQ(zenginNameForm('&'), std::nullopt);
+}
+
+TEST(ZenginCheck, SoundMarksOnlyAfterTheLettersThatTakeThem)
+{
+    auto named = [](const std::string &name) {
+        Records f = cleanRecords();
+        DataSpec d = cleanData();
+        d.name = name + std::string(30 - name.size(), ' ');
+        f.r[1] = testdata::data(d);
+        return check(f.bytes());
+    };
+    // ｶﾞ ﾊﾟ ﾊﾞ ｳﾞ ﾄﾞ ﾎﾟ are sound.
+    EXPECT_TRUE(named("\xB6\xDE \xCA\xDF \xCA\xDE \xB3\xDE \xC4\xDE \xCE\xDF").findings.empty());
+    struct Case
+    {
+        std::string name;
+        const char *message;
+    };
+    for (const Case &c : {
+             Case{"\xB1\xDE", "預金者名「ｱﾞ」の2文字目の濁点「ﾞ」は「ｱ」の後に付けられません。"},
+             Case{"\xB6\xDF", "預金者名「ｶﾟ」の2文字目の半濁点「ﾟ」は「ｶ」の後に付けられません。"},
+             Case{"\xDE\xB1", "預金者名「ﾞｱ」の1文字目の濁点「ﾞ」の前に文字がありません。"},
+             Case{"\xBB\xDD" "5\xDF\xD9", "預金者名「ｻﾝ5ﾟﾙ」の4文字目の半濁点「ﾟ」は「5」の後に付けられません。"},
+             Case{"\xC0\xB1\xDE\xDD", "預金者名「ﾀｱﾞﾝ」の3文字目の濁点「ﾞ」は「ｱ」の後に付けられません。"},
+             Case{"\xBC\xD6\xB3 \xDE", "預金者名「ｼﾖｳ ﾞ」の5文字目の濁点「ﾞ」は「 」の後に付けられません。"},
+             Case{"\xB6\xDE\xDE", "預金者名「ｶﾞﾞ」の3文字目の濁点「ﾞ」は「ﾞ」の後に付けられません。"},
+         }) {
+        const CheckResult result = named(c.name);
+        ASSERT_EQ(summary(result), (std::vector<std::string>{"2 預金者名 error"})) << c.message;
+        EXPECT_EQ(result.findings[0].message, c.message);
+        EXPECT_EQ(result.findings[0].problem, Problem::SoundMark);
+        EXPECT_TRUE(refusesImport(result.findings[0]));
+    }
+    // Positions count from the name as shown: a name right-aligned in blanks.
+    Records f = cleanRecords();
+    testdata::put(f.r[0], 15, std::string(36, ' ') + "\xB1\xDE\xB2 ");
+    EXPECT_EQ(check(f.bytes()).findings.at(0).message, "委託者名「ｱﾞｲ」の2文字目の濁点「ﾞ」は「ｱ」の後に付けられません。");
+}
+
+TEST(ZenginCheck, WhatRefusesAnImportIsWhatWouldReachTheBankWrong)
+{
+    auto problems = [](const std::function<void(Records &)> &change) {
+        Records f = cleanRecords();
+        change(f);
+        std::vector<std::pair<Problem, bool>> out;
+        for (const Finding &finding : check(f.bytes()).findings)
+            out.emplace_back(finding.problem, refusesImport(finding));
+        return out;
+    };
+    using P = std::vector<std::pair<Problem, bool>>;
+    auto set = [](int i, int pos, const char *bytes) {
+        return [=](Records &f) { testdata::put(f.r[i], pos, bytes); };
+    };
+    // Numbers the bank file writes afresh may carry leading blanks; letters,
+    // signs and blanks alone refuse the file.
+    EXPECT_EQ(problems(set(1, 2, "  17")), (P{{Problem::LeadingBlanks, false}}));
+    EXPECT_EQ(problems(set(1, 21, " 23")), (P{{Problem::LeadingBlanks, false}}));
+    EXPECT_EQ(problems(set(1, 2, "00A5")), (P{{Problem::NotNumeric, true}}));
+    EXPECT_EQ(problems(set(1, 2, "-005")), (P{{Problem::NotNumeric, true}}));
+    EXPECT_EQ(problems(set(1, 2, "    ")), (P{{Problem::NotNumeric, true}}));
+    EXPECT_EQ(problems(set(1, 21, "12 ")), (P{{Problem::NotNumeric, true}}));
+    EXPECT_EQ(problems(set(0, 59, "00X1")), (P{{Problem::NotNumeric, true}}));
+    // What the merged file carries as it stands: the consignor's code and
+    // account, the recipient's account.
+    EXPECT_EQ(problems(set(0, 5, " 000012345")), (P{{Problem::NotNumeric, true}}));
+    EXPECT_EQ(problems(set(0, 97, "-654321")), (P{{Problem::Account, true}}));
+    EXPECT_EQ(problems(set(0, 97, "20\xB10002")), (P{{Problem::Account, true}}));
+    EXPECT_EQ(problems(set(0, 97, "100 001")), (P{{Problem::Account, true}}));
+    EXPECT_EQ(problems(set(1, 44, "12345AB")), (P{{Problem::Account, true}}));
+    // An amount of 0 is left out of the bank file, a signed one is refused.
+    EXPECT_EQ(problems([](Records &f) {
+                  testdata::put(f.r[1], 81, "0000000000");
+                  testdata::put(f.r[3], 8, "000000012345");
+              }),
+              (P{{Problem::ZeroAmount, false}}));
+    EXPECT_EQ(problems(set(0, 4, "1")), (P{{Problem::CodeDivision, true}}));
+    EXPECT_EQ(problems(set(1, 112, "9")), (P{{Problem::Designation, false}}));
+    EXPECT_EQ(problems(set(1, 39, "AB  ")), (P{{Problem::ClearingHouse, false}}));
+    EXPECT_EQ(problems(set(1, 43, "3")), (P{{Problem::DepositType, true}}));
+    // A trailer that counts leading blanks still counts; an empty file stores nothing.
+    EXPECT_TRUE(problems(set(3, 2, "     2")) == (P{{Problem::LeadingBlanks, false}}));
+    EXPECT_EQ(problems([](Records &f) { f.r.clear(); }), (P{{Problem::NoRecords, false}}));
 }
 
 TEST(ZenginCheck, BankCodesAreHeldAgainstTheBankMasterWhenThereIsOne)

@@ -24,6 +24,15 @@ namespace {
 constexpr int kDate = 20080115;
 constexpr const char *kNotZengin = "全銀協のデータではありません。";
 
+// The import's refusal: its findings listed under one sentence.
+std::string refusal(const std::vector<std::string> &lines)
+{
+    std::string text = "次の誤り（" + std::to_string(lines.size()) + "件）があるため取り込めません。何も取り込んでいません。";
+    for (const std::string &line : lines)
+        text += "\n\r［エラー］" + line;
+    return text;
+}
+
 std::string dumpAll(const sql::Database &db)
 {
     std::string out;
@@ -139,13 +148,16 @@ TEST_F(FileFormTest, EveryFormOfTheSameRecordsStoresTheSameTables)
     for (const Form &f : forms) {
         const Imported r = importAlone(f.bytes);
         EXPECT_EQ(r.outcome, ImportEngine::Outcome::Stored) << f.name;
-        EXPECT_TRUE(r.boxes.empty()) << f.name;
+        // LF or CR alone is stored, with a word that some banks refuse it.
+        const bool lone = f.name.rfind("LF", 0) == 0 || f.name.rfind("CR,", 0) == 0 || f.name == "CR";
+        EXPECT_EQ(r.boxes.count(), lone ? 1u : 0u) << f.name;
         EXPECT_EQ(r.tables, plain.tables) << f.name;
         EXPECT_EQ(r.range, 6) << f.name << ": the progress counts records";
     }
 
-    // One record with its break, and a file of nothing but the EOF byte.
-    EXPECT_EQ(importAlone(testdata::header() + "\r\n").outcome, ImportEngine::Outcome::Stored);
+    // A file of nothing but the EOF byte stores nothing; a header alone is a
+    // file cut short.
+    EXPECT_EQ(importAlone(testdata::header() + "\r\n").outcome, ImportEngine::Outcome::Refused);
     const Imported eofOnly = importAlone("\x1A");
     EXPECT_EQ(eofOnly.outcome, ImportEngine::Outcome::Stored);
     EXPECT_EQ(eofOnly.tables, importAlone("").tables);
@@ -184,7 +196,7 @@ TEST_F(FileFormTest, EveryOtherFormIsRefusedAndStoresNothing)
         test::ScriptedMessageBoxes boxes;
         EXPECT_EQ(importInto(db, bytes, boxes), ImportEngine::Outcome::Refused) << name;
         ASSERT_EQ(boxes.count(), 1u) << name;
-        EXPECT_EQ(boxes.shown()[0].text, kNotZengin) << name;
+        EXPECT_NE(boxes.shown()[0].text.find(kNotZengin), std::string::npos) << name;
         EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error) << name;
         EXPECT_EQ(dumpAll(db), before) << name;
         EXPECT_FALSE(db.inTransaction()) << name;
@@ -254,30 +266,33 @@ TEST_F(FileFormTest, OnlyIntactGeneralTransferFilesInShiftJisAreStored)
         r[4] = testdata::trailer(count, total);
         return joined(r);
     };
-    const std::string typeRefusal = "総合振込（種別コード21）のデータではありません。\n\r種別コード：";
-    const std::string totalsRefusal = "トレーラレコードの件数・金額がデータレコードと一致しません。\n\r";
+    const std::string type91 = "レコード1 種別コード：種別コード「91」が総合振込（21）ではありません。";
     const std::string big1 = data("0000001", "2000000000");
     const std::string big2 = data("0000002", "2000000001");
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {withHeader("91", "0"), typeRefusal + "91"},
-        {withHeader("11", "0"), typeRefusal + "11"},
-        {withHeader("12", "0"), typeRefusal + "12"},
-        {withHeader("21", "1"), "シフトJIS（コード区分0）のデータではありません。\n\rコード区分：1"},
+        {withHeader("91", "0"), refusal({type91})},
+        {withHeader("11", "0"), refusal({"レコード1 種別コード：種別コード「11」が総合振込（21）ではありません。"})},
+        {withHeader("21", "1"), refusal({"レコード1 コード区分：コード区分「1」がシフトJIS（0）ではありません。"})},
         {withTrailer("000004", "000000115015"),
-         totalsRefusal + "件数：トレーラ 4 ／ データ 3\n\r金額：トレーラ 115,015 ／ データ 115,015"},
-        {withTrailer("000002", "000000115015"),
-         totalsRefusal + "件数：トレーラ 2 ／ データ 3\n\r金額：トレーラ 115,015 ／ データ 115,015"},
+         refusal({"レコード5 合計件数：合計件数 4件がデータレコードの 3件と一致しません。"})},
         {withTrailer("000003", "000000115016"),
-         totalsRefusal + "件数：トレーラ 3 ／ データ 3\n\r金額：トレーラ 115,016 ／ データ 115,015"},
+         refusal({"レコード5 合計金額：合計金額 115,016円がデータレコードの合計 115,015円と一致しません。"})},
         {joined({testdata::header(), big1, big2, testdata::trailer("000002", "004000000000"), testdata::end()}),
-         totalsRefusal + "件数：トレーラ 2 ／ データ 2\n\r金額：トレーラ 4,000,000,000 ／ データ 4,000,000,001"},
-        // A refusal met earlier in the file keeps its own message.
+         refusal({"レコード4 合計金額：合計金額 4,000,000,000円がデータレコードの合計 4,000,000,001円と一致しません。"})},
+        // Every refusal of the file is listed, not only the first.
         {joined({testdata::blankRecord('5'), withHeader("91", "0")}),
-         "認識できないデータが含まれているため認識できません。"},
+         refusal({"レコード1 データ区分：認識できないデータが含まれているため認識できません。データ区分「5」は全銀協の"
+                  "レコード（1 ヘッダ、2 データ、8 トレーラ、9 エンド）ではありません。",
+                  "レコード2 種別コード：種別コード「91」が総合振込（21）ではありません。"})},
         {data("0000001", "0000000001") + withHeader("91", "1"),
-         "ヘッダレコードより前に明細レコードがあるため取り込めません。"},
+         refusal({"レコード1 データ区分：ヘッダレコードより前にデータレコードがあります。",
+                  "レコード2 種別コード：種別コード「91」が総合振込（21）ではありません。",
+                  "レコード2 コード区分：コード区分「1」がシフトJIS（0）ではありません。",
+                  "レコード6 合計件数：合計件数 3件がデータレコードの 4件と一致しません。",
+                  "レコード6 合計金額：合計金額 115,015円がデータレコードの合計 115,016円と一致しません。"})},
         {joined({testdata::header(), withHeader("91", "0")}),
-         "ヘッダレコードが複数含まれているため取り込めません。\n\r1ファイルに1委託者分のデータとしてください。"},
+         refusal({"レコード2 データ区分：ヘッダレコードが複数あります。1ファイルに1委託者分のデータとしてください。",
+                  "レコード2 種別コード：種別コード「91」が総合振込（21）ではありません。"})},
     };
     for (const auto &[bytes, text] : cases) {
         test::ScriptedMessageBoxes boxes;

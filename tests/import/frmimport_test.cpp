@@ -260,12 +260,19 @@ private slots:
 
     void historyRowWithoutTrailerCanBeDeleted()
     {
+        // An earlier version stored files without trailer; the import refuses them now.
         testdata::writeFile(path("FBx.txt").toStdString(), testdata::header() + testdata::data());
         TfrmImport screen(ctx->context(), nullptr);
         screen.show();
         screen.EditFurikomiDate->setText(QStringLiteral("2008/01/15"));
         ctx->files.answer(path("FBx.txt"));
         screen.btnImport->click();
+        QCOMPARE(screen.GridList->lineCount(), 0);
+        QVERIFY(ctx->boxes.last().text.find("トレーラレコードとエンドレコードがありません。") != std::string::npos);
+        ctx->boxes.clear();
+        dm->ADOConFurikomi.exec("INSERT INTO T_ヘッダレコード (振込依頼日, 施設コード, 委託者コード) "
+                                "VALUES (20080115, 3, '0000012345')");
+        screen.lstShisetuClick();
         QCOMPARE(screen.GridList->lineCount(), 1);
         QCOMPARE(screen.GridList->cellText(0, 1), QString());
         QVERIFY(screen.GridList->setCurrentLine(0));

@@ -117,7 +117,10 @@ TEST_F(ImportEngineTest, StoresEveryColumnOfTheFourRecordKinds)
     const std::string bytes = testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345")
                               + testdata::end();
     ASSERT_EQ(import(file("a.txt", bytes)), ImportEngine::Outcome::Stored);
-    EXPECT_TRUE(boxes.empty());
+    // The fills the bank file writes anew are stored as they came, and said.
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Warning);
+    EXPECT_NE(boxes.shown()[0].text.find("振込指定区分「1」"), std::string::npos);
 
     sql::Statement hdr = db.prepare("SELECT * FROM T_ヘッダレコード");
     ASSERT_TRUE(hdr.step());
@@ -199,7 +202,7 @@ TEST_F(ImportEngineTest, StoresEveryColumnOfTheFourRecordKinds)
     EXPECT_TRUE(rcp.isNull("支店名漢字"));
 }
 
-TEST_F(ImportEngineTest, NamesGoBackOutWithTheirExactBytes)
+TEST_F(ImportEngineTest, NamesWithoutAZenginFormAreRefusedAndNamed)
 {
     // ED 40 is an NEC-selected IBM extension that Unicode maps onto FA 5C; 80 and FD are no characters.
     HeaderSpec h;
@@ -208,19 +211,92 @@ TEST_F(ImportEngineTest, NamesGoBackOutWithTheirExactBytes)
     d.name = std::string("\x87\x90\xB1\xFE", 4) + std::string(26, ' ');
     ASSERT_EQ(import(file("b.txt", testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345")
                                       + testdata::end())),
-              ImportEngine::Outcome::Stored);
-    sql::Statement st = db.prepare("SELECT 委託者名 FROM M_銀行");
-    ASSERT_TRUE(st.step());
-    zengin::ConsignorFields c;
-    c.code = "0000012345";
-    c.name = st.text(0);
-    EXPECT_EQ(zengin::buildHeader(c, kDate).substr(14, 40), h.consignorName);
+              ImportEngine::Outcome::Refused);
+    ASSERT_EQ(boxes.count(), 1u);
+    const std::string &text = boxes.shown()[0].text;
+    EXPECT_NE(text.find("\n\r［エラー］レコード1 委託者名：委託者名「"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\r［エラー］レコード2 預金者名：預金者名「"), std::string::npos) << text;
+    EXPECT_NE(text.find("「<80>」「<FD>」があります。"), std::string::npos) << text;
+    EXPECT_EQ(count("M_銀行"), 0);
+}
 
-    sql::Statement rows = db.prepare("SELECT 預金者名 FROM T_データレコード");
-    ASSERT_TRUE(rows.step());
-    zengin::TransferFields t;
-    t.name = rows.text(0);
-    EXPECT_EQ(zengin::buildData(t, 1).substr(50, 30), d.name);
+TEST_F(ImportEngineTest, ValuesTheBankFileCarriesAreCheckedBeforeAnythingIsStored)
+{
+    // The header's account, the recipient's account and bank code: on a
+    // fresh database and on one that knows the consignor, nothing is stored.
+    auto refusedWith = [&](const HeaderSpec &h, const DataSpec &d) {
+        boxes.clear();
+        const std::string bytes =
+            testdata::header(h) + testdata::data(d) + testdata::trailer("000001", "000000012345") + testdata::end();
+        EXPECT_EQ(import(file("bad.txt", bytes), 4), ImportEngine::Outcome::Refused);
+        return boxes.count() == 1 ? boxes.shown()[0].text : std::string();
+    };
+    for (int round = 0; round < 2; ++round) {
+        const std::string before = dumpAll(db);
+        for (const char *account : {"-654321", "20\xB1" "0002", "100 001", "       "}) {
+            HeaderSpec h;
+            h.account = account;
+            const std::string text = refusedWith(h, DataSpec());
+            EXPECT_NE(text.find("レコード1 口座番号：口座番号「"), std::string::npos) << account << text;
+            EXPECT_NE(text.find("」が7桁の数字ではありません。"), std::string::npos) << account;
+        }
+        DataSpec d;
+        d.account = "12A4567";
+        EXPECT_NE(refusedWith(HeaderSpec(), d).find("レコード2 口座番号：口座番号「12A4567」"), std::string::npos);
+        d = DataSpec();
+        d.bank = "    ";
+        EXPECT_NE(refusedWith(HeaderSpec(), d).find("レコード2 引落銀行番号：引落銀行番号「    」が数字ではありません。"),
+                  std::string::npos);
+        d = DataSpec();
+        d.branch = "1-3";
+        EXPECT_NE(refusedWith(HeaderSpec(), d).find("引落支店番号「1-3」"), std::string::npos);
+        HeaderSpec h;
+        h.bank = "00X1";
+        EXPECT_NE(refusedWith(h, DataSpec()).find("取引銀行コード「00X1」"), std::string::npos);
+        EXPECT_EQ(dumpAll(db), before) << round;
+        // The second round on a database that knows the consignor.
+        if (round == 0)
+            ASSERT_EQ(import(file("ok.txt", simpleFile(1)), 5), ImportEngine::Outcome::Stored) << boxes.shown().back().text;
+    }
+
+    // All refusals are listed, at most 20, with the count of the rest.
+    std::string bytes = testdata::header();
+    for (int i = 0; i < 25; ++i) {
+        DataSpec d;
+        d.account = "ABCDEFG";
+        bytes += testdata::data(d);
+    }
+    boxes.clear();
+    EXPECT_EQ(import(file("many.txt", bytes + testdata::trailer("000025", "000000308625") + testdata::end()), 6),
+              ImportEngine::Outcome::Refused);
+    ASSERT_EQ(boxes.count(), 1u);
+    const std::string &text = boxes.shown()[0].text;
+    EXPECT_EQ(text.rfind("次の誤り（25件）があるため取り込めません。何も取り込んでいません。", 0), 0u) << text;
+    EXPECT_NE(text.find("レコード21 口座番号"), std::string::npos);
+    EXPECT_EQ(text.find("レコード22 口座番号"), std::string::npos);
+    EXPECT_NE(text.find("\n\rほか 5件"), std::string::npos);
+
+    // Numbers the bank file writes afresh may carry leading blanks, and an
+    // amount may be 0: stored, and said.
+    DataSpec blanks;
+    blanks.bank = "   5";
+    blanks.amount = "         0";
+    boxes.clear();
+    ASSERT_EQ(import(file("blanks.txt", testdata::header() + testdata::data(blanks) + testdata::trailer("000001", "000000000000")
+                                            + testdata::end()),
+                     7),
+              ImportEngine::Outcome::Stored);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "取り込みました。次の点をご確認ください（3件）。"
+              "\n\r［警告］レコード2 引落銀行番号：引落銀行番号「   5」が0で埋めた数字ではありません（先頭が空白です）。"
+              "\n\r［警告］レコード2 引落金額：引落金額「         0」が0で埋めた数字ではありません（先頭が空白です）。"
+              "\n\r［警告］レコード2 引落金額：引落金額が0円です。");
+    sql::Statement st = db.prepare("SELECT 引落銀行番号, 引落金額 FROM T_データレコード WHERE 施設コード = 7");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.int64(0), 5);
+    EXPECT_EQ(st.int64(1), 0);
 }
 
 TEST_F(ImportEngineTest, FacilityThreeNumbersItsTransfersFrom30000)
@@ -264,15 +340,15 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         {"blank strict number", testdata::header() + testdata::data() + testdata::data(blankNewCode), nullptr},
         {"amount over 2147483647", testdata::header() + testdata::data(hugeAmount), nullptr},
         {"letters in a number", testdata::header() + testdata::data(letters), nullptr},
-        {"data before header", testdata::data() + testdata::header(), "ヘッダレコードより前に明細レコードがあるため取り込めません。"},
+        {"data before header", testdata::data() + testdata::header(), "ヘッダレコードより前にデータレコードがあります。"},
         {"second header", testdata::header() + testdata::data() + testdata::header(), nullptr},
         {"trailer and end without header", testdata::trailer("000009", "000000000999") + testdata::end(),
-         "ヘッダレコードより前にトレーラレコードがあるため取り込めません。"},
+         "ヘッダレコードより前にトレーラレコードがあります。"},
         {"end before header", testdata::end() + testdata::header() + testdata::data(),
-         "ヘッダレコードより前にエンドレコードがあるため取り込めません。"},
+         "トレーラレコードより前にエンドレコードがあります。"},
         {"second trailer", simpleFile(1) + testdata::trailer("000001", "000000012345"),
-         "トレーラレコードが複数含まれているため取り込めません。"},
-        {"second end", simpleFile(1) + testdata::end(), "エンドレコードが複数含まれているため取り込めません。"},
+         "エンドレコードより後にレコードがあります。"},
+        {"second end", simpleFile(1) + testdata::end(), "エンドレコードが複数あります。"},
     };
     for (const Case &c : cases) {
         boxes.clear();
@@ -282,7 +358,9 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
         ASSERT_EQ(boxes.count(), 1u) << c.what;
         EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error) << c.what;
         if (c.message) {
-            EXPECT_EQ(boxes.shown()[0].text, c.message) << c.what;
+            // Every refusal is listed under one sentence.
+            EXPECT_EQ(boxes.shown()[0].text.rfind("次の誤り（", 0), 0u) << c.what;
+            EXPECT_NE(boxes.shown()[0].text.find(c.message), std::string::npos) << c.what;
             EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込") << c.what;
         } else if (outcome == ImportEngine::Outcome::Failed) {
             EXPECT_EQ(boxes.shown()[0].title, kAppTitle) << c.what;
@@ -405,10 +483,8 @@ TEST_F(ImportEngineTest, KanjiNamesComeFromTheBankMasterByNumericValue)
 TEST_F(ImportEngineTest, HistoryListsNewestFirstAndKeepsRowsWithoutTrailer)
 {
     ASSERT_EQ(import(file("h1.txt", simpleFile(2))), ImportEngine::Outcome::Stored);
-    HeaderSpec next;
-    next.mmdd = "0116";
-    ASSERT_EQ(import(file("h2.txt", testdata::header(next) + testdata::data()), 3, 20080116),
-              ImportEngine::Outcome::Stored);
+    // A file without trailer is refused now; an earlier version stored such imports.
+    db.exec("INSERT INTO T_ヘッダレコード (振込依頼日, 施設コード, 委託者コード) VALUES (20080116, 3, '0000012345')");
     const auto rows = engine->ListImports(3);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].requestDate, 20080116);
@@ -536,10 +612,14 @@ TEST_F(ImportEngineTest, ConsignorCodeWithNulBytesCanBeListedAndDeleted)
 {
     // Some programs pad fields with NUL bytes instead of blanks; statements
     // that carry such a code as a literal must still find it.
-    HeaderSpec h;
-    h.consignorCode = std::string("12345\0\0\0\0\0", 10);
-    ASSERT_EQ(import(file("m.txt", simpleFile(2, 5, h))), ImportEngine::Outcome::Stored);
-    const std::string code = cp932::decode(h.consignorCode);
+    // The import refuses such a code now; an earlier version stored it.
+    ASSERT_EQ(import(file("m.txt", simpleFile(2, 5))), ImportEngine::Outcome::Stored);
+    const std::string code = cp932::decode(std::string("12345\0\0\0\0\0", 10));
+    for (const char *table : {"T_ヘッダレコード", "M_銀行", "M_受取人"}) {
+        sql::Statement update = db.prepare(std::string("UPDATE ") + table + " SET 委託者コード = ?");
+        update.bind(1, code);
+        update.run();
+    }
     ASSERT_EQ(code.size(), 10u);
     sql::Statement st = db.prepare("SELECT COUNT(*) FROM M_銀行 WHERE 委託者コード = " + sql::quote(code));
     ASSERT_TRUE(st.step());
@@ -582,15 +662,15 @@ TEST_F(ImportEngineTest, ASignedAmountIsRefusedNamingTheRecordAndTheField)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {testdata::header() + testdata::data() + testdata::data(minus) + testdata::trailer("000002", "000000002345")
              + testdata::end(),
-         "金額に符号が付いているため取り込めません。\n\rレコード：3件目\n\r引落金額：-000010000"},
+         "レコード3 引落金額：引落金額「-000010000」はマイナスの金額です。金額に符号は使えません。"},
         {testdata::header() + testdata::data(plus) + testdata::trailer("000001", "000000010000") + testdata::end(),
-         "金額に符号が付いているため取り込めません。\n\rレコード：2件目\n\r引落金額：+000010000"},
+         "レコード2 引落金額：引落金額「+000010000」に符号があります。金額に符号は使えません。"},
     };
     for (const auto &[bytes, text] : cases) {
         boxes.clear();
         EXPECT_EQ(import(file("signed.txt", bytes)), ImportEngine::Outcome::Refused) << text;
         ASSERT_EQ(boxes.count(), 1u);
-        EXPECT_EQ(boxes.shown()[0].text, text);
+        EXPECT_NE(boxes.shown()[0].text.find("\n\r［エラー］" + text), std::string::npos) << boxes.shown()[0].text;
         EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込");
         EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
         EXPECT_EQ(dumpAll(db), before) << text;
@@ -604,19 +684,19 @@ TEST_F(ImportEngineTest, RecordsAfterTheEndRecordOrDataAfterTheTrailerAreRefused
     ASSERT_EQ(import(file("ok.txt", simpleFile(1)), 4), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {simpleFile(1) + testdata::data(), "エンドレコードより後にレコードがあるため取り込めません。"},
+        {simpleFile(1) + testdata::data(), "レコード5 データ区分：エンドレコードより後にレコードがあります。"},
         {testdata::header() + testdata::data() + testdata::trailer("000001", "000000012345") + testdata::data()
              + testdata::end(),
-         "トレーラレコードより後に明細レコードがあるため取り込めません。"},
-        // Checked first: a second trailer or end record keeps its own message.
+         "レコード4 データ区分：トレーラレコードより後にデータレコードがあります。"},
         {simpleFile(1) + testdata::trailer("000001", "000000012345"),
-         "トレーラレコードが複数含まれているため取り込めません。"},
+         "レコード5 データ区分：エンドレコードより後にレコードがあります。"},
     };
     for (const auto &[bytes, text] : cases) {
         boxes.clear();
         EXPECT_EQ(import(file("after.txt", bytes)), ImportEngine::Outcome::Refused) << text;
         ASSERT_EQ(boxes.count(), 1u);
-        EXPECT_EQ(boxes.shown()[0].text, text);
+        EXPECT_EQ(boxes.shown()[0].text,
+                  "次の誤り（1件）があるため取り込めません。何も取り込んでいません。\n\r［エラー］" + text);
         EXPECT_EQ(boxes.shown()[0].title, "総合振込データ取込");
         EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
         EXPECT_EQ(dumpAll(db), before) << text;

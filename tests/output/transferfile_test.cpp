@@ -51,9 +51,22 @@ size_t entries(const TempDir &dir)
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
 }
 
-TransferFileResult writeAllFacilities(const OutputDb &t, const std::string &path)
+const sql::Database kNoBankMaster;
+
+BankFile prepare(const OutputDb &t, const TransferFileForm &form = {}, const std::string &statement = {})
 {
-    return WriteTransferFile(t.db, path, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1));
+    return prepareBankFile(t.db, kNoBankMaster, kCode, kDate,
+                           statement.empty() ? BuildFurikomiSql(kDate, kCode, -1) : statement, form);
+}
+
+// The file as the dialog and write-file write it: written only when Ready;
+// the result says why not.
+std::string writeAllFacilities(const OutputDb &t, const std::string &path, const TransferFileForm &form = {})
+{
+    const BankFile file = prepare(t, form);
+    if (file.state() != BankFile::State::Ready)
+        return file.refusal();
+    return writeBankFile(file, path);
 }
 
 } // namespace
@@ -61,7 +74,8 @@ TransferFileResult writeAllFacilities(const OutputDb &t, const std::string &path
 TEST(TransferFile, BytesOfHeaderDataTrailerAndEnd)
 {
     // A name with codes that do not survive a trip through Unicode (ED 40 and
-    // 87 90 come back as other bytes) must still go out with its own bytes.
+    // 87 90 come back as other bytes) keeps its own bytes in the built file;
+    // the check then refuses it, as the bank would.
     const std::string oddName = "\xB1\xB2\xED\x40\x87\x90";
     OutputDb t;
     t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
@@ -69,20 +83,30 @@ TEST(TransferFile, BytesOfHeaderDataTrailerAndEnd)
     t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ")});
     t.import(kDate, 2, kCode, {transferTo("1111111", 20000, "ｱｲｳ"), transferTo("2222222", 50000, cp932::decode(oddName))});
 
-    TempDir dir;
-    const std::string path = dir.file("BANK.TXT");
-    const TransferFileResult r = writeAllFacilities(t, path);
+    const BankFile file = prepare(t);
+    const TransferFileResult &r = file.built();
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(r.total, 49370 + 50000);
+    EXPECT_EQ(file.state(), BankFile::State::Refused);
+    EXPECT_NE(file.refusal().find("預金者名「ｱｲ"), std::string::npos) << file.refusal();
 
     const std::string expected = expectedHeader()
                                  + expectedData("1111111", "\xB1\xB2\xB3", "0000049370") // recipient bears 630
                                  + expectedData("2222222", oddName, "0000050000")        // consignor bears 630
                                  + "8" "000002" "000000099370" + blanks(101) + expectedEnd();
-    const std::string written = readBytes(path);
-    EXPECT_EQ(written.size(), 5 * 120u);
-    EXPECT_EQ(written, expected);
+    EXPECT_EQ(file.content(), expected);
+
+    // Without the odd name the file is written, and nothing is left beside it.
+    OutputDb clean;
+    clean.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    clean.addRecipient(kCode, 5, 1, "1111111", 1, 30000);
+    clean.import(kDate, 1, kCode, {transferTo("1111111", 50000, "ｱｲｳ")});
+    TempDir dir;
+    const std::string path = dir.file("BANK.TXT");
+    ASSERT_EQ(writeAllFacilities(clean, path), "");
+    EXPECT_EQ(readBytes(path), expectedHeader() + expectedData("1111111", "\xB1\xB2\xB3", "0000049370")
+                                   + "8" "000001" "000000049370" + blanks(101) + expectedEnd());
     EXPECT_EQ(entries(dir), 1u); // no temporary file left behind
 }
 
@@ -97,10 +121,7 @@ TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
     const std::string trailer = "8" "000001" "000000030000" + blanks(101);
     auto written = [&](const std::string &settings) {
         writeBytes(ini, "[Output]\r\n" + settings);
-        const TransferFileForm form = readTransferFileForm(IniFile(ini));
-        const TransferFileResult r =
-            WriteTransferFile(t.db, path, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1), form);
-        EXPECT_TRUE(r.ok) << r.message;
+        EXPECT_EQ(writeAllFacilities(t, path, readTransferFileForm(IniFile(ini))), "");
         return readBytes(path);
     };
     auto plainWith = [&](const std::string &clearingHouse, const std::string &designation) {
@@ -127,36 +148,73 @@ TEST(TransferFile, SettingsChooseTheBanksFillsAndLineBreak)
                           + trailer + "\r\n" + expectedEnd() + "\r\n");
 }
 
-TEST(TransferFile, EveryFormTheWriterWritesPassesTheCheckWithoutAFinding)
+TEST(TransferFile, EveryFileTheWriterWritesPassesTheCheckWithoutAnError)
 {
+    // Names a bank converts, a symbol only some banks take, a line of 0 yen
+    // and one that the fee makes 0: the file carries the Zengin forms, leaves
+    // the two lines out and counts the others in its trailer.
     OutputDb t;
-    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
-    t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ"), transferTo("2222222", 1, "ｴ")});
-    const sql::Database noBankMaster;
+    t.addConsignor(kCode, "ｶ)ﾃｽﾄｼｮｳｼﾞ");
+    t.addRecipient(kCode, 5, 1, "3333333", 1, 0); // bears the 420-yen fee of a small transfer to another bank
+    t.import(kDate, 1, kCode,
+             {transferTo("1111111", 30000, "ｼｮｳｼﾞ ｷｬﾉﾝ"), transferTo("2222222", 1, "abc/ｴ"),
+              transferTo("3333333", 420, "ｾﾞﾛ"), transferTo("4444444", 0, "ｾﾞﾛ ﾆ")});
     for (const char *settings : {"", "1", "7", "8", "1 7 crlf", "8 crlf"}) {
         const std::string s = settings;
         const TransferFileForm form =
             zengin::bankFileForm(s.find('1') != std::string::npos ? "1" : "0",
                                  s.find('7') != std::string::npos ? "7" : s.find('8') != std::string::npos ? "8" : "0",
                                  s.find("crlf") != std::string::npos ? "1" : "0");
-        std::string content;
-        ASSERT_TRUE(buildTransferFile(t.db, kCode, kDate, BuildFurikomiSql(kDate, kCode, -1), content, form).ok);
-        const zengin::CheckResult check = checkBeforeWriting(content, kDate, noBankMaster);
-        EXPECT_TRUE(check.findings.empty()) << settings << ": " << check.findings.at(0).message;
-        EXPECT_EQ(check.records, 5);
+        const BankFile file = prepare(t, form);
+        ASSERT_EQ(file.state(), BankFile::State::Ready) << settings << ": " << file.refusal();
+        EXPECT_EQ(file.check().errors, 0u) << settings;
+        EXPECT_EQ(file.check().records, 5) << settings;
+        // Only the symbol is left for the bank to judge.
+        ASSERT_EQ(file.check().findings.size(), 1u) << settings;
+        EXPECT_EQ(file.check().findings[0].problem, zengin::Problem::NameSymbol);
+        EXPECT_EQ(file.built().count, 2);
+        EXPECT_EQ(file.built().total, 30001);
     }
+
+    const BankFile file = prepare(t);
+    EXPECT_EQ(file.built().conversions,
+              (std::vector<std::string>{"委託者名「ｶ)ﾃｽﾄｼｮｳｼﾞ」を「ｶ)ﾃｽﾄｼﾖｳｼﾞ」として作成します。",
+                                        "受取人名「ｼｮｳｼﾞ ｷｬﾉﾝ」を「ｼﾖｳｼﾞ ｷﾔﾉﾝ」として作成します。",
+                                        "受取人名「abc/ｴ」を「ABC/ｴ」として作成します。"}));
+    ASSERT_EQ(file.built().leftOut.size(), 2u);
+    EXPECT_EQ(file.built().leftOut[0], "3件目の振込（0005-001 普通 3333333 ｾﾞﾛ）の金額 420円は、先方負担の手数料 "
+                                       "420円を差し引くと0円のため、ファイルに含めません。");
+    EXPECT_EQ(file.built().leftOut[1],
+              "4件目の振込（0005-001 普通 4444444 ｾﾞﾛ ﾆ）の金額 0円は0円のため、ファイルに含めません。");
+    EXPECT_NE(file.notes().find("\n\r受取人名「ｼｮｳｼﾞ ｷｬﾉﾝ」"), std::string::npos);
+    // The data record carries the converted bytes; the database keeps the names.
+    EXPECT_EQ(file.content().substr(120 + 50, 30), pad("\xBC\xD6\xB3\xBC\xDE \xB7\xD4\xC9\xDD", 30)); // ｼﾖｳｼﾞ ｷﾔﾉﾝ
+    sql::Statement st = t.db.prepare("SELECT 預金者名 FROM T_データレコード ORDER BY ID");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.text(0), "ｼｮｳｼﾞ ｷｬﾉﾝ");
 }
 
-TEST(TransferFile, EmptyAggregationWritesThreeRecords)
+TEST(TransferFile, ADayWithoutMoneyToMoveWritesNothing)
 {
-    OutputDb t;
-    t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
     TempDir dir;
     const std::string path = dir.file("EMPTY.TXT");
-    writeBytes(path, "an older, longer file that must be replaced entirely");
-    const TransferFileResult r = writeAllFacilities(t, path);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(readBytes(path), expectedHeader() + "8" "     0" "           0" + blanks(101) + expectedEnd());
+    writeBytes(path, "an earlier file");
+    OutputDb none;
+    none.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    BankFile file = prepare(none);
+    EXPECT_EQ(file.state(), BankFile::State::NothingToTransfer);
+    EXPECT_EQ(file.refusal(), "この日の振込データがありません。");
+    EXPECT_THROW(writeBankFile(file, path), std::logic_error);
+
+    OutputDb zeros;
+    zeros.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    zeros.addRecipient(kCode, 5, 1, "1111111", 1, 0);
+    zeros.import(kDate, 1, kCode, {transferTo("1111111", 420, "ｱ"), transferTo("2222222", 0, "ｲ")});
+    file = prepare(zeros);
+    EXPECT_EQ(file.state(), BankFile::State::NothingToTransfer);
+    EXPECT_EQ(file.refusal(), "この日の振込データがありません。");
+    EXPECT_EQ(file.built().leftOut.size(), 2u);
+    EXPECT_EQ(readBytes(path), "an earlier file");
 }
 
 TEST(TransferFile, TotalsBeyond32BitsAreWrittenExactly)
@@ -165,11 +223,10 @@ TEST(TransferFile, TotalsBeyond32BitsAreWrittenExactly)
     t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
     t.import(kDate, 1, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
     t.import(kDate, 2, kCode, {transferTo("1111111", 2'000'000'000, "ｱ"), transferTo("2222222", 1'000'000'000, "ｲ")});
-    TempDir dir;
-    const std::string path = dir.file("BIG.TXT");
-    const TransferFileResult r = writeAllFacilities(t, path);
-    ASSERT_TRUE(r.ok) << r.message;
-    const std::string written = readBytes(path);
+    const BankFile file = prepare(t);
+    const TransferFileResult &r = file.built();
+    ASSERT_EQ(file.state(), BankFile::State::Ready) << file.refusal();
+    const std::string &written = file.content();
     ASSERT_EQ(written.size(), 5 * 120u);
     EXPECT_EQ(written.substr(120 + 80, 10), "4000000000"); // the consignor's side bears the fee
     EXPECT_EQ(written.substr(360, 19), "8" "000002" "005000000000");
@@ -186,11 +243,10 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
     const std::string path = dir.file("BANK.TXT");
     writeBytes(path, "EARLIER");
 
-    TransferFileResult r = writeAllFacilities(t, path);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("2件目"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("ﾀﾅｶ"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("マイナス"), std::string::npos) << r.message;
+    std::string message = writeAllFacilities(t, path);
+    EXPECT_NE(message.find("2件目"), std::string::npos) << message;
+    EXPECT_NE(message.find("ﾀﾅｶ"), std::string::npos) << message;
+    EXPECT_NE(message.find("マイナス"), std::string::npos) << message;
     EXPECT_EQ(readBytes(path), "EARLIER");
     EXPECT_EQ(entries(dir), 1u);
 
@@ -200,11 +256,12 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
     big.import(kDate, 1, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
     for (int f = 2; f <= 6; ++f)
         big.import(kDate, f, kCode, {transferTo("1111111", 2'000'000'000, "ｱ")});
-    r = writeAllFacilities(big, path);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("10桁"), std::string::npos) << r.message;
+    message = writeAllFacilities(big, path);
+    EXPECT_NE(message.find("10桁"), std::string::npos) << message;
     EXPECT_EQ(readBytes(path), "EARLIER");
 
+    std::string content;
+    TransferFileResult r;
     // A total beyond 12 digits, every line within 10.
     std::vector<FurikomiRow> rows(101);
     for (auto &row : rows) {
@@ -213,36 +270,35 @@ TEST(TransferFile, RefusedLinesLeaveTheEarlierFileUntouched)
         row.amount = 9'999'999'999;
     }
     const auto consignor = loadConsignorRow(t.db, kCode);
-    r = WriteTransferFile(path, consignor, kDate, rows, RecipientRows(), std::nullopt);
+    r = buildTransferFile(consignor, kDate, rows, RecipientRows(), std::nullopt, content);
     EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(content.empty());
     EXPECT_NE(r.message.find("101件目"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("12桁"), std::string::npos) << r.message;
     EXPECT_EQ(readBytes(path), "EARLIER");
 
     // No consignor row: no header can be made.
-    r = WriteTransferFile(path, std::nullopt, kDate, {}, RecipientRows(), std::nullopt);
+    r = buildTransferFile(std::nullopt, kDate, rows, RecipientRows(), std::nullopt, content);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(readBytes(path), "EARLIER");
-    EXPECT_EQ(entries(dir), 1u);
+    EXPECT_TRUE(content.empty());
 }
 
 TEST(TransferFile, UnwritableTargetIsReported)
 {
     OutputDb t;
     t.addConsignor(kCode, "ｶ)ﾃｽﾄ");
+    t.import(kDate, 1, kCode, {transferTo("1111111", 30000, "ｱｲｳ")});
     TempDir dir;
-    const TransferFileResult r = writeAllFacilities(t, dir.file("missing/BANK.TXT"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("missing/BANK.TXT"), std::string::npos) << r.message;
+    const std::string message = writeAllFacilities(t, dir.file("missing/BANK.TXT"));
+    EXPECT_NE(message.find("missing/BANK.TXT"), std::string::npos) << message;
 
     // A folder in the way: the rename fails and the temporary file goes away.
     fs::create_directory(dir.path() / "TAKEN.TXT");
-    const TransferFileResult r2 = writeAllFacilities(t, dir.file("TAKEN.TXT"));
-    EXPECT_FALSE(r2.ok);
+    EXPECT_NE(writeAllFacilities(t, dir.file("TAKEN.TXT")), "");
     EXPECT_EQ(entries(dir), 1u);
 
-    // A database error (a statement that does not run) is a failure too.
-    const TransferFileResult r3 = WriteTransferFile(t.db, dir.file("X.TXT"), kCode, kDate, "SELECT nonsense");
-    EXPECT_FALSE(r3.ok);
-    EXPECT_FALSE(fs::exists(dir.file("X.TXT")));
+    // A database error (a statement that does not run) refuses the file.
+    const BankFile failed = prepare(t, {}, "SELECT nonsense");
+    EXPECT_EQ(failed.state(), BankFile::State::Refused);
+    EXPECT_NE(failed.refusal(), "");
 }

@@ -27,7 +27,7 @@ inline void put(std::string &record, int pos, std::string_view bytes)
 struct HeaderSpec
 {
     std::string consignorCode = "0000012345";              // 10
-    std::string consignorName = std::string(30, ' ') + "\xBC\xBC\xDE\xAE\xB3\xC0\xDB\xB3\xB7\xBC"; // 40: ｼｼﾞｮｳﾀﾛｳｷｼ
+    std::string consignorName = std::string(30, ' ') + "\xBC\xBC\xDE\xD6\xB3\xC0\xDB\xB3\xB7\xBC"; // 40: ｼｼﾞﾖｳﾀﾛｳｷｼ
     std::string mmdd = "0115";
     std::string bank = "0001";
     std::string bankName = "          \xD0\xBD\xDE\xCE\xDE";  // 15
@@ -59,7 +59,7 @@ struct DataSpec
     std::string bank = "0005";
     std::string bankName = "          \xD0\xC2\xB2\xBD\xD0"; // 15
     std::string branch = "123";
-    std::string branchName = "          \xBC\xDD\xBC\xDE\xAD"; // 15
+    std::string branchName = "          \xBC\xDD\xBC\xDE\xD5"; // 15: ｼﾝｼﾞﾕ
     std::string clearing = "    ";
     std::string accountType = "1";
     std::string account = "7654321";

@@ -40,7 +40,7 @@ TEST_F(CliOutputTest, LinesOfOneFacilityAndOfAllFacilities)
     ASSERT_EQ(cli("import --facility 1 --date 20080115 " + path("f1.txt")).status, 0);
 
     const std::string name = std::string(20, ' ') + "ﾔﾏﾀﾞ ﾀﾛｳ  ";
-    const std::string bank = "0005-123\t          ﾐﾂｲｽﾐ\t          ｼﾝｼﾞｭ\t普通\t" + name + "\t";
+    const std::string bank = "0005-123\t          ﾐﾂｲｽﾐ\t          ｼﾝｼﾞﾕ\t普通\t" + name + "\t";
     const auto all = cli("lines --date 20080115 --consignor 0000012345");
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.out, bank + "20,000\t420\t\n" + bank + "35,000\t630\t\nTOTAL\t2\t55,000\n");
@@ -114,6 +114,7 @@ TEST_F(CliOutputTest, ARefusedImportReachesStandardErrorWithExitOne)
                                                + testdata::end());
     const auto r = cli("import --facility 4 --date 20080115 " + path("debit.txt"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(err(), "総合振込（種別コード21）のデータではありません。\n種別コード：91\n");
+    EXPECT_EQ(err(), "次の誤り（1件）があるため取り込めません。何も取り込んでいません。\n"
+                     "［エラー］レコード1 種別コード：種別コード「91」が総合振込（21）ではありません。\n");
     EXPECT_EQ(cli("imports --facility 4").out, "");
 }

@@ -34,7 +34,8 @@ TEST_F(CliTest, ImportListAndDeleteAsAUserWould)
 
     const Result wrongDate = cli("import --facility 3 --date 20080116 " + path("FB0115.txt"));
     EXPECT_EQ(wrongDate.status, 1);
-    EXPECT_EQ(err(), "振込依頼日が設定とデータが一致していないため処理を中断します。\n");
+    EXPECT_EQ(err(), "次の誤り（1件）があるため取り込めません。何も取り込んでいません。\n"
+                     "［エラー］レコード1 引落日：振込依頼日が設定とデータが一致していないため処理を中断します。\n");
 
     const Result del = cli("delete --facility 3 --date 20080115");
     EXPECT_EQ(del.status, 0);
