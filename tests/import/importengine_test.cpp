@@ -4,6 +4,7 @@
 #include "core/datamodule.h"
 #include "core/records.h"
 #include "core/schema.h"
+#include "core/zengincheck.h"
 #include "core/sqlite.h"
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
@@ -218,6 +219,42 @@ TEST_F(ImportEngineTest, NamesWithoutAZenginFormAreRefusedAndNamed)
     EXPECT_NE(text.find("\n\r［エラー］レコード2 預金者名：預金者名「"), std::string::npos) << text;
     EXPECT_NE(text.find("「<80>」「<FD>」があります。"), std::string::npos) << text;
     EXPECT_EQ(count("M_銀行"), 0);
+}
+
+TEST_F(ImportEngineTest, TheImportRefusesInTheWordsOfTheCheck)
+{
+    // One reading: for each fault of a file's structure the import lists
+    // exactly the check's refusing findings.
+    HeaderSpec ebcdic;
+    HeaderSpec debit;
+    std::string ebcdicHeader = testdata::header(ebcdic);
+    testdata::put(ebcdicHeader, 4, "1");
+    std::string debitHeader = testdata::header(debit);
+    testdata::put(debitHeader, 2, "91");
+    const std::string tail = testdata::trailer("000001", "000000012345") + testdata::end();
+    const std::vector<std::pair<const char *, std::string>> files = {
+        {"order", testdata::data() + testdata::header() + tail},
+        {"kind", testdata::header() + testdata::data() + testdata::blankRecord('7') + tail},
+        {"code division", ebcdicHeader + testdata::data() + tail},
+        {"kind of file", debitHeader + testdata::data() + tail},
+        {"trailer", testdata::header() + testdata::data() + testdata::trailer("000002", "000000012345")
+                        + testdata::end()},
+        {"size", testdata::header() + testdata::data() + tail + "X"},
+        {"cut short", testdata::header() + testdata::data()},
+    };
+    for (const auto &[what, bytes] : files) {
+        boxes.clear();
+        EXPECT_EQ(import(file("fault.txt", bytes)), ImportEngine::Outcome::Refused) << what;
+        ASSERT_EQ(boxes.count(), 1u) << what;
+        zengin::CheckOptions options;
+        options.requestDate = kDate;
+        const zengin::CheckResult check = zengin::checkTransferBytes(bytes, options);
+        ASSERT_GT(check.refusals, 0u) << what;
+        EXPECT_EQ(boxes.shown()[0].text, "次の誤り（" + std::to_string(check.refusals)
+                                             + "件）があるため取り込めません。何も取り込んでいません。"
+                                             + zengin::findingList(zengin::importRefusals(check)))
+            << what;
+    }
 }
 
 TEST_F(ImportEngineTest, ValuesTheBankFileCarriesAreCheckedBeforeAnythingIsStored)
