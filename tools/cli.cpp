@@ -9,6 +9,7 @@
 #include "core/bankmaster.h"
 #include "core/format.h"
 #include "core/my_year.h"
+#include "core/replacefile.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "demo.h"
@@ -170,11 +171,7 @@ int sampleFiles(Context &, const Arguments &args)
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     for (const demo::TransferFile &file : demo::sampleFiles()) {
-        const std::string error = output::replaceFileAtomically((dir / file.name).string(), file.bytes);
-        if (!error.empty()) {
-            std::cerr << error << '\n';
-            return Refused;
-        }
+        replaceFile((dir / file.name).string(), file.bytes);
         std::cout << (dir / file.name).string() << '\n';
     }
     return Ok;

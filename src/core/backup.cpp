@@ -1,4 +1,5 @@
 #include "core/backup.h"
+#include "core/replacefile.h"
 
 #include "core/schema.h"
 #include "core/sqlite.h"
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pelanova {
@@ -93,7 +95,7 @@ std::string DatabaseBackups::write(const sql::Database &db, std::time_t now) con
     std::error_code ec;
     fs::create_directories(m_folder, ec);
     if (ec)
-        failWrite(m_folder, ec.message());
+        failWrite(m_folder, systemErrorText(ec.value()));
     const std::string when = stamp(now);
     fs::path target = fs::path(m_folder) / (kPrefix + when + kSuffix);
     for (int n = 2; fs::exists(target, ec); ++n)
@@ -120,24 +122,20 @@ void DatabaseBackups::prune() const
     std::error_code ec;
     for (size_t i = 0; i + kKept < all.size(); ++i)
         fs::remove(all[i], ec);
+    // What a backup killed part way left; one still being written is younger.
+    removeReplacementLeftovers(m_folder, kLeftoverAgeSeconds);
 }
 
 void copyDatabase(const sql::Database &db, const std::string &path)
 {
-    const fs::path target(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string partial = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(partial.data());
-    if (fd < 0)
-        failWrite(path, std::strerror(errno));
-    ::close(fd);
-
-    std::string error;
-    {
+    // A copy is as open to others as the database it copies.
+    struct stat st{};
+    const mode_t mode = ::stat(db.path().c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+    try {
+        ReplacementFile file(path, mode);
+        std::string error;
         sqlite3 *copy = nullptr;
-        int rc = sqlite3_open_v2(partial.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        int rc = sqlite3_open_v2(file.temporaryPath().c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
         if (rc == SQLITE_OK) {
             sqlite3_backup *backup = sqlite3_backup_init(copy, "main", db.handle(), "main");
             if (!backup) {
@@ -154,13 +152,11 @@ void copyDatabase(const sql::Database &db, const std::string &path)
             error = sqlite3_errstr(rc);
         if (sqlite3_close(copy) != SQLITE_OK && error.empty())
             error = sqlite3_errstr(SQLITE_BUSY);
-    }
-    std::error_code ec;
-    if (error.empty() && ::rename(partial.c_str(), path.c_str()) != 0)
-        error = std::strerror(errno);
-    if (!error.empty()) {
-        fs::remove(partial, ec);
-        failWrite(path, error);
+        if (!error.empty())
+            failWrite(path, error);
+        file.commit();
+    } catch (const FileWriteError &e) {
+        throw BackupError(e.what());
     }
 }
 

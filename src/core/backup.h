@@ -28,6 +28,9 @@ class DatabaseBackups
 {
 public:
     static constexpr int kKept = 30;
+    // Temporary files left by a backup killed part way are removed once
+    // they are this old.
+    static constexpr long kLeftoverAgeSeconds = 3600;
 
     // Backups of the database at databasePath.
     explicit DatabaseBackups(const std::string &databasePath);

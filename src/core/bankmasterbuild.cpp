@@ -1,5 +1,6 @@
 // Building the bank master from the zengin-code package's data.
 #include "core/bankmaster.h"
+#include "core/replacefile.h"
 
 #include "core/schema.h"
 #include "core/sqlite.h"
@@ -119,45 +120,6 @@ std::vector<Row> readRows(const json &data, const fs::path &file, BuildCounts &c
     return rows;
 }
 
-// A file beside out that is removed unless it was renamed over out.
-class TemporaryFile
-{
-public:
-    explicit TemporaryFile(const fs::path &out)
-    {
-        std::string pattern = out.string() + ".tmp-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            throw BuildError("作成できません: " + out.string());
-        // mkstemp makes the file the owner's alone; the master is read by
-        // whoever runs the program.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        ::close(fd);
-        m_path = pattern;
-    }
-    ~TemporaryFile()
-    {
-        if (!m_path.empty()) {
-            std::error_code ec;
-            fs::remove(m_path, ec);
-        }
-    }
-    const fs::path &path() const { return m_path; }
-    void renameTo(const fs::path &out)
-    {
-        std::error_code ec;
-        fs::rename(m_path, out, ec);
-        if (ec)
-            throw BuildError("作成できません: " + out.string() + "\n" + ec.message());
-        m_path.clear();
-    }
-
-private:
-    fs::path m_path;
-};
-
 } // namespace
 
 BuildCounts build(const std::string &dir, const std::string &out)
@@ -174,10 +136,10 @@ BuildCounts build(const std::string &dir, const std::string &out)
     if (fs::is_directory(target, ec))
         throw BuildError("出力先はフォルダです: " + target.string());
 
-    TemporaryFile temporary(target);
-    {
+    try {
+        ReplacementFile temporary(target.string());
         sql::Database db;
-        db.open(temporary.path().string(), sql::Database::Mode::Create);
+        db.open(temporary.temporaryPath(), sql::Database::Mode::Create);
         sql::Transaction tx(db);
         schema::createBankMaster(db);
         sql::Statement insert = db.prepare(
@@ -190,8 +152,11 @@ BuildCounts build(const std::string &dir, const std::string &out)
             insert.run();
         }
         tx.commit();
+        db.close();
+        temporary.commit();
+    } catch (const FileWriteError &e) {
+        throw BuildError(std::string("作成できません: ") + e.what());
     }
-    temporary.renameTo(target);
     return counts;
 }
 

@@ -1,4 +1,5 @@
 #include "core/datalocation.h"
+#include "core/replacefile.h"
 
 #include "core/backup.h"
 #include "core/inifile.h"
@@ -87,7 +88,7 @@ std::optional<std::string> prepareDataLocation(const DataLocation &location)
     std::error_code ec;
     for (const fs::path &folder : {data, config}) {
         if (!fs::create_directories(folder, ec) && ec)
-            throw std::runtime_error(folder.string() + ": フォルダを作成できません（" + ec.message() + "）");
+            throw std::runtime_error(folder.string() + ": フォルダを作成できません（" + systemErrorText(ec.value()) + "）");
     }
     // The data folder may already hold the public bank master, built before
     // the program's first start.
@@ -97,16 +98,14 @@ std::optional<std::string> prepareDataLocation(const DataLocation &location)
     // Made under another name and renamed, so that a failure part way leaves
     // no half-made database behind.
     const fs::path target = location.ownDatabase;
-    const fs::path partial = data / ".FBDB.db.new";
-    fs::remove(partial, ec);
     try {
+        ReplacementFile partial(target.string());
         sql::Database db;
-        db.open(partial.string(), sql::Database::Mode::Create);
+        db.open(partial.temporaryPath(), sql::Database::Mode::Create);
         schema::createOwnDatabase(db);
         db.close();
-        fs::rename(partial, target);
+        partial.commit();
     } catch (const std::exception &error) {
-        fs::remove(partial, ec);
         throw std::runtime_error(target.string() + ": データベースを作成できません（" + error.what() + "）");
     }
     return target.string();

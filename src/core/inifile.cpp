@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "core/cp932.h"
+#include "core/replacefile.h"
 #include "core/userinterface.h"
 
 namespace pelanova {
@@ -123,50 +124,15 @@ std::vector<Line> parseFile(const std::string &bytes)
 }
 
 // Writes bytes to a new file beside path and renames it over path.
-void replaceFile(const std::string &path, const std::string &bytes)
+void replaceSettingsFile(const std::string &path, const std::string &bytes)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target(path);
-    // Follow a symbolic link so that the link stays and its target changes.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::canonical(target, ec);
-        if (ec)
-            throw SettingsWriteError(path);
-        target = resolved;
-    }
     // A settings file the user made read-only is not written, like one in a
     // read-only folder.
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && ::access(target.c_str(), W_OK) != 0)
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
         throw SettingsWriteError(path);
-
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw SettingsWriteError(path);
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    if (ok)
-        ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644) == 0;
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    try {
+        replaceFile(path, bytes);
+    } catch (const FileWriteError &) {
         throw SettingsWriteError(path);
     }
 }
@@ -275,7 +241,7 @@ void IniFile::writeString(const std::string &section, const std::string &key, co
         bytes += line.raw + line.end;
     if (old && *old == bytes)
         return;
-    replaceFile(m_path, bytes);
+    replaceSettingsFile(m_path, bytes);
 }
 
 std::string IniFile::pathForExecutable(const std::string &executablePath)

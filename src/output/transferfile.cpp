@@ -1,17 +1,12 @@
 #include "output/transferfile.h"
 #include "core/cp932.h"
 #include "core/records.h"
+#include "core/replacefile.h"
 #include "core/sqlite.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pelanova::output {
 namespace {
@@ -58,8 +53,6 @@ TransferFileResult refuse(std::string message)
     r.message = std::move(message) + "\n\rファイルは作成していません。";
     return r;
 }
-
-std::string errnoText(int err) { return std::strerror(err); }
 
 std::string_view trimmedBlanks(std::string_view s)
 {
@@ -204,64 +197,6 @@ std::string withTxtExtension(const std::string &path)
     return (hasExtension ? path.substr(0, dot) : path) + ".TXT";
 }
 
-std::string replaceFileAtomically(const std::string &path, const std::string &bytes)
-{
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        return path + ": ファイルを作成できません（" + errnoText(errno) + "）";
-
-    auto fail = [&](const char *what, int err) {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        return path + ": " + what + "（" + errnoText(err) + "）";
-    };
-
-    // Keep the permissions of the file being replaced; a new file gets the
-    // usual ones (mkstemp creates it readable by the owner only).
-    struct stat st{};
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0)
-        return fail("ファイルの属性を設定できません", errno);
-
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail("ファイルに書き込めません", errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0)
-        return fail("ファイルに書き込めません", errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return path + ": ファイルに書き込めません（" + errnoText(err) + "）";
-    }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return path + ": ファイルを作成できません（" + errnoText(err) + "）";
-    }
-    return {};
-}
-
 BankFile::State BankFile::state() const
 {
     if (m_built.nothingToTransfer)
@@ -332,7 +267,12 @@ std::string writeBankFile(const BankFile &file, const std::string &path)
 {
     if (file.state() != BankFile::State::Ready)
         throw std::logic_error("a bank file that is not ready is never written");
-    return replaceFileAtomically(path, file.content());
+    try {
+        replaceFile(path, file.content());
+    } catch (const FileWriteError &e) {
+        return e.what();
+    }
+    return {};
 }
 
 } // namespace pelanova::output

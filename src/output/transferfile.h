@@ -111,9 +111,4 @@ std::string writeBankFile(const BankFile &file, const std::string &path);
 // ".TXT", added when there is none ("bank" → "bank.TXT", "" → ".TXT").
 std::string withTxtExtension(const std::string &path);
 
-// Writes bytes to path through a temporary file in the same folder and a
-// rename, so that a reader never sees a partial file. Empty on success, else
-// the reason.
-std::string replaceFileAtomically(const std::string &path, const std::string &bytes);
-
 } // namespace pelanova::output

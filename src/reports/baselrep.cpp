@@ -1,4 +1,5 @@
 #include "reports/baselrep.h"
+#include "core/replacefile.h"
 
 #include "reports/pagejumpfield.h"
 #include "reports/previewpacer.h"
@@ -537,9 +538,7 @@ void TBaseLRep::ActPrintExecute()
             const QString path = m_pdfFileDialog ? m_pdfFileDialog(suggested) : defaultPdfFileDialog(suggested);
             if (path.isEmpty())
                 return;
-            m_printer->setOutputFileName(path);
-            printPages(*m_printer, first, last);
-            m_printer->setOutputFileName(QString());
+            printPdfFile(*m_printer, path, first, last);
             return;
         }
         printPages(*m_printer, first, last);
@@ -555,18 +554,31 @@ void TBaseLRep::ActPdfExecute()
             return;
         QPrinter pdf(QPrinter::HighResolution);
         pdf.setOutputFormat(QPrinter::PdfFormat);
-        pdf.setOutputFileName(path);
-        printPages(pdf, 1, 0);
+        printPdfFile(pdf, path, 1, 0);
     });
 }
 
-void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
+void TBaseLRep::printPdfFile(QPrinter &printer, const QString &path, int firstPage, int lastPage)
+{
+    // The file replaces an earlier one only when it is whole.
+    ReplacementFile file(path.toStdString());
+    printer.setOutputFileName(QString::fromStdString(file.temporaryPath()));
+    struct Reset
+    {
+        QPrinter &printer;
+        ~Reset() { printer.setOutputFileName(QString()); }
+    } reset{printer};
+    if (printPages(printer, firstPage, lastPage))
+        file.commit();
+}
+
+bool TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
 {
     const PrintingScope printing(this);
     // The frame's preparation shows why nothing is printed; the report's own
     // run then starts from the same first row.
     if (ActPrintPrepareExecute() != Prepared::Ready)
-        return;
+        return false;
     // An output that cannot make copies itself (a PDF file) gets them printed.
     int copies = 1;
     if (printer.copyCount() > 1 && !printer.supportsMultipleCopies()) {
@@ -574,6 +586,7 @@ void TBaseLRep::printPages(QPrinter &printer, int firstPage, int lastPage)
         printer.setCopyCount(1);
     }
     m_report->printPrepared(printer, firstPage, lastPage, copies, &PrintingScope::drawNotice);
+    return true;
 }
 
 void TBaseLRep::closeEvent(QCloseEvent *event)

@@ -144,7 +144,10 @@ private:
     void placeImage();
     // Makes a pending jump entry take effect; false when it does not convert.
     bool CommitActiveControl();
-    void printPages(QPrinter &printer, int firstPage, int lastPage);
+    // Prints the pages; false when the report had nothing to print.
+    bool printPages(QPrinter &printer, int firstPage, int lastPage);
+    // Prints into a PDF file that replaces path only when complete.
+    void printPdfFile(QPrinter &printer, const QString &path, int firstPage, int lastPage);
     std::optional<PrintChoice> defaultPrintDialog(QPrinter &printer, const PrintRequest &request);
     QString defaultPdfFileDialog(const QString &suggestedPath);
     void beep();

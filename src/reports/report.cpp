@@ -1,16 +1,12 @@
 #include "reports/report.h"
 #include "reports/reportdataset.h"
 
-#include <QByteArray>
-#include <QFileInfo>
+#include "core/replacefile.h"
+
 #include <QPrinter>
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
-
-#include <unistd.h>
 
 namespace pelanova {
 
@@ -81,38 +77,18 @@ void Report::printPrepared(QPrinter &printer, int firstPage, int lastPage, int c
 
 Report::Prepared writeReportPdf(Report &report, const QString &path)
 {
-    const QFileInfo target(path);
-    QByteArray tmpl = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                        + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        throw std::runtime_error(path.toStdString() + ": ファイルを作成できません。");
-    ::close(fd);
-    const QString temporary = QFile::decodeName(tmpl);
-    struct Remove
-    {
-        QByteArray name;
-        bool keep = false;
-        ~Remove()
-        {
-            if (!keep)
-                std::remove(name.constData());
-        }
-    } remove{tmpl};
-
+    ReplacementFile file(path.toStdString());
     Report::Prepared prepared = Report::Prepared::Empty;
     {
         QPrinter pdf(QPrinter::HighResolution);
         pdf.setOutputFormat(QPrinter::PdfFormat);
-        pdf.setOutputFileName(temporary);
+        pdf.setOutputFileName(QString::fromStdString(file.temporaryPath()));
         pdf.setCreator(QStringLiteral("Pelanova"));
         prepared = report.print(pdf);
         if (prepared != Report::Prepared::Ready)
             return prepared;
     }
-    if (std::rename(tmpl.constData(), QFile::encodeName(path).constData()) != 0)
-        throw std::runtime_error(path.toStdString() + ": ファイルを作成できません。");
-    remove.keep = true;
+    file.commit();
     return prepared;
 }
 
