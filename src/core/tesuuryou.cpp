@@ -4,10 +4,6 @@
 #include <functional>
 
 namespace pelanova {
-namespace {
-
-
-} // namespace
 
 std::string GetYokinSyubetuName(int64_t code)
 {
@@ -46,13 +42,13 @@ const std::array<const char *, kFeeColumnCount> kFeeColumns = {
 
 int64_t &feeValue(FeeTable &table, int column)
 {
-    const auto relation = static_cast<size_t>(column / 8);
-    const auto at = static_cast<size_t>(column % 8);
-    if (at < 2)
+    const auto relation = static_cast<size_t>(column / kFeeColumnsPerRelation);
+    const auto at = static_cast<size_t>(column % kFeeColumnsPerRelation);
+    if (at < kBandLimitsPerRelation)
         return table.limits.at(relation)[at];
-    if (at < 5)
-        return table.telegraphicFees.at(relation)[at - 2];
-    return table.documentFees.at(relation)[at - 5];
+    if (at < kBandLimitsPerRelation + kBandsPerRelation)
+        return table.telegraphicFees.at(relation)[at - kBandLimitsPerRelation];
+    return table.documentFees.at(relation)[at - kBandLimitsPerRelation - kBandsPerRelation];
 }
 
 int64_t feeValue(const FeeTable &table, int column)
@@ -90,8 +86,11 @@ ConsignorRow readConsignorRow(const sql::Statement &st)
     row.account = st.textOrEmpty("口座番号");
     row.bankKanji = st.textOrEmpty("銀行名漢字");
     row.branchKanji = st.textOrEmpty("支店名漢字");
-    for (int column = 0; column < kFeeColumnCount; ++column)
-        feeValue(row, column) = st.int64OrZero(kFeeColumns[static_cast<size_t>(column)]);
+    for (int column = 0; column < kFeeColumnCount; ++column) {
+        const int index = st.columnIndex(kFeeColumns[static_cast<size_t>(column)]);
+        row.missingFees[static_cast<size_t>(column)] = index < 0 || st.isNull(index);
+        feeValue(row, column) = st.int64OrZero(index);
+    }
     return row;
 }
 

@@ -6,6 +6,7 @@
 #include "core/records.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -86,9 +87,29 @@ inline constexpr FeeTable kDefaultFeeTable{
 
 // The 24 fee columns of M_銀行 in their stored order: relation by relation,
 // band limits 1 and 2, telegraphic fees of bands 1 to 3, document fees of
-// bands 1 to 3.
+// bands 1 to 3. Everything that reads, shows or writes the fee columns goes
+// by these positions.
 inline constexpr int kFeeColumnCount = 24;
+inline constexpr int kFeeRelationCount = 3;
+inline constexpr int kBandLimitsPerRelation = 2;
+inline constexpr int kBandsPerRelation = 3;
+inline constexpr int kFeeColumnsPerRelation = kBandLimitsPerRelation + 2 * kBandsPerRelation;
 extern const std::array<const char *, kFeeColumnCount> kFeeColumns;
+
+// The position in kFeeColumns of a relation's band limit (0, 1), and of the
+// telegraphic and document fee of one of its bands (0 below the first limit,
+// 1 below the second, 2 from the second on).
+constexpr int bandLimitColumn(int relation, int limit) { return relation * kFeeColumnsPerRelation + limit; }
+constexpr int telegraphicFeeColumn(int relation, int band)
+{
+    return relation * kFeeColumnsPerRelation + kBandLimitsPerRelation + band;
+}
+constexpr int documentFeeColumn(int relation, int band)
+{
+    return relation * kFeeColumnsPerRelation + kBandLimitsPerRelation + kBandsPerRelation + band;
+}
+static_assert(documentFeeColumn(kFeeRelationCount - 1, kBandsPerRelation - 1) + 1 == kFeeColumnCount);
+
 // The value of fee column i (in kFeeColumns order) of a table, and its slot.
 int64_t feeValue(const FeeTable &table, int column);
 int64_t &feeValue(FeeTable &table, int column);
@@ -112,9 +133,14 @@ struct ConsignorRow : FeeTable
     std::string account;     // 口座番号
     std::string bankKanji;   // 銀行名漢字
     std::string branchKanji; // 支店名漢字
-
+    // Fee columns stored as NULL: 0 to the fee calculation, nothing on the
+    // fee table page.
+    std::bitset<kFeeColumnCount> missingFees;
 
     zengin::ConsignorFields headerFields() const;
+    // 銀行名漢字 when there is one, else 銀行名; the same for the branch.
+    const std::string &shownBankName() const { return bankKanji.empty() ? bankName : bankKanji; }
+    const std::string &shownBranchName() const { return branchKanji.empty() ? branchName : branchKanji; }
 };
 
 // The consignor's row of M_銀行 (the earliest stored one should there be

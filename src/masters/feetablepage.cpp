@@ -13,12 +13,11 @@
 
 namespace pelanova {
 
-using masters::bandLimitIndex;
-using masters::documentFeeIndex;
-using masters::kBandLimitCount;
-using masters::kBandsPerRelation;
-using masters::kFeeRelationCount;
-using masters::telegraphicFeeIndex;
+namespace {
+
+constexpr int labelIndex(int relation, int limit) { return relation * kBandLimitsPerRelation + limit; }
+
+} // namespace
 
 FeeTablePage::FeeTablePage(MessageBoxes &boxes, sql::Database &db, QWidget *parent)
     : FeeMasterPage(boxes, db, parent)
@@ -108,14 +107,16 @@ QWidget *FeeTablePage::buildTable()
         edit->setFixedWidth(90);
         return edit;
     };
-    for (int limit = 0; limit < kBandLimitCount; ++limit)
-        edtKingaku[limit] = entry(QStringLiteral("edtKingaku_%1").arg(limit + 1));
-    // The fee entries are numbered 1 to 9 through the relations' bands.
+    // The limit entries are numbered 1 to 6, the fee entries 1 to 9 through
+    // the relations' bands.
     for (int relation = 0; relation < kFeeRelationCount; ++relation) {
+        for (int limit = 0; limit < kBandLimitsPerRelation; ++limit)
+            edtKingaku[bandLimitColumn(relation, limit)] =
+                entry(QStringLiteral("edtKingaku_%1").arg(labelIndex(relation, limit) + 1));
         for (int band = 0; band < kBandsPerRelation; ++band) {
             const int number = relation * kBandsPerRelation + band + 1;
-            edtKingaku[telegraphicFeeIndex(relation, band)] = entry(QStringLiteral("edtKingaku_%1_Den").arg(number));
-            edtKingaku[documentFeeIndex(relation, band)] = entry(QStringLiteral("edtKingaku_%1_Bun").arg(number));
+            edtKingaku[telegraphicFeeColumn(relation, band)] = entry(QStringLiteral("edtKingaku_%1_Den").arg(number));
+            edtKingaku[documentFeeColumn(relation, band)] = entry(QStringLiteral("edtKingaku_%1_Bun").arg(number));
         }
     }
 
@@ -131,7 +132,7 @@ QWidget *FeeTablePage::buildTable()
         for (int band = 0; band < kBandsPerRelation; ++band) {
             const int row = top + band;
             if (band > 0) {
-                const int below = bandLimitIndex(relation, band - 1);
+                const int below = labelIndex(relation, band - 1);
                 QLabel *bound = text(band == 1 ? QStringLiteral("10,000 円以上") : QStringLiteral("30,000 円以上"));
                 bound->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 bound->setMinimumWidth(110);
@@ -140,12 +141,12 @@ QWidget *FeeTablePage::buildTable()
                 table->addWidget(bound, row, 1);
             }
             if (band < kBandsPerRelation - 1) {
-                table->addWidget(edtKingaku[bandLimitIndex(relation, band)], row, 2);
+                table->addWidget(edtKingaku[bandLimitColumn(relation, band)], row, 2);
                 table->addWidget(text(QStringLiteral("円未満")), row, 3);
             }
-            table->addWidget(edtKingaku[telegraphicFeeIndex(relation, band)], row, 4);
+            table->addWidget(edtKingaku[telegraphicFeeColumn(relation, band)], row, 4);
             table->addWidget(text(QStringLiteral("円")), row, 5);
-            table->addWidget(edtKingaku[documentFeeIndex(relation, band)], row, 6);
+            table->addWidget(edtKingaku[documentFeeColumn(relation, band)], row, 6);
             table->addWidget(text(QStringLiteral("円")), row, 7);
         }
     }
@@ -156,8 +157,8 @@ QWidget *FeeTablePage::buildTable()
         for (int band = 0; band < kBandsPerRelation; ++band) {
             QList<QWidget *> order;
             if (band < kBandsPerRelation - 1)
-                order << edtKingaku[bandLimitIndex(relation, band)];
-            order << edtKingaku[telegraphicFeeIndex(relation, band)] << edtKingaku[documentFeeIndex(relation, band)];
+                order << edtKingaku[bandLimitColumn(relation, band)];
+            order << edtKingaku[telegraphicFeeColumn(relation, band)] << edtKingaku[documentFeeColumn(relation, band)];
             for (QWidget *next : order) {
                 if (previous)
                     QWidget::setTabOrder(previous, next);
@@ -165,8 +166,11 @@ QWidget *FeeTablePage::buildTable()
             }
         }
     }
-    for (int limit = 0; limit < kBandLimitCount; ++limit)
-        on(edtKingaku[limit], &QLineEdit::editingFinished, [this, limit] { edtKingakuExit(limit); });
+    for (int relation = 0; relation < kFeeRelationCount; ++relation) {
+        for (int limit = 0; limit < kBandLimitsPerRelation; ++limit)
+            on(edtKingaku[bandLimitColumn(relation, limit)], &QLineEdit::editingFinished,
+               [this, relation, limit] { edtKingakuExit(relation, limit); });
+    }
     return frame;
 }
 
@@ -175,19 +179,17 @@ void FeeTablePage::load(const std::optional<std::string> &consignor)
     const BusyScope busy;
     m_consignor = consignor;
     m_row.reset();
-    const std::optional<masters::FeeTable> table =
-        consignor ? masters::loadFeeTable(m_db, *consignor) : std::optional<masters::FeeTable>();
-    if (table) {
-        m_row = table->id;
-        lblBankCode->setText(QString::asprintf("%.4lld", static_cast<long long>(table->bankNumber)));
-        lblSitenCode->setText(QString::asprintf("%.3lld", static_cast<long long>(table->branchNumber)));
-        lblBankName->setText(q(table->bankName));
-        lblSitenName->setText(q(table->branchName));
-        for (int i = 0; i < masters::kFeeColumnCount; ++i)
-            edtKingaku[i]->setText(table->values[i] ? QString::number(*table->values[i]) : QString());
+    const std::optional<ConsignorRow> row = consignor ? loadConsignorRow(m_db, *consignor) : std::nullopt;
+    if (row) {
+        m_row = row->id;
+        lblBankCode->setText(QString::asprintf("%.4lld", static_cast<long long>(row->bankNumber)));
+        lblSitenCode->setText(QString::asprintf("%.3lld", static_cast<long long>(row->branchNumber)));
+        lblBankName->setText(q(row->shownBankName()));
+        lblSitenName->setText(q(row->shownBranchName()));
+        for (int i = 0; i < kFeeColumnCount; ++i)
+            edtKingaku[i]->setText(row->missingFees[i] ? QString() : QString::number(feeValue(*row, i)));
         // The lower bounds read what the limits above them say.
-        for (int limit = 0; limit < kBandLimitCount; ++limit)
-            edtKingakuExit(limit);
+        followLimits();
     } else {
         clear();
     }
@@ -202,23 +204,31 @@ void FeeTablePage::clear()
         edit->clear();
 }
 
-void FeeTablePage::edtKingakuExit(int limit)
+void FeeTablePage::edtKingakuExit(int relation, int limit)
 {
-    if (edtKingaku[limit]->text().isEmpty())
+    const NumericEdit *entry = edtKingaku[bandLimitColumn(relation, limit)];
+    if (entry->text().isEmpty())
         return;
-    lblKingaku[limit]->setText(masters::groupedAmount(edtKingaku[limit]->value()) + QStringLiteral(" 円以上"));
+    lblKingaku[labelIndex(relation, limit)]->setText(masters::groupedAmount(entry->value()) + QStringLiteral(" 円以上"));
+}
+
+void FeeTablePage::followLimits()
+{
+    for (int relation = 0; relation < kFeeRelationCount; ++relation) {
+        for (int limit = 0; limit < kBandLimitsPerRelation; ++limit)
+            edtKingakuExit(relation, limit);
+    }
 }
 
 void FeeTablePage::save()
 {
     if (m_row) {
-        std::array<int64_t, masters::kFeeColumnCount> values{};
-        for (int i = 0; i < masters::kFeeColumnCount; ++i)
-            values[i] = edtKingaku[i]->value();
-        masters::saveFeeTable(m_db, *m_row, values);
+        FeeTable table;
+        for (int i = 0; i < kFeeColumnCount; ++i)
+            feeValue(table, i) = edtKingaku[i]->value();
+        masters::saveFeeTable(m_db, *m_row, table);
     }
-    for (int limit = 0; limit < kBandLimitCount; ++limit)
-        edtKingakuExit(limit);
+    followLimits();
     takeSnapshot();
 }
 

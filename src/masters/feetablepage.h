@@ -35,11 +35,13 @@ public:
     QLabel *lblBankName;
     QLabel *lblSitenCode;
     QLabel *lblSitenName;
-    // edtKingaku_1 to _6, edtKingaku_1_Den to _9_Den, edtKingaku_1_Bun to
-    // _9_Bun: the order of masters::kFeeTableColumns.
-    std::array<NumericEdit *, masters::kFeeColumnCount> edtKingaku{};
-    // lblKingaku_1 to _6: the lower bound of the band below each band limit.
-    std::array<QLabel *, masters::kBandLimitCount> lblKingaku{};
+    // The 24 entries by the positions of kFeeColumns (bandLimitColumn,
+    // telegraphicFeeColumn, documentFeeColumn): edtKingaku_1 to _6 the band
+    // limits, edtKingaku_1_Den to _9_Den and _1_Bun to _9_Bun the fees.
+    std::array<NumericEdit *, kFeeColumnCount> edtKingaku{};
+    // lblKingaku_1 to _6: the lower bound of the band below each band limit,
+    // by relation × 2 + limit.
+    std::array<QLabel *, kFeeRelationCount * kBandLimitsPerRelation> lblKingaku{};
     GradientButton *btnSaveBank;
     GradientButton *btnCancelBank;
 
@@ -48,7 +50,8 @@ private:
     QWidget *buildTable();
     void clear();
     // A band label follows its band limit entry; an empty entry leaves it.
-    void edtKingakuExit(int limit);
+    void edtKingakuExit(int relation, int limit);
+    void followLimits();
 
     // The M_銀行 row shown and saved into.
     std::optional<int64_t> m_row;

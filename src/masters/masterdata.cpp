@@ -142,72 +142,21 @@ void updateFacility(sql::Database &db, int64_t code, const std::string &name, co
 
 // --- Consignors and their fee tables --------------------------------------
 
-const std::array<const char *, kFeeColumnCount> kFeeTableColumns = {
-    "当銀行1未満",
-    "当銀行2未満",
-    "他支店1未満",
-    "他支店2未満",
-    "他銀行1未満",
-    "他銀行2未満",
-    "当銀行1未満電信手数料",
-    "当銀行2未満電信手数料",
-    "当銀行3以上電信手数料",
-    "他支店1未満電信手数料",
-    "他支店2未満電信手数料",
-    "他支店3以上電信手数料",
-    "他銀行1未満電信手数料",
-    "他銀行2未満電信手数料",
-    "他銀行3以上電信手数料",
-    "当銀行1未満文書手数料",
-    "当銀行2未満文書手数料",
-    "当銀行3以上文書手数料",
-    "他支店1未満文書手数料",
-    "他支店2未満文書手数料",
-    "他支店3以上文書手数料",
-    "他銀行1未満文書手数料",
-    "他銀行2未満文書手数料",
-    "他銀行3以上文書手数料",
-};
-
-std::optional<FeeTable> loadFeeTable(const sql::Database &db, const std::string &consignorCode)
-{
-    sql::Statement st = db.prepare(joinLines({
-        "SELECT *",
-        "FROM M_銀行",
-        "WHERE 委託者コード = :委託者コード",
-        "ORDER BY ID",
-    }));
-    st.bind(":委託者コード", consignorCode);
-    if (!st.step())
-        return std::nullopt;
-    FeeTable table;
-    table.id = st.int64("ID");
-    table.bankNumber = st.int64OrZero("銀行番号");
-    table.branchNumber = st.int64OrZero("支店番号");
-    table.bankName = kanjiOr(st, "銀行名漢字", "銀行名");
-    table.branchName = kanjiOr(st, "支店名漢字", "支店名");
-    for (int i = 0; i < kFeeColumnCount; ++i) {
-        if (!st.isNull(kFeeTableColumns[i]))
-            table.values[i] = st.int64(kFeeTableColumns[i]);
-    }
-    return table;
-}
-
-void saveFeeTable(sql::Database &db, int64_t id, const std::array<int64_t, kFeeColumnCount> &values)
+void saveFeeTable(sql::Database &db, int64_t id, const FeeTable &table)
 {
     std::string sql = "UPDATE M_銀行 SET";
     for (int i = 0; i < kFeeColumnCount; ++i) {
         sql += "\n  ";
-        sql += kFeeTableColumns[i];
+        sql += kFeeColumns[i];
         sql += " = :";
-        sql += kFeeTableColumns[i];
+        sql += kFeeColumns[i];
         if (i + 1 < kFeeColumnCount)
             sql += ',';
     }
     sql += "\nWHERE\n  ID = " + std::to_string(id);
     sql::Statement st = db.prepare(sql);
     for (int i = 0; i < kFeeColumnCount; ++i)
-        st.bind((std::string(":") + kFeeTableColumns[i]).c_str(), values[i]);
+        st.bind((std::string(":") + kFeeColumns[i]).c_str(), feeValue(table, i));
     st.run();
 }
 

@@ -51,47 +51,10 @@ void updateFacility(sql::Database &db, int64_t code, const std::string &name, co
 
 // --- Consignors and their fee tables --------------------------------------
 
-// The 24 fee-table columns of M_銀行 in the order of the fee table page's
-// entries: the six band limits (当銀行 1, 2, 他支店 1, 2, 他銀行 1, 2), the nine
-// telegraphic fees, the nine document fees.
-using pelanova::kFeeColumnCount;
-extern const std::array<const char *, kFeeColumnCount> kFeeTableColumns;
-
-// Positions within kFeeTableColumns. A relation is the group of the
-// destination (0 当銀行, 1 他支店, 2 他銀行); each has two band limits (0, 1)
-// and three bands (0 below the first limit, 1 below the second, 2 from the
-// second on), each band with a telegraphic and a document fee.
-inline constexpr int kFeeRelationCount = 3;
-inline constexpr int kBandLimitsPerRelation = 2;
-inline constexpr int kBandsPerRelation = 3;
-inline constexpr int kBandLimitCount = kFeeRelationCount * kBandLimitsPerRelation;
-inline constexpr int kBandCount = kFeeRelationCount * kBandsPerRelation;
-
-constexpr int bandLimitIndex(int relation, int limit) { return relation * kBandLimitsPerRelation + limit; }
-constexpr int telegraphicFeeIndex(int relation, int band)
-{
-    return kBandLimitCount + relation * kBandsPerRelation + band;
-}
-constexpr int documentFeeIndex(int relation, int band)
-{
-    return kBandLimitCount + kBandCount + relation * kBandsPerRelation + band;
-}
-static_assert(documentFeeIndex(kFeeRelationCount - 1, kBandsPerRelation - 1) + 1 == kFeeColumnCount);
-
-struct FeeTable
-{
-    int64_t id = 0;            // the row's insertion key: saving writes this row
-    int64_t bankNumber = 0;    // 銀行番号
-    int64_t branchNumber = 0;  // 支店番号
-    std::string bankName;      // 銀行名漢字, else 銀行名
-    std::string branchName;    // 支店名漢字, else 支店名
-    std::array<std::optional<int64_t>, kFeeColumnCount> values; // NULL as nothing
-};
-
-// The consignor's M_銀行 row (the earliest stored one), or nothing.
-std::optional<FeeTable> loadFeeTable(const sql::Database &db, const std::string &consignorCode);
-// Writes the 24 columns into the row with the given insertion key.
-void saveFeeTable(sql::Database &db, int64_t id, const std::array<int64_t, kFeeColumnCount> &values);
+// The consignor's fee table is read with the account data
+// (pelanova::loadConsignorRow); this writes its 24 fee columns into the row
+// with the given insertion key.
+void saveFeeTable(sql::Database &db, int64_t id, const FeeTable &table);
 
 // --- Recipients -------------------------------------------------------------
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace pelanova;
 
 namespace {
@@ -205,4 +207,30 @@ TEST(FeeTable, TheDefaultTableInTheColumnsOfTheConsignorMaster)
     EXPECT_EQ(t.telegraphicFees[2][2], 777);
     feeValue(t, 13) = 5; // 他支店1未満文書手数料
     EXPECT_EQ(t.documentFees[1][0], 5);
+}
+
+// The positions name the columns they claim to: relation prefix, band, kind.
+TEST(FeeTable, EachColumnPositionIsTheColumnOfItsRelationBandAndKind)
+{
+    const char *const relations[kFeeRelationCount] = {"当銀行", "他支店", "他銀行"};
+    std::set<int> seen;
+    for (int relation = 0; relation < kFeeRelationCount; ++relation) {
+        const std::string prefix = relations[relation];
+        for (int limit = 0; limit < kBandLimitsPerRelation; ++limit) {
+            const int index = bandLimitColumn(relation, limit);
+            EXPECT_EQ(kFeeColumns[index], prefix + std::to_string(limit + 1) + "未満");
+            FeeTable t;
+            feeValue(t, index) = 9;
+            EXPECT_EQ(t.limits[relation][limit], 9);
+            seen.insert(index);
+        }
+        for (int band = 0; band < kBandsPerRelation; ++band) {
+            const std::string stem = prefix + std::to_string(band + 1) + (band < 2 ? "未満" : "以上");
+            EXPECT_EQ(kFeeColumns[telegraphicFeeColumn(relation, band)], stem + "電信手数料");
+            EXPECT_EQ(kFeeColumns[documentFeeColumn(relation, band)], stem + "文書手数料");
+            seen.insert(telegraphicFeeColumn(relation, band));
+            seen.insert(documentFeeColumn(relation, band));
+        }
+    }
+    EXPECT_EQ(seen.size(), size_t(kFeeColumnCount)) << "every column has exactly one position";
 }

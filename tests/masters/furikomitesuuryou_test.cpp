@@ -277,7 +277,7 @@ private slots:
 
         // A fee edited, then the other page: asked, はい saves the fee table.
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-        s.TabBank->edtKingaku[7]->setText("111");
+        s.TabBank->edtKingaku[telegraphicFeeColumn(0, 1)]->setText("111");
         f->boxes.answer(IdYes);
         QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageFurikomi));
         QCOMPARE(f->boxes.count(), 1u);
@@ -399,28 +399,29 @@ private slots:
         {
             TfrmFurikomiTesuuryou &s = open();
             QVERIFY(turnPage(TfrmFurikomiTesuuryou::PageBank));
-            for (int i = 0; i < masters::kFeeColumnCount; ++i)
+            for (int i = 0; i < kFeeColumnCount; ++i)
                 s.TabBank->edtKingaku[i]->setText(QString::number(2000 + i * 7));
             s.TabBank->edtKingaku[20]->clear();
             s.btnSaveBankClick();
             QVERIFY(f->boxes.empty());
-            for (int i = 0; i < masters::kFeeColumnCount; ++i) {
-                QVERIFY2(f->data.value("M_銀行", masters::kFeeTableColumns[i], "委託者コード = '0000000001'")
+            for (int i = 0; i < kFeeColumnCount; ++i) {
+                QVERIFY2(f->data.value("M_銀行", kFeeColumns[i], "委託者コード = '0000000001'")
                              == (i == 20 ? 0 : 2000 + i * 7),
-                         masters::kFeeTableColumns[i]);
+                         kFeeColumns[i]);
             }
             QCOMPARE(f->data.value("M_銀行", "当銀行1未満", "委託者コード = '0000000002'"), 10000);
         }
         TfrmFurikomiTesuuryou &s = open();
-        for (int i = 0; i < masters::kFeeColumnCount; ++i)
+        for (int i = 0; i < kFeeColumnCount; ++i)
             QVERIFY2(s.TabBank->edtKingaku[i]->value() == (i == 20 ? 0 : 2000 + i * 7),
                      qPrintable(s.TabBank->edtKingaku[i]->objectName()));
         QCOMPARE(s.TabBank->edtKingaku[1]->objectName(), "edtKingaku_2");
-        QCOMPARE(s.TabBank->edtKingaku[6 + 8]->objectName(), "edtKingaku_9_Den");
-        QCOMPARE(s.TabBank->edtKingaku[15]->objectName(), "edtKingaku_1_Bun");
+        QCOMPARE(s.TabBank->edtKingaku[telegraphicFeeColumn(2, 2)]->objectName(), "edtKingaku_9_Den");
+        QCOMPARE(s.TabBank->edtKingaku[documentFeeColumn(0, 0)]->objectName(), "edtKingaku_1_Bun");
+        QCOMPARE(s.TabBank->edtKingaku[bandLimitColumn(1, 0)]->objectName(), "edtKingaku_3");
         // The lower bounds follow the stored limits.
         QCOMPARE(s.TabBank->lblKingaku[0]->text(), "2,000 円以上");
-        QCOMPARE(s.TabBank->lblKingaku[5]->text(), "2,035 円以上");
+        QCOMPARE(s.TabBank->lblKingaku[5]->text(), "2,119 円以上"); // 他銀行2未満
     }
 
     void tabWalksTheFeeTableLineByLine()
@@ -433,8 +434,8 @@ private slots:
         for (int group = 0; group < 3; ++group) {
             for (int line = 0; line < 3; ++line) {
                 if (line < 2)
-                    expected << s.TabBank->edtKingaku[masters::bandLimitIndex(group, line)];
-                expected << s.TabBank->edtKingaku[6 + group * 3 + line] << s.TabBank->edtKingaku[15 + group * 3 + line];
+                    expected << s.TabBank->edtKingaku[bandLimitColumn(group, line)];
+                expected << s.TabBank->edtKingaku[telegraphicFeeColumn(group, line)] << s.TabBank->edtKingaku[documentFeeColumn(group, line)];
             }
         }
         QList<QWidget *> walked{expected.first()};
@@ -466,11 +467,11 @@ private slots:
         s.TabBank->edtKingaku[1]->setText("50000");
         emit s.TabBank->edtKingaku[1]->editingFinished();
         QCOMPARE(s.TabBank->lblKingaku[1]->text(), "50,000 円以上");
-        s.TabBank->edtKingaku[3]->setText("45000");
-        emit s.TabBank->edtKingaku[3]->editingFinished();
+        s.TabBank->edtKingaku[bandLimitColumn(1, 1)]->setText("45000");
+        emit s.TabBank->edtKingaku[bandLimitColumn(1, 1)]->editingFinished();
         QCOMPARE(s.TabBank->lblKingaku[3]->text(), "45,000 円以上");
-        s.TabBank->edtKingaku[3]->clear();
-        emit s.TabBank->edtKingaku[3]->editingFinished();
+        s.TabBank->edtKingaku[bandLimitColumn(1, 1)]->clear();
+        emit s.TabBank->edtKingaku[bandLimitColumn(1, 1)]->editingFinished();
         QCOMPARE(s.TabBank->lblKingaku[3]->text(), "45,000 円以上"); // an empty entry leaves the label
 
         f->boxes.answer(IdYes);

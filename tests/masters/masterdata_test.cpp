@@ -56,23 +56,27 @@ TEST(FeeTableStatements, AllTwentyFourColumnsRoundTrip)
     test::MastersDatabase m;
     m.addConsignor("A", "甲", 1, 1, "みずほ銀行");
     m.addConsignor("B", "乙");
-    auto a = loadFeeTable(m.db, "A");
+    auto a = loadConsignorRow(m.db, "A");
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->bankName, "みずほ銀行");
-    EXPECT_EQ(a->branchName, "ｼﾃﾝ");
-    EXPECT_EQ(*a->values[bandLimitIndex(2, 1)], 30000);
-    std::array<int64_t, kFeeColumnCount> values{};
+    EXPECT_EQ(a->shownBankName(), "みずほ銀行");
+    EXPECT_EQ(a->shownBranchName(), "ｼﾃﾝ");
+    EXPECT_EQ(a->limits[2][1], 30000);
+    EXPECT_TRUE(a->missingFees.none());
+    FeeTable values;
     for (int i = 0; i < kFeeColumnCount; ++i)
-        values[i] = 1000 + i;
+        feeValue(values, i) = 1000 + i;
     saveFeeTable(m.db, a->id, values);
-    a = loadFeeTable(m.db, "A");
+    a = loadConsignorRow(m.db, "A");
     for (int i = 0; i < kFeeColumnCount; ++i) {
-        ASSERT_TRUE(a->values[i]) << kFeeTableColumns[i];
-        EXPECT_EQ(*a->values[i], 1000 + i) << kFeeTableColumns[i];
-        EXPECT_EQ(m.value("M_銀行", kFeeTableColumns[i], "委託者コード = 'A'"), 1000 + i);
+        EXPECT_EQ(feeValue(*a, i), 1000 + i) << kFeeColumns[i];
+        EXPECT_EQ(m.value("M_銀行", kFeeColumns[i], "委託者コード = 'A'"), 1000 + i);
     }
     EXPECT_EQ(m.value("M_銀行", "他銀行3以上電信手数料", "委託者コード = 'B'"), 630);
-    EXPECT_FALSE(loadFeeTable(m.db, "C"));
+    EXPECT_FALSE(loadConsignorRow(m.db, "C"));
+    m.db.exec("UPDATE M_銀行 SET 他支店2未満 = NULL WHERE 委託者コード = 'B'");
+    const auto b = loadConsignorRow(m.db, "B");
+    EXPECT_TRUE(b->missingFees[bandLimitColumn(1, 1)]);
+    EXPECT_EQ(b->missingFees.count(), 1u);
 }
 
 TEST(RecipientStatements, SavingChangesOnlyTheConsignorsRow)
