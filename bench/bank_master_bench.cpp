@@ -92,7 +92,7 @@ std::string makeFile(int records, int accounts, size_t spread, const std::vector
         char number[8];
         std::snprintf(number, sizeof number, "%07d", account);
         t.account = number;
-        t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";
+        t.payee = "ﾔﾏﾀﾞ ﾀﾛｳ";
         const int amount = 1000 + i % 50000;
         total += amount;
         bytes += zengin::buildData(t, amount);

@@ -47,7 +47,7 @@ inline std::string makeTransferFile(int records, int recipients, const std::stri
         char account[12];
         std::snprintf(account, sizeof account, "%07d", i % recipients);
         t.account = account;
-        t.name = "ﾔﾏﾀﾞ ﾀﾛｳ";
+        t.payee = "ﾔﾏﾀﾞ ﾀﾛｳ";
         const int amount = 1000 + i % 50000;
         total += amount;
         bytes += zengin::buildData(t, amount);

@@ -5,6 +5,23 @@
 
 namespace pelanova {
 
+std::string_view trimText(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view trimFieldBlanks(std::string_view s)
+{
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 std::string formatGrouped(int64_t value)
 {
     const bool negative = value < 0;

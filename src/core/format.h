@@ -6,6 +6,13 @@
 
 namespace pelanova {
 
+// Text without the blanks and control characters at its ends (a full-width
+// space stays): the rule for typed text, list items and settings.
+std::string_view trimText(std::string_view text);
+// A record field's value without the blanks (' ') that pad it; a control
+// character stays, to be seen.
+std::string_view trimFieldBlanks(std::string_view field);
+
 // "#,##0": digits with thousands separators; 0 shows as 0.
 std::string formatGrouped(int64_t value);
 // A run of digits of any length with thousands separators ("1234567" gives "1,234,567").

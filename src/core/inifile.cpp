@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "core/cp932.h"
+#include "core/format.h"
 #include "core/replacefile.h"
 #include "core/userinterface.h"
 
@@ -27,15 +28,6 @@ SettingsWriteError::SettingsWriteError(const std::string &path)
 }
 
 namespace {
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
-        s.remove_suffix(1);
-    return s;
-}
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
@@ -73,21 +65,21 @@ Line parseLine(std::string raw, std::string end)
     // Lines are split on bytes; LF, CR, '[' and '=' are never the second byte
     // of a double-byte character, but ']' can be, so the rest is read decoded.
     const std::string text = cp932::decode(line.raw);
-    const std::string_view t = trimBlanks(text);
+    const std::string_view t = trimText(text);
     if (t.empty() || t.front() == ';')
         return line;
     if (t.front() == '[') {
         const size_t close = t.find(']');
         line.kind = Line::Kind::Section;
-        line.name = std::string(trimBlanks(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+        line.name = std::string(trimText(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
         return line;
     }
     const size_t eq = t.find('=');
     if (eq == std::string_view::npos)
         return line;
     line.kind = Line::Kind::Key;
-    line.name = std::string(trimBlanks(t.substr(0, eq)));
-    std::string_view v = trimBlanks(t.substr(eq + 1));
+    line.name = std::string(trimText(t.substr(0, eq)));
+    std::string_view v = trimText(t.substr(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     line.value = std::string(v);
@@ -152,9 +144,9 @@ std::string IniFile::readString(const std::string &section, const std::string &k
             // Only the first section of a name counts.
             if (inSection)
                 break;
-            inSection = !seenSection && equalsNoCase(line.name, trimBlanks(section));
+            inSection = !seenSection && equalsNoCase(line.name, trimText(section));
             seenSection = seenSection || inSection;
-        } else if (inSection && line.kind == Line::Kind::Key && equalsNoCase(line.name, trimBlanks(key))) {
+        } else if (inSection && line.kind == Line::Kind::Key && equalsNoCase(line.name, trimText(key))) {
             return line.value;
         }
     }
@@ -166,8 +158,8 @@ void IniFile::writeString(const std::string &section, const std::string &key, co
     if (value.find_first_of("\r\n") != std::string::npos)
         throw SettingsWriteError(m_path);
     const std::optional<std::string> valueBytes = cp932::encode(value);
-    const std::optional<std::string> sectionBytes = cp932::encode(std::string(trimBlanks(section)));
-    const std::optional<std::string> keyBytes = cp932::encode(std::string(trimBlanks(key)));
+    const std::optional<std::string> sectionBytes = cp932::encode(std::string(trimText(section)));
+    const std::optional<std::string> keyBytes = cp932::encode(std::string(trimText(key)));
     if (!valueBytes || !sectionBytes || !keyBytes)
         throw SettingsWriteError(m_path);
 
@@ -196,11 +188,11 @@ void IniFile::writeString(const std::string &section, const std::string &key, co
         if (line.kind == Line::Kind::Section) {
             if (sectionLine)
                 break;
-            if (equalsNoCase(line.name, trimBlanks(section)))
+            if (equalsNoCase(line.name, trimText(section)))
                 sectionLine = i;
         } else if (sectionLine && line.kind == Line::Kind::Key) {
             lastKeyLine = i;
-            if (!keyLine && equalsNoCase(line.name, trimBlanks(key)))
+            if (!keyLine && equalsNoCase(line.name, trimText(key)))
                 keyLine = i;
         }
     }
@@ -223,7 +215,7 @@ void IniFile::writeString(const std::string &section, const std::string &key, co
             const size_t at = (lastKeyLine ? *lastKeyLine : *sectionLine) + 1;
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
         } else {
-            if (!lines.empty() && !trimBlanks(lines.back().raw).empty()) {
+            if (!lines.empty() && !trimText(lines.back().raw).empty()) {
                 Line blank;
                 blank.end = newline;
                 lines.push_back(std::move(blank));
@@ -253,7 +245,7 @@ std::string IniFile::pathForExecutable(const std::string &executablePath)
 
 int IntegerOrZero(const std::string &text)
 {
-    const std::string_view t = trimBlanks(text);
+    const std::string_view t = trimText(text);
     if (t.empty())
         return 0;
     size_t i = 0;

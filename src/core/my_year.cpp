@@ -1,4 +1,5 @@
 #include "core/my_year.h"
+#include "core/format.h"
 
 #include <cstdio>
 #include <cstring>
@@ -77,16 +78,6 @@ bool IsValidDate(int year, int month, int day)
 
 namespace {
 
-bool isBlank(unsigned char c) { return c <= 0x20; }
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && isBlank(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
 
 // Full-width digits and the full-width separators become their ASCII forms.
 std::string narrow(std::string_view s)
@@ -229,7 +220,7 @@ bool readEra(std::string_view s, int &yyyymmdd)
 
 bool ReadDateText(const std::string &text, int &yyyymmdd)
 {
-    const std::string s = narrow(trimBlanks(text));
+    const std::string s = narrow(trimText(text));
     if (s.empty())
         return false;
     return readGregorian(s, yyyymmdd) || readEra(s, yyyymmdd);
@@ -237,7 +228,7 @@ bool ReadDateText(const std::string &text, int &yyyymmdd)
 
 bool DateToWarekiStr(const std::string &text, std::string &result)
 {
-    if (trimBlanks(text).empty())
+    if (trimText(text).empty())
         return true;
     int date = 0;
     if (!ReadDateText(text, date))

@@ -232,7 +232,7 @@ std::string buildData(const TransferFields &t, int64_t amount, const BankFileFor
     std::string account = cp932::encodeLossy(t.account).substr(0, 7);
     account.resize(7, ' ');
     r += account;
-    r += textField(t.name, 30);
+    r += textField(t.payee, 30);
     r += numberField(amount, 10);
     r += "0";
     r += std::string(20, '0');

@@ -129,29 +129,30 @@ std::string textField(std::string_view utf8, int width);
 // value or one that does not fit.
 std::string numberField(int64_t value, int width);
 
-// The consignor's M_銀行 row as the header needs it.
+// The consignor's account as the header carries it (its M_銀行 row).
 struct ConsignorFields
 {
-    std::string code;        // 委託者コード
-    std::string name;        // 委託者名
-    int bankNumber = 0;      // 銀行番号
-    std::string bankName;    // 銀行名
-    int branchNumber = 0;    // 支店番号
-    std::string branchName;  // 支店名
-    int accountType = 0;     // 預金種目
-    std::string account;     // 口座番号
+    std::string code;         // 委託者コード
+    std::string name;         // 委託者名
+    int64_t bankNumber = 0;   // 銀行番号
+    std::string bankName;     // 銀行名
+    int64_t branchNumber = 0; // 支店番号
+    std::string branchName;   // 支店名
+    int64_t accountType = 0;  // 預金種目
+    std::string account;      // 口座番号
 };
 
-// One aggregated transfer as the data record needs it.
+// One destination account as a data record carries it (a line of the
+// aggregation: 振込銀行番号 … 振込先名).
 struct TransferFields
 {
-    int bankNumber = 0;      // 振込銀行番号
-    std::string bankName;    // 振込銀行名
-    int branchNumber = 0;    // 振込支店番号
-    std::string branchName;  // 振込支店名
-    int accountType = 0;     // 預金項目
-    std::string account;     // 口座番号
-    std::string name;        // 振込先名
+    int64_t bankNumber = 0;   // 振込銀行番号
+    std::string bankName;     // 振込銀行名
+    int64_t branchNumber = 0; // 振込支店番号
+    std::string branchName;   // 振込支店名
+    int64_t accountType = 0;  // 預金項目
+    std::string account;      // 口座番号
+    std::string payee;        // 振込先名
 };
 
 // The form in which the consignor's bank reads a merged file. Banks differ on

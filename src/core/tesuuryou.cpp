@@ -14,20 +14,6 @@ std::string GetYokinSyubetuName(int64_t code)
     return {};
 }
 
-zengin::ConsignorFields ConsignorRow::headerFields() const
-{
-    zengin::ConsignorFields f;
-    f.code = code;
-    f.name = name;
-    f.bankNumber = static_cast<int>(bankNumber);
-    f.bankName = bankName;
-    f.branchNumber = static_cast<int>(branchNumber);
-    f.branchName = branchName;
-    f.accountType = static_cast<int>(accountType);
-    f.account = account;
-    return f;
-}
-
 const std::array<const char *, kFeeColumnCount> kFeeColumns = {
     "当銀行1未満", "当銀行2未満",
     "当銀行1未満電信手数料", "当銀行2未満電信手数料", "当銀行3以上電信手数料",

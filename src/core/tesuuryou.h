@@ -120,24 +120,15 @@ std::string feeValueList(const FeeTable &table);
 
 // The consignor's M_銀行 row: account data for the file header and the fee
 // table. Columns without a value read as 0 or empty text.
-struct ConsignorRow : FeeTable
+struct ConsignorRow : FeeTable, zengin::ConsignorFields
 {
     int64_t id = 0;
-    std::string code;       // 委託者コード
-    std::string name;       // 委託者名
-    int64_t bankNumber = 0; // 銀行番号
-    std::string bankName;   // 銀行名
-    int64_t branchNumber = 0;
-    std::string branchName;
-    int64_t accountType = 0; // 預金種目
-    std::string account;     // 口座番号
     std::string bankKanji;   // 銀行名漢字
     std::string branchKanji; // 支店名漢字
     // Fee columns stored as NULL: 0 to the fee calculation, nothing on the
     // fee table page.
     std::bitset<kFeeColumnCount> missingFees;
 
-    zengin::ConsignorFields headerFields() const;
     // 銀行名漢字 when there is one, else 銀行名; the same for the branch.
     const std::string &shownBankName() const { return bankKanji.empty() ? bankName : bankKanji; }
     const std::string &shownBranchName() const { return branchKanji.empty() ? branchName : branchKanji; }

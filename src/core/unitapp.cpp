@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/cp932.h"
+#include "core/format.h"
 #include "core/sqlite.h"
 
 #include <sqlite3.h>
@@ -79,18 +80,6 @@ int64_t FileSizeByName(const std::string &path)
 
 namespace {
 
-template <typename String>
-String trimmed(const String &s)
-{
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
-
 // Splits the CP932 bytes: the byte after a lead byte belongs to its character
 // and never counts as the delimiter.
 std::optional<std::string> fieldOfBytes(const std::string &bytes, char delimiter, int index)
@@ -115,7 +104,7 @@ std::optional<std::string> fieldOfBytes(const std::string &bytes, char delimiter
     }
     if (number != index)
         return std::nullopt;
-    return trimmed(field);
+    return std::string(trimText(field));
 }
 
 } // namespace
@@ -142,7 +131,7 @@ std::string GetToken(char delimiter, int index, const std::string &text)
         }
         field += text[i];
     }
-    return number == index ? trimmed(field) : std::string();
+    return number == index ? std::string(trimText(field)) : std::string();
 }
 
 } // namespace pelanova

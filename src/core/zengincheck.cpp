@@ -125,14 +125,6 @@ std::optional<int64_t> digitsAfterBlanks(std::string_view s)
     return digitsValue(s.substr(first));
 }
 
-std::string_view trimBlanks(std::string_view s)
-{
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 std::string quoted(std::string_view bytes) { return "「" + shownBytes(bytes) + "」"; }
 
 std::string dateText(int date)
@@ -447,14 +439,14 @@ private:
     void name(int64_t n, const std::string &column, std::string_view v)
     {
         const NameCharacters c = nameCharacters(v);
-        const std::string_view shownName = trimBlanks(v);
+        const std::string_view shownName = trimFieldBlanks(v);
         if (!c.noForm.empty())
             error(n, column, Problem::NameCharacter, v,
                   column + quoted(shownName) + "に全銀協の文字にない" + c.noForm + "があります。");
         if (!c.convertible.empty())
             add(n, column, Severity::Warning, Problem::NameConverted, v,
                 column + quoted(shownName) + "に全銀協の文字にない" + c.convertible + "があります。銀行では"
-                    + quoted(trimBlanks(c.converted)) + "として扱われます。");
+                    + quoted(trimFieldBlanks(c.converted)) + "として扱われます。");
         if (!c.someBanks.empty())
             add(n, column, Severity::Caution, Problem::NameSymbol, v,
                 column + quoted(shownName) + "の記号" + c.someBanks + "は受け付けない銀行があります。");

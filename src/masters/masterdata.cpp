@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 
+#include "core/format.h"
 #include "core/sqlite.h"
 
 namespace pelanova::masters {
@@ -10,17 +11,6 @@ namespace pelanova::masters {
 using sql::joinLines;
 
 namespace {
-
-std::string trimBlanks(const std::string &text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20)
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 // A kanji name when there is one, else the katakana name.
 std::string kanjiOr(const sql::Statement &st, std::string_view kanji, std::string_view kana)
@@ -102,7 +92,7 @@ bool facilityCodeInUse(const sql::Database &db, int64_t code)
 
 std::optional<std::string> storedFileName(const std::string &typed)
 {
-    if (trimBlanks(typed).empty())
+    if (trimText(typed).empty())
         return std::nullopt;
     return typed;
 }
@@ -215,8 +205,8 @@ std::optional<RecipientDetail> findRecipient(const sql::Database &db, const std:
     if (!st.step())
         return std::nullopt;
     RecipientDetail detail;
-    detail.bankName = trimBlanks(kanjiOr(st, "銀行名漢字", "銀行名"));
-    detail.branchName = trimBlanks(kanjiOr(st, "支店名漢字", "支店名"));
+    detail.bankName = std::string(trimText(kanjiOr(st, "銀行名漢字", "銀行名")));
+    detail.branchName = std::string(trimText(kanjiOr(st, "支店名漢字", "支店名")));
     detail.accountType = st.int64OrZero("預金種別");
     detail.category = st.int64OrZero("手数料区分");
     detail.threshold = st.int64OrZero("手数料金額");

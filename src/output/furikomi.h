@@ -41,17 +41,11 @@ std::vector<std::string> LoadBumon(const sql::Database &db, const std::string &c
 // reports and the file creation can run the text again as it is.
 std::string BuildFurikomiSql(int date, const std::string &consignorCode, int facilityKey);
 
-// One row of the aggregation statement (NULL reads as 0 or empty text).
-struct FurikomiRow
+// One row of the aggregation statement (NULL reads as 0 or empty text): the
+// destination account and the amount before any fee.
+struct FurikomiRow : zengin::TransferFields
 {
-    int64_t bankNumber = 0;   // 振込銀行番号
-    std::string bankName;     // 振込銀行名
-    int64_t branchNumber = 0; // 振込支店番号
-    std::string branchName;   // 振込支店名
-    int64_t accountType = 0;  // 預金項目
-    std::string account;      // 口座番号
-    std::string payee;        // 振込先名
-    int64_t amount = 0;       // 振込金額
+    int64_t amount = 0; // 振込金額
 };
 
 // Reads the rows of a running aggregation statement by column name.

@@ -14,13 +14,6 @@ namespace {
 constexpr int64_t kMaxTotal = 999'999'999'999;    // 12-digit total field
 constexpr int64_t kMaxCount = 999'999;            // 6-digit count field
 
-std::string trimRight(std::string s)
-{
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.pop_back();
-    return s;
-}
-
 // "3件目の振込（0001-001 普通 1234567 ﾔﾏﾀﾞ ﾀﾛｳ）"
 std::string lineName(size_t index, const FurikomiRow &row)
 {
@@ -28,8 +21,8 @@ std::string lineName(size_t index, const FurikomiRow &row)
     const std::string type = GetYokinSyubetuName(row.accountType);
     if (!type.empty())
         s += " " + type;
-    s += " " + trimRight(row.account);
-    const std::string payee = trimRight(row.payee);
+    s += " " + std::string(trimFieldBlanks(row.account));
+    const std::string payee(trimFieldBlanks(row.payee));
     if (!payee.empty())
         s += " " + payee;
     return s + "）";
@@ -54,14 +47,6 @@ TransferFileResult refuse(std::string message)
     return r;
 }
 
-std::string_view trimmedBlanks(std::string_view s)
-{
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // A name in the characters of Zengin names, as the bank would convert it;
 // a converted name is noted once. Characters without such a form stay, for
 // the check to refuse.
@@ -73,8 +58,8 @@ std::string bankName(const std::string &name, const char *label, std::vector<std
     const zengin::NameCharacters c = zengin::nameCharacters(*bytes);
     if (c.converted == *bytes)
         return name;
-    const std::string note = std::string(label) + "「" + cp932::decode(trimmedBlanks(*bytes)) + "」を「"
-                             + cp932::decode(trimmedBlanks(c.converted)) + "」として作成します。";
+    const std::string note = std::string(label) + "「" + cp932::decode(trimFieldBlanks(*bytes)) + "」を「"
+                             + cp932::decode(trimFieldBlanks(c.converted)) + "」として作成します。";
     if (std::find(notes.begin(), notes.end(), note) == notes.end())
         notes.push_back(note);
     return cp932::decode(c.converted);
@@ -137,14 +122,10 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
         if (total > kMaxTotal)
             return refuse(lineName(i, row) + "までの合計金額 " + formatAmount(total) + "円が12桁に収まりません。");
 
-        zengin::TransferFields t;
-        t.bankNumber = static_cast<int>(row.bankNumber);
+        zengin::TransferFields t = row;
         t.bankName = bankName(row.bankName, "振込銀行名", r.conversions);
-        t.branchNumber = static_cast<int>(row.branchNumber);
         t.branchName = bankName(row.branchName, "振込支店名", r.conversions);
-        t.accountType = static_cast<int>(row.accountType);
-        t.account = row.account;
-        t.name = bankName(row.payee, "受取人名", r.conversions);
+        t.payee = bankName(row.payee, "受取人名", r.conversions);
         records += zengin::buildData(t, amount, form);
         records += form.lineBreak;
     }
@@ -156,7 +137,7 @@ TransferFileResult buildTransferFile(const std::optional<ConsignorRow> &consigno
         return nothing;
     }
 
-    zengin::ConsignorFields header = consignor->headerFields();
+    zengin::ConsignorFields header = *consignor;
     std::vector<std::string> headerNotes;
     header.name = bankName(header.name, "委託者名", headerNotes);
     header.bankName = bankName(header.bankName, "取引銀行名", headerNotes);

@@ -1,5 +1,6 @@
 #include "reports/baselrep.h"
 #include "core/replacefile.h"
+#include "widgets/guard.h"
 
 #include "reports/pagejumpfield.h"
 #include "reports/previewpacer.h"
@@ -63,7 +64,7 @@ TBaseLRep::TBaseLRep(std::unique_ptr<Report> report, MessageBoxes &messageBoxes,
         updateActions();
     });
     connect(m_pacer, &PreviewPacer::failed, this, [this](const QString &message) {
-        showError(message.toStdString());
+        showHandlerError(&m_boxes, message.toStdString());
     });
     connect(m_pacer, &PreviewPacer::ended, this, [this] { updateActions(); });
 
@@ -287,19 +288,11 @@ void TBaseLRep::beep()
         QApplication::beep();
 }
 
-void TBaseLRep::showError(const std::string &text)
-{
-    m_boxes.messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-}
 
 template <typename F>
 void TBaseLRep::guarded(F &&f)
 {
-    try {
-        f();
-    } catch (const std::exception &e) {
-        showError(e.what());
-    }
+    guard(m_boxes, std::forward<F>(f));
     updateActions();
     refreshImage();
 }

@@ -151,7 +151,6 @@ private:
     std::optional<PrintChoice> defaultPrintDialog(QPrinter &printer, const PrintRequest &request);
     QString defaultPdfFileDialog(const QString &suggestedPath);
     void beep();
-    void showError(const std::string &text);
     // Runs an action; a failure reaches the user as an error message.
     template <typename F>
     void guarded(F &&f);

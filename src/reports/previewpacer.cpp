@@ -1,5 +1,6 @@
 #include "reports/previewpacer.h"
 
+#include "core/unitapp.h"
 #include "reports/previewworker.h"
 #include "reports/reportengine.h"
 #include "widgets/busyscope.h"
@@ -116,7 +117,7 @@ bool PreviewPacer::step(int zoom)
         return m_engine.isFinished();
     } catch (const std::exception &e) {
         m_engine.endPreview();
-        emit failed(QString::fromUtf8(e.what()));
+        emit failed(QString::fromStdString(ErrorText(e)));
         return true;
     }
 }

@@ -1,10 +1,6 @@
 #include "shell/application.h"
 
-#include "core/unitapp.h"
-#include "core/userinterface.h"
-
-#include <exception>
-#include <iostream>
+#include "widgets/guard.h"
 
 namespace pelanova {
 
@@ -16,22 +12,9 @@ PelanovaApplication::PelanovaApplication(int &argc, char **argv)
 
 bool PelanovaApplication::notify(QObject *receiver, QEvent *event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &error) {
-        showError(m_boxes, ErrorText(error).c_str());
-    } catch (...) {
-        showError(m_boxes, "不明なエラーが発生しました。");
-    }
-    return false;
-}
-
-void PelanovaApplication::showError(MessageBoxes *boxes, const char *text)
-{
-    if (boxes)
-        boxes->messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
-    else
-        std::cerr << text << '\n';
+    bool handled = false;
+    guard(m_boxes, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 } // namespace pelanova

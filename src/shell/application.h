@@ -8,9 +8,7 @@ class MessageBoxes;
 
 // The application object. An error that an event handler leaves uncaught
 // (a statement the database refuses, a number that does not convert) ends
-// that handler only: it is shown as a message box with the error's text
-// (ErrorText: common database failures in Japanese) and the application goes
-// on.
+// that handler only: the shared guard shows it and the application goes on.
 class PelanovaApplication : public QApplication
 {
     Q_OBJECT
@@ -20,9 +18,6 @@ public:
 
     void setErrorDisplay(MessageBoxes *boxes) { m_boxes = boxes; }
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // The general error display.
-    static void showError(MessageBoxes *boxes, const char *text);
 
 private:
     MessageBoxes *m_boxes = nullptr;

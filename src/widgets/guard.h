@@ -19,19 +19,23 @@
 
 namespace pelanova {
 
-// Shows an error of a handler; never throws.
-inline void showHandlerError(MessageBoxes &boxes, const std::string &text) noexcept
+// Shows an error of a handler; never throws. Without boxes (before the main
+// window has its own) the text goes to the standard error.
+inline void showHandlerError(MessageBoxes *boxes, const std::string &text) noexcept
 {
     try {
-        boxes.messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+        if (boxes) {
+            boxes->messageBox(text, kAppTitle, MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+            return;
+        }
     } catch (...) {
-        std::cerr << text << '\n';
     }
+    std::cerr << text << '\n';
 }
 
 // Runs f; returns false when it threw (the error has then been shown).
 template <typename F>
-bool guard(MessageBoxes &boxes, F &&f) noexcept
+bool guard(MessageBoxes *boxes, F &&f) noexcept
 {
     try {
         std::forward<F>(f)();
@@ -48,6 +52,12 @@ bool guard(MessageBoxes &boxes, F &&f) noexcept
         showHandlerError(boxes, "不明なエラーが発生しました。");
     }
     return false;
+}
+
+template <typename F>
+bool guard(MessageBoxes &boxes, F &&f) noexcept
+{
+    return guard(&boxes, std::forward<F>(f));
 }
 
 // Connects a signal to a handler of `receiver` that runs under the guard. The

@@ -131,7 +131,7 @@ TEST_F(CliCheckTest, WriteFileWritesTheBanksCharactersAndLeavesOutLinesOfNoMoney
     ASSERT_EQ(cli("import --facility 6 --date 20080119 " + path("other.txt")).status, 0);
     const auto leftOut = cli("write-file --date 20080119 --consignor 0000012345 " + path("SAT.TXT"));
     EXPECT_EQ(leftOut.status, 0);
-    EXPECT_NE(leftOut.out.find("2件目の振込（0005-123 普通 1111111                     ﾔﾏﾀﾞ ﾀﾛｳ）の金額 0円は0円のため、"
+    EXPECT_NE(leftOut.out.find("2件目の振込（0005-123 普通 1111111 ﾔﾏﾀﾞ ﾀﾛｳ）の金額 0円は0円のため、"
                                "ファイルに含めません。\n"),
               std::string::npos)
         << leftOut.out;
