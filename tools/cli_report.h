@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli.h"
+#include "cliarguments.h"
 
 namespace pelanova::cli {
 

@@ -1,5 +1,9 @@
 #include "clicontext.h"
 
+#include "import/importengine.h"
+
+#include <stdexcept>
+
 #include <iostream>
 
 namespace pelanova::cli {
@@ -10,6 +14,37 @@ int ConsoleMessageBoxes::messageBox(const std::string &text, const std::string &
     std::ostream &out = icon == MessageIcon::Error || icon == MessageIcon::Warning ? std::cerr : std::cout;
     out << displayText(text) << '\n';
     return defaultButtonResult(buttons, defaultButton);
+}
+
+Context::Context(std::string db, std::string ini)
+    : dbPath(std::move(db)), iniPath(std::move(ini))
+{
+}
+
+Context::~Context() = default;
+
+TDM1 &Context::dataModule()
+{
+    if (!m_dm)
+        m_dm = std::make_unique<TDM1>(iniPath, dbPath, &m_boxes);
+    return *m_dm;
+}
+
+sql::Database &Context::ownDatabase()
+{
+    sql::Database &own = dataModule().ADOConFurikomi;
+    if (!own.isOpen())
+        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
+    return own;
+}
+
+ImportEngine &Context::importEngine()
+{
+    if (!m_engine) {
+        ownDatabase(); // a closed database is refused before the engine prepares on it
+        m_engine = makeImportEngine(dataModule(), m_boxes, m_progress);
+    }
+    return *m_engine;
 }
 
 } // namespace pelanova::cli

@@ -415,4 +415,16 @@ std::string quote(std::string_view text)
     return out;
 }
 
+std::vector<std::string> keyedItems(const Database &db, const std::string &statement, const char *keyColumn,
+                                    const char *textColumn)
+{
+    std::vector<std::string> items;
+    Statement st = db.prepare(statement);
+    const int key = st.columnIndex(keyColumn);
+    const int text = st.columnIndex(textColumn);
+    while (st.step())
+        items.push_back(st.textOrEmpty(key) + '\t' + st.textOrEmpty(text));
+    return items;
+}
+
 } // namespace pelanova::sql

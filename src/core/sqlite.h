@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -156,6 +157,11 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     mutable std::map<std::string, int, std::less<>> m_columns;
 };
+
+// The rows of a statement as keyed list items: "key TAB text" of two of its
+// columns (NULL as empty text).
+std::vector<std::string> keyedItems(const Database &db, const std::string &statement, const char *keyColumn,
+                                    const char *textColumn);
 
 // Statement text built line by line: the lines joined with line breaks.
 std::string joinLines(std::initializer_list<std::string_view> lines);

@@ -80,6 +80,20 @@ ConsignorRow readConsignorRow(const sql::Statement &st)
     return row;
 }
 
+std::vector<std::string> LoadItakusya(const sql::Database &db)
+{
+    const std::string statement = sql::joinLines({
+        "SELECT",
+        "  委託者コード,",
+        "  委託者名",
+        "FROM",
+        "  M_銀行",
+        "ORDER BY",
+        "  委託者コード, ID",
+    });
+    return sql::keyedItems(db, statement, "委託者コード", "委託者名");
+}
+
 std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::string_view consignorCode)
 {
     sql::Statement st = db.prepare("SELECT\n  *\nFROM\n  M_銀行\nWHERE\n  委託者コード = "

@@ -138,6 +138,9 @@ struct ConsignorRow : FeeTable, zengin::ConsignorFields
 // several), or nothing when the consignor has none.
 std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::string_view consignorCode);
 
+// The consignor list of the screens, by code: "code TAB name".
+std::vector<std::string> LoadItakusya(const sql::Database &db);
+
 // Reads a ConsignorRow from the current row of a "SELECT * FROM M_銀行" statement.
 ConsignorRow readConsignorRow(const sql::Statement &st);
 

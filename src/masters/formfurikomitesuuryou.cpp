@@ -5,7 +5,6 @@
 #include "masters/formfurikomitesuuryouall.h"
 #include "masters/masterswidgets.h"
 #include "masters/recipientlist.h"
-#include "output/furikomi.h"
 #include "reports/baselrep.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
@@ -117,7 +116,7 @@ std::string TfrmFurikomiTesuuryou::selectedConsignor() const
 void TfrmFurikomiTesuuryou::LoadConsignors()
 {
     cmbItakusya->clear();
-    for (const std::string &item : output::LoadItakusya(db()))
+    for (const std::string &item : LoadItakusya(db()))
         cmbItakusya->addKeyedItem(q(item));
     btnTesuuryouAll->setEnabled(cmbItakusya->count() > 0);
 }

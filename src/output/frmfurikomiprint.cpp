@@ -122,7 +122,7 @@ void TfrmFurikomiPrint::FormCreate()
     pnlKingaku->clear();
     GridList->clearLines();
     const sql::Database &db = context().dm.ADOConFurikomi;
-    for (const std::string &item : output::LoadItakusya(db))
+    for (const std::string &item : LoadItakusya(db))
         cmbItakusya->addKeyedItem(q(item));
     cmbItakusya->setCurrentIndex(cmbItakusya->count() > 0 ? 0 : -1);
     for (const std::string &item : output::LoadFurikomiDates(db))

@@ -10,18 +10,6 @@ namespace {
 
 using sql::joinLines;
 
-std::vector<std::string> keyedItems(const sql::Database &db, const std::string &statement, const char *keyColumn,
-                                    const char *textColumn)
-{
-    std::vector<std::string> items;
-    sql::Statement st = db.prepare(statement);
-    const int key = st.columnIndex(keyColumn);
-    const int text = st.columnIndex(textColumn);
-    while (st.step())
-        items.push_back(st.textOrEmpty(key) + '\t' + st.textOrEmpty(text));
-    return items;
-}
-
 void setTotals(FurikomiList &out)
 {
     out.totalsSet = true;
@@ -62,21 +50,7 @@ std::vector<std::string> LoadFurikomiDates(const sql::Database &db)
         "ORDER BY",
         "  振込依頼日 DESC",
     });
-    return keyedItems(db, statement, "振込依頼日", "施設数");
-}
-
-std::vector<std::string> LoadItakusya(const sql::Database &db)
-{
-    const std::string statement = joinLines({
-        "SELECT",
-        "  委託者コード,",
-        "  委託者名",
-        "FROM",
-        "  M_銀行",
-        "ORDER BY",
-        "  委託者コード, ID",
-    });
-    return keyedItems(db, statement, "委託者コード", "委託者名");
+    return sql::keyedItems(db, statement, "振込依頼日", "施設数");
 }
 
 std::vector<std::string> LoadBumon(const sql::Database &db, const std::string &consignorCode, int date)
@@ -97,7 +71,7 @@ std::vector<std::string> LoadBumon(const sql::Database &db, const std::string &c
         "  T_ヘッダレコード.施設コード",
     });
     std::vector<std::string> items{kAllFacilitiesItem};
-    for (std::string &item : keyedItems(db, statement, "施設コード", "施設名"))
+    for (std::string &item : sql::keyedItems(db, statement, "施設コード", "施設名"))
         items.push_back(std::move(item));
     return items;
 }

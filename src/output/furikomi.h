@@ -30,8 +30,6 @@ constexpr bool isAllFacilityMode(int facilityKey) { return facilityKey <= 0; }
 // Keyed list items ("key TAB text").
 // Dates, newest first: "yyyymmdd TAB number of imported files on that date".
 std::vector<std::string> LoadFurikomiDates(const sql::Database &db);
-// Consignors by code: "code TAB name".
-std::vector<std::string> LoadItakusya(const sql::Database &db);
 // "-1 TAB 全施設集計", then each facility that delivered a file of the
 // consignor under the date, once, by code: "code TAB name" (empty name when the
 // facility is not in M_施設).
