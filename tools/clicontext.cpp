@@ -34,7 +34,8 @@ sql::Database &Context::ownDatabase()
 {
     sql::Database &own = dataModule().ADOConFurikomi;
     if (!own.isOpen())
-        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dbPath);
+        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dataModule().ownDatabaseProblem() + "\n\r"
+                                 + dbPath);
     return own;
 }
 

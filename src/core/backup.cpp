@@ -174,6 +174,8 @@ std::string restoreRefusal(const std::string &path)
             return path + ": データベースが壊れています（integrity_check: " + result + "）。";
         if (!schema::hasOwnTables(db))
             return path + ": このプログラムのデータベースではありません（振込データのテーブルがありません）。";
+        if (const std::string problem = schema::schemaProblem(db); !problem.empty())
+            return path + ": " + problem;
     } catch (const sql::Error &error) {
         if (error.code() == SQLITE_NOTADB)
             return path + ": データベースではありません。";

@@ -1,4 +1,5 @@
 #include "core/datamodule.h"
+#include "core/unitapp.h"
 
 #include <filesystem>
 #include <system_error>
@@ -42,15 +43,6 @@ bool openExternal(sql::Database &connection, const std::string &path, bool bankM
     return connection.isOpen();
 }
 
-// An index is only a speed-up: a database that cannot take one (read-only,
-// full disk) still opens.
-void addMissingIndexes(sql::Database &db)
-{
-    try {
-        schema::addMissingIndexes(db);
-    } catch (const std::exception &) {
-    }
-}
 
 } // namespace
 
@@ -115,15 +107,25 @@ void TDM1::DataModuleCreate()
     // system's tables, or the connection stays closed and the main window ends
     // the program.
     ADOConFurikomi.close();
-    if (fileExists(m_ownDatabase)) {
+    m_ownProblem.clear();
+    if (!fileExists(m_ownDatabase)) {
+        m_ownProblem = "データベースのファイルがありません。";
+    } else {
         try {
             ADOConFurikomi.open(m_ownDatabase, sql::Database::Mode::ReadWrite);
-            if (!schema::hasOwnTables(ADOConFurikomi))
-                ADOConFurikomi.close();
-            else
-                addMissingIndexes(ADOConFurikomi);
-        } catch (const std::exception &) {
+            m_ownProblem = schema::schemaProblem(ADOConFurikomi);
+        } catch (const std::exception &e) {
+            m_ownProblem = ErrorText(e);
+        }
+        if (!m_ownProblem.empty()) {
             ADOConFurikomi.close();
+        } else {
+            // What a later version added comes now; a database that cannot
+            // be written (read-only, disk full) still opens to be read.
+            try {
+                schema::upgrade(ADOConFurikomi);
+            } catch (const std::exception &) {
+            }
         }
     }
 

@@ -42,6 +42,10 @@ public:
     sql::Database ADOConLedra;
     sql::Database ADOConBank;
 
+    // Why the own database is closed after start-up, in Japanese (missing,
+    // no database of this program, of a newer version, damaged); empty when open.
+    const std::string &ownDatabaseProblem() const { return m_ownProblem; }
+
     const std::string &settingsFile() const { return m_settingsFile; }
     const std::string &ownDatabasePath() const { return m_ownDatabase; }
     MessageBoxes *messageBoxes() const { return m_boxes; }
@@ -79,6 +83,7 @@ private:
 
     std::string m_settingsFile;
     std::string m_ownDatabase;
+    std::string m_ownProblem;
     MessageBoxes *m_boxes = nullptr;
 };
 

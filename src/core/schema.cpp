@@ -1,6 +1,10 @@
 #include "core/schema.h"
 #include "core/sqlite.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace pelanova::schema {
 namespace {
 
@@ -150,6 +154,24 @@ CREATE INDEX IF NOT EXISTS IX_データ_口座 ON T_データレコード (振�
                                                        施設コード, 引落金額);
 )SQL";
 
+const char *const kOwnTables[] = {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility};
+
+// The columns of each table as this version makes them, read off a database
+// made in memory from the schema text itself.
+const std::vector<std::pair<std::string, std::vector<std::string>>> &expectedColumns()
+{
+    static const auto columns = [] {
+        sql::Database made;
+        made.open(":memory:", sql::Database::Mode::Create);
+        made.exec(kOwnSchema);
+        std::vector<std::pair<std::string, std::vector<std::string>>> all;
+        for (const char *table : kOwnTables)
+            all.emplace_back(table, made.columnNames(table));
+        return all;
+    }();
+    return columns;
+}
+
 } // namespace
 
 void createOwnDatabase(sql::Database &db)
@@ -157,17 +179,41 @@ void createOwnDatabase(sql::Database &db)
     sql::Transaction tx(db);
     db.exec(kOwnSchema);
     db.exec(kLaterIndexes);
+    db.setSchemaVersion(kSchemaVersion);
     tx.commit();
 }
 
-void addMissingIndexes(sql::Database &db)
+void upgrade(sql::Database &db)
 {
+    if (db.schemaVersion() >= kSchemaVersion)
+        return;
+    sql::Transaction tx(db);
     db.exec(kLaterIndexes);
+    db.setSchemaVersion(kSchemaVersion);
+    tx.commit();
+}
+
+std::string schemaProblem(const sql::Database &db)
+{
+    const int version = db.schemaVersion();
+    if (version > kSchemaVersion)
+        return "このデータベースは新しい版のプログラムで作られています（データベースの版 " + std::to_string(version)
+               + "、このプログラムの版 " + std::to_string(kSchemaVersion) + "）。新しい版のプログラムでお使いください。";
+    for (const auto &[table, columns] : expectedColumns()) {
+        if (!db.hasTable(table))
+            return "このプログラムのデータベースではありません（テーブル " + table + " がありません）。";
+        const std::vector<std::string> present = db.columnNames(table);
+        for (const std::string &column : columns) {
+            if (std::find(present.begin(), present.end(), column) == present.end())
+                return "データベースが壊れています（テーブル " + table + " に列 " + column + " がありません）。";
+        }
+    }
+    return {};
 }
 
 bool hasOwnTables(const sql::Database &db)
 {
-    for (const char *table : {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility}) {
+    for (const char *table : kOwnTables) {
         if (!db.hasTable(table))
             return false;
     }

@@ -27,12 +27,24 @@ inline constexpr const char *kBankMaster = "T_銀行マスタ";
 // pelanova-cli init-db and tests call this; the application never creates tables.
 void createOwnDatabase(sql::Database &db);
 
-// Creates the indexes that a database made by an earlier version lacks (the
-// merged lines' grouping index). Throws when the database cannot be written.
-void addMissingIndexes(sql::Database &db);
+// The version of the own database's schema that this program makes and
+// reads. A database made before versions were kept reads as version 0.
+//   1: the seven tables
+//   2: the merged lines' grouping index
+inline constexpr int kSchemaVersion = 2;
 
 // True when every table of the own database exists.
 bool hasOwnTables(const sql::Database &db);
+
+// Why this program cannot work on the open database, in Japanese: a table or
+// a column missing, or a schema of a newer version than this program's.
+// Empty when it can (an older version is brought up to date by upgrade()).
+std::string schemaProblem(const sql::Database &db);
+
+// Brings a database of an older version up to kSchemaVersion (what later
+// versions added, then the version itself), in one transaction. Throws
+// when the database cannot be written.
+void upgrade(sql::Database &db);
 
 // Creates T_銀行マスタ as pelanova-cli bank-master build makes it: the four
 // columns the look-ups read and the katakana names beside them. The system

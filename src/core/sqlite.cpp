@@ -198,6 +198,27 @@ bool Database::hasTable(const std::string &name) const
     return st.step();
 }
 
+std::vector<std::string> Database::columnNames(const std::string &table) const
+{
+    Statement st = prepare("SELECT name FROM pragma_table_info(?) ORDER BY cid");
+    st.bind(1, table);
+    std::vector<std::string> names;
+    while (st.step())
+        names.push_back(st.text(0));
+    return names;
+}
+
+int Database::schemaVersion() const
+{
+    Statement st = prepare("PRAGMA user_version");
+    return st.step() ? st.integer(0) : 0;
+}
+
+void Database::setSchemaVersion(int version)
+{
+    exec("PRAGMA user_version = " + std::to_string(version));
+}
+
 Transaction::Transaction(Database &db) : m_db(db)
 {
     if (m_db.inTransaction()) {

@@ -65,6 +65,11 @@ public:
     int64_t lastInsertRowId() const;
     int changes() const;
     bool hasTable(const std::string &name) const;
+    // The columns of a table in their order; empty when there is no such table.
+    std::vector<std::string> columnNames(const std::string &table) const;
+    // The version of the schema the database holds (0 when none was set).
+    int schemaVersion() const;
+    void setSchemaVersion(int version);
 
     sqlite3 *handle() const { return m_db; }
 

@@ -128,8 +128,11 @@ bool TfrmMain::FormShow()
 {
     if (m_dm->ADOConFurikomi.isOpen())
         return true;
-    m_services.messages.messageBox("データベースの接続に失敗しました。\n\r処理を中断します。", "データベースの接続",
-                                   MessageIcon::Error, MessageButtons::Ok, kDefaultButton1);
+    std::string text = "データベースの接続に失敗しました。\n\r処理を中断します。";
+    if (!m_dm->ownDatabaseProblem().empty())
+        text += "\n\r" + m_dm->ownDatabaseProblem() + "\n\r" + m_dm->ownDatabasePath();
+    m_services.messages.messageBox(text, "データベースの接続", MessageIcon::Error, MessageButtons::Ok,
+                                   kDefaultButton1);
     return false;
 }
 

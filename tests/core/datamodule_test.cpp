@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "core/bankmaster.h"
+#include "core/backup.h"
 #include "core/datamodule.h"
 #include "core/schema.h"
 #include "support/scriptedmessageboxes.h"
@@ -104,11 +105,48 @@ TEST(Connections, AnOlderOwnDatabaseGetsTheMergedLinesIndex)
         sql::Database db;
         db.open(own, sql::Database::Mode::ReadWrite);
         ASSERT_TRUE(hasIndex(db));
+        EXPECT_EQ(db.schemaVersion(), schema::kSchemaVersion);
+        // A database made before versions were kept.
         db.exec("DROP INDEX IX_データ_口座");
+        db.setSchemaVersion(0);
     }
     TDM1 dm(dir.file("app.ini"), own, nullptr);
     ASSERT_TRUE(dm.ADOConFurikomi.isOpen());
     EXPECT_TRUE(hasIndex(dm.ADOConFurikomi));
+    EXPECT_EQ(dm.ADOConFurikomi.schemaVersion(), schema::kSchemaVersion);
+    EXPECT_EQ(dm.ownDatabaseProblem(), "");
+}
+
+TEST(Connections, ANewerOrBrokenOwnDatabaseStaysClosedAndSaysWhy)
+{
+    TempDir dir;
+    const std::string own = dir.file("data/FBDB.db");
+    makeOwnDatabase(own);
+    {
+        sql::Database db;
+        db.open(own, sql::Database::Mode::ReadWrite);
+        db.setSchemaVersion(99);
+    }
+    {
+        TDM1 dm(dir.file("app.ini"), own, nullptr);
+        EXPECT_FALSE(dm.ADOConFurikomi.isOpen());
+        EXPECT_EQ(dm.ownDatabaseProblem(), "このデータベースは新しい版のプログラムで作られています（データベースの版 99、"
+                                           "このプログラムの版 " + std::to_string(schema::kSchemaVersion)
+                                               + "）。新しい版のプログラムでお使いください。");
+        EXPECT_NE(restoreRefusal(own).find("新しい版のプログラムで作られています"), std::string::npos);
+    }
+    {
+        sql::Database db;
+        db.open(own, sql::Database::Mode::ReadWrite);
+        db.setSchemaVersion(schema::kSchemaVersion);
+        db.exec("ALTER TABLE T_データレコード DROP COLUMN 更新年月日");
+    }
+    TDM1 dm(dir.file("app.ini"), own, nullptr);
+    EXPECT_FALSE(dm.ADOConFurikomi.isOpen());
+    EXPECT_EQ(dm.ownDatabaseProblem(), "データベースが壊れています（テーブル T_データレコード に列 更新年月日 がありません）。");
+    EXPECT_EQ(restoreRefusal(own), own + ": データベースが壊れています（テーブル T_データレコード に列 更新年月日 がありません）。");
+    TDM1 missing(dir.file("app.ini"), dir.file("data/none.db"), nullptr);
+    EXPECT_EQ(missing.ownDatabaseProblem(), "データベースのファイルがありません。");
 }
 
 TEST(Connections, FoundDatabasesAreRecorded)

@@ -349,7 +349,10 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
         QVERIFY(!ran);
         QCOMPARE(m_boxes.count(), size_t(1));
         const ScriptedMessageBoxes::Box &box = m_boxes.last();
-        QCOMPARE(box.text, std::string("データベースの接続に失敗しました。\n\r処理を中断します。"));
+        QCOMPARE(box.text.rfind("データベースの接続に失敗しました。\n\r処理を中断します。\n\r", 0), size_t(0));
+        // The reason follows, then the file.
+        QVERIFY(box.text.find(broken ? "ファイルがデータベースではないか、壊れています。" : "データベースのファイルがありません。")
+                != std::string::npos);
         QCOMPARE(box.title, std::string("データベースの接続"));
         QCOMPARE(box.icon, MessageIcon::Error);
         QCOMPARE(box.buttons, MessageButtons::Ok);
