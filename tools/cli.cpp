@@ -13,6 +13,7 @@
 #include "core/replacefile.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
+#include "core/unitapp.h"
 #include "demo.h"
 #include "import/importengine.h"
 #include "masters/masterdata.h"
@@ -294,7 +295,7 @@ int run(int argc, char **argv)
         std::cerr << "pelanova-cli: " << e.what() << "\n\n" << kUsage;
         return Usage;
     } catch (const std::exception &e) {
-        std::cerr << displayText(e.what()) << '\n';
+        std::cerr << displayText(ErrorText(e)) << '\n';
         return Refused;
     }
 }

@@ -111,17 +111,30 @@ void TDM1::DataModuleCreate()
     if (!fileExists(m_ownDatabase)) {
         m_ownProblem = "データベースのファイルがありません。";
     } else {
+        bool checked = true;
         try {
             ADOConFurikomi.open(m_ownDatabase, sql::Database::Mode::ReadWrite);
+            // The check does not wait for a lock: the operation that follows does.
+            ADOConFurikomi.setBusyTimeout(0);
             m_ownProblem = schema::schemaProblem(ADOConFurikomi);
+            ADOConFurikomi.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
+        } catch (const sql::Error &e) {
+            // Another clerk's long write: the database is there, and each
+            // operation says that it is busy when it meets the lock.
+            if (e.isBusy() && ADOConFurikomi.isOpen()) {
+                ADOConFurikomi.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
+                checked = false;
+            }
+            else
+                m_ownProblem = ErrorText(e);
         } catch (const std::exception &e) {
             m_ownProblem = ErrorText(e);
         }
         if (!m_ownProblem.empty()) {
             ADOConFurikomi.close();
-        } else {
+        } else if (checked) {
             // What a later version added comes now; a database that cannot
-            // be written (read-only, disk full) still opens to be read.
+            // be written (read-only, disk full, busy) still opens to be read.
             try {
                 schema::upgrade(ADOConFurikomi);
             } catch (const std::exception &) {

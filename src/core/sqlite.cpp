@@ -124,19 +124,35 @@ void Database::open(const std::string &path, Mode mode)
     m_db = db;
     m_path = path;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, 2000);
     sqlite3_create_function_v2(m_db, "FIRST", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                nullptr, firstStep, firstFinal, nullptr);
     // INT is pure, so indexes on expressions may use it.
     sqlite3_create_function_v2(m_db, "INT", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                intFunc, nullptr, nullptr, nullptr);
     try {
-        // Touch the schema so that a file that is not a database fails here.
+        // Touch the schema so that a file that is not a database fails here;
+        // a file another connection holds locked is one.
         exec("SELECT COUNT(*) FROM sqlite_master");
+    } catch (const Error &e) {
+        if (!e.isBusy()) {
+            close();
+            throw;
+        }
     } catch (...) {
         close();
         throw;
     }
+    setBusyTimeout(kBusyTimeoutSeconds * 1000);
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+bool Error::isBusy() const
+{
+    return (m_code & 0xFF) == SQLITE_BUSY || (m_code & 0xFF) == SQLITE_LOCKED;
 }
 
 void Database::openMemory(const std::string &source)

@@ -14,12 +14,18 @@ struct sqlite3_stmt;
 
 namespace pelanova::sql {
 
+// How long a statement waits for another connection's lock before it fails
+// as busy.
+inline constexpr int kBusyTimeoutSeconds = 5;
+
 class Error : public std::runtime_error
 {
 public:
     Error(const std::string &message, int code)
         : std::runtime_error(message), m_code(code) {}
     int code() const { return m_code; }
+    // Another connection held the database longer than kBusyTimeoutSeconds.
+    bool isBusy() const;
 
 private:
     int m_code;
@@ -52,6 +58,9 @@ public:
     void openMemory(const std::string &source);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // How long a statement waits for another connection's lock
+    // (kBusyTimeoutSeconds after open).
+    void setBusyTimeout(int milliseconds);
     const std::string &path() const { return m_path; }
 
     void exec(std::string_view sql);

@@ -34,9 +34,6 @@ namespace {
 const char *databaseErrorSentence(int code)
 {
     switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return "データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。";
     case SQLITE_FULL:
         return "ディスクの空き容量が足りないため、データベースに書き込めませんでした。";
     case SQLITE_READONLY:
@@ -57,9 +54,17 @@ const char *databaseErrorSentence(int code)
 
 } // namespace
 
+std::string busyDatabaseText()
+{
+    return "データベースは他の利用者またはプログラムが使用中です（" + std::to_string(sql::kBusyTimeoutSeconds)
+           + "秒待ちました）。しばらくしてからもう一度操作してください。";
+}
+
 std::string ErrorText(const std::exception &error)
 {
     if (const auto *db = dynamic_cast<const sql::Error *>(&error)) {
+        if (db->isBusy())
+            return busyDatabaseText();
         if (const char *sentence = databaseErrorSentence(db->code()))
             return std::string(sentence) + "\n\r" + error.what();
     }

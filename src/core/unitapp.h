@@ -16,13 +16,16 @@ int YesNoMsg(MessageBoxes &boxes, const std::string &text, int defaultButton);
 // Yes/No/Cancel with the question icon. Returns IdYes, IdNo or IdCancel.
 int YesNoCancelMsg(MessageBoxes &boxes, const std::string &text, int defaultButton);
 
-// The text a message box shows for an error that ended an operation. A
-// database error of a common cause (the database in use by another program,
-// the disk full, the file read-only, not a database or damaged, a file that
-// cannot be opened) reads as a Japanese sentence, with the database engine's
+// The text a message box shows for an error that ended an operation. The
+// database in use by another connection reads as busyDatabaseText(); a
+// database error of another common cause (the disk full, the file read-only,
+// not a database or damaged, a file that cannot be opened) reads as a
+// Japanese sentence, with the database engine's
 // own text on a second line ("\n\r") for support; any other error shows its
 // own text.
 std::string ErrorText(const std::exception &error);
+// The one sentence for a database that another connection held too long.
+std::string busyDatabaseText();
 
 // Size in bytes of the file at path; 0 when there is no such file (or the
 // path names a folder).

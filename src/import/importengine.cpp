@@ -451,8 +451,8 @@ bool ImportEngine::DeleteImport(int facility, int requestDate)
             m_db.exec("DELETE FROM M_受取人\nWHERE 委託者コード = " + sql::quote(consignor));
         }
         tx.commit();
-    } catch (const std::exception &) {
-        message(kDeleteFailed, kTitle, MessageIcon::Error);
+    } catch (const std::exception &e) {
+        message(std::string(kDeleteFailed) + "\n\r" + ErrorText(e), kTitle, MessageIcon::Error);
         return false;
     }
     if (m_historyChanged)

@@ -3,6 +3,7 @@
 #include "core/records.h"
 #include "core/replacefile.h"
 #include "core/sqlite.h"
+#include "core/unitapp.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -238,7 +239,7 @@ BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMast
         file.m_check = zengin::checkTransferBytes(file.m_content, options);
     } catch (const sql::Error &e) {
         file.m_built = TransferFileResult();
-        file.m_built.message = e.what();
+        file.m_built.message = ErrorText(e);
         file.m_content.clear();
     }
     return file;

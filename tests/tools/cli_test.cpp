@@ -1,11 +1,13 @@
 // End-to-end: pelanova-cli as a user runs it.
-#include "core/sqlite.h"
 #include "clifixture.h"
+#include "core/sqlite.h"
+#include "core/unitapp.h"
 #include "support/zenginfile.h"
-
 
 #include <cstdio>
 #include <ctime>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -162,4 +164,43 @@ TEST_F(CliTest, FacilitiesAreRegisteredByTheFacilityMastersRule)
     EXPECT_TRUE(st.isNull(0)) << "a blank file name is stored as none";
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.text(0), " FB") << "blanks around a name stay";
+}
+
+TEST_F(CliTest, EveryCommandMeetingAnotherClerksLockSaysSoInOneSentence)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 3 第三施設 FB").status, 0);
+    testdata::writeFile(path("FB.txt"), testdata::header() + testdata::data()
+                                            + testdata::trailer("000001", "000000012345") + testdata::end());
+    ASSERT_EQ(cli("import --facility 3 --date 20080115 " + path("FB.txt")).status, 0);
+    // Another program holds the database locked while the commands run, side
+    // by side, so that their waits overlap.
+    pelanova::sql::Database holder;
+    holder.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadWrite);
+    holder.exec("BEGIN EXCLUSIVE");
+    const std::vector<std::string> commands = {
+        "imports --facility 3",
+        "lines --date 20080115 --consignor 0000012345",
+        "delete --facility 3 --date 20080115",
+        "import --facility 4 --date 20080115 " + path("FB.txt"),
+        "write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT"),
+        "facility-add 9 新施設",
+    };
+    std::vector<Result> results(commands.size());
+    std::vector<std::thread> runs;
+    for (size_t i = 0; i < commands.size(); ++i)
+        runs.emplace_back([&, i] { results[i] = cli(commands[i], "err" + std::to_string(i) + ".txt"); });
+    for (std::thread &run : runs)
+        run.join();
+    holder.exec("ROLLBACK");
+    const std::string busy = pelanova::busyDatabaseText();
+    for (size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_EQ(results[i].status, 1) << commands[i];
+        const std::string e = read("err" + std::to_string(i) + ".txt");
+        EXPECT_NE(e.find(busy), std::string::npos) << commands[i] << ": " << e;
+        EXPECT_EQ(e.find("database is locked"), std::string::npos) << commands[i] << ": " << e;
+        EXPECT_EQ(e.find("接続に失敗"), std::string::npos) << commands[i] << ": " << e;
+    }
+    EXPECT_EQ(busy, "データベースは他の利用者またはプログラムが使用中です（5秒待ちました）。しばらくしてからもう一度操作してください。");
+    EXPECT_EQ(cli("imports --facility 3").out.substr(0, 12), "第三施設");
 }

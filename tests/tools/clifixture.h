@@ -33,11 +33,12 @@ protected:
     }
     void TearDown() override { m_folder.reset(); }
 
-    // Runs the tool with stdout captured (stderr to err.txt).
-    Result cli(const std::string &args)
+    // Runs the tool with stdout captured (stderr to err.txt, or another file
+    // for runs side by side).
+    Result cli(const std::string &args, const std::string &errFile = "err.txt")
     {
         const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + path("FBDB.db") + "' --ini '"
-                                + path("pelanova.ini") + "' " + args + " 2>'" + path("err.txt") + "'";
+                                + path("pelanova.ini") + "' " + args + " 2>'" + path(errFile) + "'";
         FILE *p = popen(cmd.c_str(), "r");
         Result r{-1, {}};
         std::array<char, 4096> buf;
