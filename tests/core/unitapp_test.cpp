@@ -114,8 +114,7 @@ TEST(ErrorTexts, CommonDatabaseFailuresReadAsJapaneseWithTheEngineTextBelow)
     other.exec("BEGIN IMMEDIATE");
     sqlite3_busy_timeout(db.handle(), 0);
     EXPECT_EQ(errorTextOf([&] { db.exec("INSERT INTO t VALUES (1)"); }),
-              "データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。\n\r"
-              "database is locked");
+              busyDatabaseText());
     other.exec("ROLLBACK");
 
     // The disk (here: the file's page limit) is full.

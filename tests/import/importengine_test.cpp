@@ -570,7 +570,7 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
     db.exec("CREATE TRIGGER nodelete BEFORE DELETE ON T_エンドレコード BEGIN SELECT RAISE(ABORT, 'locked'); END");
     EXPECT_FALSE(engine->DeleteImport(3, kDate));
     ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text, "取込データの削除に失敗しました。");
+    EXPECT_EQ(boxes.shown()[0].text, "取込データの削除に失敗しました。\n\rlocked"); // with the reason
     EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
     db.exec("DROP TRIGGER nodelete");
     EXPECT_EQ(dumpAll(db), before);

@@ -2,6 +2,7 @@
 // a database, the calendar dialog and the general error display.
 
 #include "core/datamodule.h"
+#include "core/unitapp.h"
 #include "core/schema.h"
 #include "core/sqlite.h"
 #include "core/userinterface.h"
@@ -604,9 +605,7 @@ void ShellTest::uncaughtErrorsAreShownAndTheApplicationGoesOn()
                    [] { throw sql::Error("database is locked", 5); });
     QTest::mouseClick(&locked, Qt::LeftButton);
     QCOMPARE(m_boxes.count(), size_t(3));
-    QCOMPARE(m_boxes.last().text,
-             std::string("データベースは他のプログラムが使用中です。しばらくしてからもう一度操作してください。\n\r"
-                         "database is locked"));
+    QCOMPARE(m_boxes.last().text, busyDatabaseText());
     QCOMPARE(m_boxes.last().icon, MessageIcon::Error);
 }
 
