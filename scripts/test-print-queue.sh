@@ -15,12 +15,14 @@
 # come up) it skips, saying why, and exits 0.
 #
 # usage: scripts/test-print-queue.sh [--build DIR] [--keep DIR]
-#   --build DIR   the build folder holding bin/test_print_queue (default: build)
+#   --build DIR   the build folder holding bin/test_print_queue (default: build; folders are
+#                 taken from the tree's top)
 #   --keep DIR    keep in DIR the PDF files the queue wrote, the first page of each as
 #                 PNG, and the pictures of pelanova-screenshots taken with the queue listed
 set -euo pipefail
 export PATH="$PATH:/usr/sbin:/sbin"
-cd "$(dirname "$0")/.."
+self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
+cd "$(dirname "$self")/.."
 
 readonly QUEUE=PDF
 readonly PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
@@ -44,9 +46,9 @@ skip() {
 
 if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-        exec sudo -n -- "$0" --build "$build" ${keep:+--keep "$keep"}
+        exec sudo -n -- "$self" --build "$build" ${keep:+--keep "$keep"}
     fi
-    skip "CUPS cannot start here: its daemon and the CUPS-PDF backend run as root, and sudo asks for a password"
+    skip "CUPS cannot start here: its daemon and the CUPS-PDF backend need root (no sudo that asks no password)"
 fi
 
 [ -z "$keep" ] || mkdir -p "$keep"
@@ -61,31 +63,26 @@ if ! install_log="$(scripts/install-deps.sh "${packages[@]}" 2>&1)"; then
 fi
 installed=$SECONDS
 
-# The queue's filters run as the user lp: the folder must be open to it.
-dir="$(mktemp -d /tmp/pelanova-cups.XXXXXX)"
-chmod 0755 "$dir"
-mkdir "$dir"/{conf,spool,cache,state,tmp,log,run}
-chmod 1777 "$dir/tmp"
-cupsd_pid=""
-
 # The folder CUPS-PDF writes into: Out of its fixed configuration, for the job's user.
 home="$(getent passwd "$(id -un)" | cut -d: -f6)"
 out="$(awk '$1 == "Out" { print $2 }' /etc/cups/cups-pdf.conf 2>/dev/null | tail -n 1)"
 out="${out:-/var/spool/cups-pdf/\${USER\}}"
 out="${out//\$\{HOME\}/$home}"
 out="${out//\$\{USER\}/$(id -un)}"
-before="$dir/pdfs-before"
-find "$out" -maxdepth 1 -name '*.pdf' 2>/dev/null | sort >"$before" || true
+pdfs() { find "$out" -maxdepth 1 -name '*.pdf' 2>/dev/null | sort || true; }
+before="$(pdfs)"
 
+dir=""
+cupsd_pid=""
 cleanup() {
     local rc=$?
-    trap '' INT TERM HUP
+    trap '' INT TERM HUP PIPE
     if [ -n "$cupsd_pid" ]; then
         kill -TERM "$cupsd_pid" 2>/dev/null || true
         wait "$cupsd_pid" 2>/dev/null || true
     fi
     local f
-    find "$out" -maxdepth 1 -name '*.pdf' 2>/dev/null | sort | comm -13 "$before" - | while read -r f; do
+    pdfs | comm -13 <(printf '%s\n' "$before" | sed '/^$/d') - | while read -r f; do
         if [ -n "$keep" ]; then
             mv "$f" "$keep/"
             pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$keep/$(basename "$f")" "$keep/$(basename "$f" .pdf)" \
@@ -95,13 +92,20 @@ cleanup() {
             rm -f "$f"
         fi
     done
-    rm -rf "$dir"
+    [ -z "$dir" ] || rm -rf "$dir"
     exit "$rc"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
+trap 'exit 141' PIPE
+
+# The queue's filters run as the user lp: the folder must be open to it.
+dir="$(mktemp -d /tmp/pelanova-cups.XXXXXX)"
+chmod 0755 "$dir"
+mkdir "$dir"/{conf,spool,cache,state,tmp,log,run}
+chmod 1777 "$dir/tmp"
 
 cat >"$dir/cupsd.conf" <<EOF
 Listen $dir/run/cups.sock
