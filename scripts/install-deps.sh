@@ -13,10 +13,14 @@
 #            nlohmann-json3-dev (the public bank code list is JSON),
 #            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
 # npm, which only scripts/bank-master.sh needs, is installed by that script.
+# Packages named as arguments are installed with these (what one script alone
+# needs: the fuzzing's clang, the print test's CUPS).
+#
+# usage: scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file
-          mdbtools-dev nlohmann-json3-dev fp-units-db)
+          mdbtools-dev nlohmann-json3-dev fp-units-db "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the test suite with AddressSanitizer and UndefinedBehaviorSanitizer
-# into build-sanitizers/ and runs it: a leak, a memory error or undefined
-# behaviour in the project's code fails the run. Leaks inside Qt and
+# into build-sanitizers/ and runs it, the print queue test included: a leak, a
+# memory error or undefined behaviour in the project's code fails the run. Leaks inside Qt and
 # fontconfig themselves are suppressed by tests/sanitizers/lsan.supp, each
 # with the reason.
 set -euo pipefail
@@ -17,3 +17,4 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:dete
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build-sanitizers --output-on-failure -j"$(nproc)"
+scripts/test-print-queue.sh --build build-sanitizers

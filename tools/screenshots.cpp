@@ -45,6 +45,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -69,16 +73,21 @@ void settle()
         QCoreApplication::processEvents();
 }
 
-void save(QWidget &widget, const char *name)
+void save(const QPixmap &picture, const char *name)
 {
-    settle();
     const QString path = g_out.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
-    if (widget.grab().save(path)) {
+    if (picture.save(path)) {
         std::printf("%s\n", qPrintable(path));
     } else {
         std::fprintf(stderr, "pelanova-screenshots: cannot write %s\n", qPrintable(path));
         ++g_failures;
     }
+}
+
+void save(QWidget &widget, const char *name)
+{
+    settle();
+    save(widget.grab(), name);
 }
 
 // Message boxes as the program shows them; the next one is pictured under
@@ -180,6 +189,32 @@ void waitForPreview(TBaseLRep &report)
     timer.start();
     while (report.isWorkerRunning() && timer.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// The preview with its file menu and the printer submenu open, as the print
+// system lists the printers. Menus are windows of their own: they are drawn
+// onto the preview's picture where they stand.
+void printerMenu(TBaseLRep &preview)
+{
+    QMenu *printers = preview.printerMenu();
+    auto *file = qobject_cast<QMenu *>(printers->parentWidget());
+    if (!file) {
+        ++g_failures;
+        return;
+    }
+    const QRect fileTitle = preview.menuBar()->actionGeometry(file->menuAction());
+    file->popup(preview.menuBar()->mapToGlobal(fileTitle.bottomLeft()));
+    file->setActiveAction(printers->menuAction());
+    printers->popup(file->mapToGlobal(file->actionGeometry(printers->menuAction()).topRight()));
+    settle();
+    QPixmap picture = preview.grab();
+    QPainter painter(&picture);
+    for (QMenu *menu : {file, printers})
+        painter.drawPixmap(preview.mapFromGlobal(menu->pos()), menu->grab());
+    painter.end();
+    save(picture, "printer-menu");
+    printers->hide();
+    file->hide();
 }
 
 // The controls of the kit side by side.
@@ -296,6 +331,7 @@ void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFol
             preview->Act80Execute(50);
             waitForPreview(*preview);
             save(*preview, "preview-50");
+            printerMenu(*preview);
             preview->close();
         }
     }

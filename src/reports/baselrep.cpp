@@ -6,6 +6,7 @@
 #include "reports/previewpacer.h"
 #include "reports/printermenu.h"
 #include "reports/printmsg.h"
+#include "reports/printqueue.h"
 #include "reports/reportdataset.h"
 
 #include <QAction>
@@ -525,6 +526,15 @@ void TBaseLRep::ActPrintExecute()
         if (!pages)
             return;
         const auto [first, last] = *pages;
+        if (m_printer->outputFormat() == QPrinter::NativeFormat) {
+            const QString problem = printerProblem(m_printer->printerName());
+            if (!problem.isEmpty()) {
+                beep();
+                m_boxes.messageBox(problem.toStdString(), kAppTitle, MessageIcon::Warning, MessageButtons::Ok,
+                                   kDefaultButton1);
+                return;
+            }
+        }
         // Without a printer the job goes to a PDF file, which needs a name.
         if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty()) {
             const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));

@@ -164,11 +164,11 @@ void ReportEngine::printNextPage()
         m_printPainter = std::make_unique<QPainter>();
         if (!m_printPainter->begin(m_printer)) {
             m_printPainter.reset();
-            throw std::runtime_error("the print job could not be started");
+            throw std::runtime_error("印刷を開始できませんでした．");
         }
     } else if (m_sheetPending) {
         if (!m_printer->newPage())
-            throw std::runtime_error("the printer refused a new page");
+            throw std::runtime_error("プリンタが次のページを受け付けませんでした．");
     }
     m_sheetPending = false;
 

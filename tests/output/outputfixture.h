@@ -10,6 +10,7 @@
 #include "core/sqlite.h"
 #include "core/tesuuryou.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,18 @@ inline Transfer transferTo(const std::string &account, long long amount, const s
     t.amount = amount;
     t.name = name;
     return t;
+}
+
+// n transfers of 10,000 + i yen to accounts of bank 5 (another bank: 420 or 630 yen).
+inline std::vector<Transfer> transfers(int n)
+{
+    std::vector<Transfer> out;
+    for (int i = 0; i < n; ++i) {
+        char account[12];
+        std::snprintf(account, sizeof account, "%07d", i);
+        out.push_back(transferTo(account, 10000 + i));
+    }
+    return out;
 }
 
 } // namespace pelanova::testing

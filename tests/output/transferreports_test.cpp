@@ -7,7 +7,6 @@
 #include "output/transferreports.h"
 #include "reports/baselrep.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +14,7 @@
 using namespace pelanova;
 using namespace pelanova::output;
 using pelanova::testing::OutputDb;
+using pelanova::testing::transfers;
 using pelanova::testing::transferTo;
 
 namespace {
@@ -22,30 +22,9 @@ namespace {
 constexpr int kDate = 20080305;
 const std::string kConsignor = "0000012345";
 
-QString pageText(const QString &pdf, int page)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                          QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 int count(const QString &text, const QString &pattern)
 {
     return int(text.count(QRegularExpression(pattern)));
-}
-
-// n transfers of 10,000 + i yen to accounts of bank 5 (another bank: 420 or 630 yen).
-std::vector<pelanova::testing::Transfer> transfers(int n)
-{
-    std::vector<pelanova::testing::Transfer> out;
-    for (int i = 0; i < n; ++i) {
-        char account[12];
-        std::snprintf(account, sizeof account, "%07d", i);
-        out.push_back(transferTo(account, 10000 + i));
-    }
-    return out;
 }
 
 template <typename R>
@@ -74,7 +53,7 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = writePdf<TrptFurikomi>(o.db, dir);
         QCOMPARE(test::pdfPageCount(pdf), 1);
-        const QString text = pageText(pdf, 1);
+        const QString text = test::pdfPageText(pdf, 1);
         QVERIFY(text.contains(QStringLiteral("1 ﾍﾟｰｼﾞ")));
         // A one-digit month and day are each filled with a blank.
         QCOMPARE(QString::fromStdString(formatReportDate(kDate)), QStringLiteral("2008年  3月  5日"));
@@ -97,8 +76,8 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = writePdf<TrptFurikomi>(o.db, dir);
         QCOMPARE(test::pdfPageCount(pdf), 2);
-        const QString first = pageText(pdf, 1);
-        const QString second = pageText(pdf, 2);
+        const QString first = test::pdfPageText(pdf, 1);
+        const QString second = test::pdfPageText(pdf, 2);
         QVERIFY(first.contains(QStringLiteral("次項に続く＞＞")));
         QVERIFY(!first.contains(QStringLiteral("件")));
         QCOMPARE(count(first, QStringLiteral("0005-001")), 38);
@@ -120,7 +99,7 @@ private slots:
         savings.type = 4;
         o.import(kDate, 1, kConsignor, {transferTo("0000000", 50000), savings});
         QTemporaryDir dir;
-        const QString fees = pageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 1);
+        const QString fees = test::pdfPageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 1);
         QVERIFY(fees.contains(QStringLiteral("みずなみ銀行")));
         QVERIFY(fees.contains(QStringLiteral("本店営業部")));
         QVERIFY(fees.contains(QRegularExpression(QStringLiteral("49,370\\s+電信\\s+630"))));
@@ -128,7 +107,7 @@ private slots:
         // Subtotal and total: 2 lines, 69,370 yen, 420 on the consignor, 630 on the recipients.
         QCOMPARE(count(fees, QStringLiteral("2 件\\s+69,370\\s+420\\s+630")), 2);
 
-        const QString request = pageText(writePdf<TrptFurikomi>(o.db, dir), 1);
+        const QString request = test::pdfPageText(writePdf<TrptFurikomi>(o.db, dir), 1);
         QVERIFY(request.contains(QStringLiteral("49,370")));
         QVERIFY(request.contains(QStringLiteral("69,370")));
         QVERIFY(request.contains(QRegularExpression(QStringLiteral("普通.*\\n.*貯蓄"))));
@@ -146,7 +125,7 @@ private slots:
         o.addRecipient(kConsignor, 5, 1, "0000000", 1, 0);
         o.import(kDate, 1, kConsignor, {transferTo("0000000", 50000)});
         QTemporaryDir dir;
-        const QString fees = pageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 1);
+        const QString fees = test::pdfPageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 1);
         QVERIFY(fees.contains(QRegularExpression(QStringLiteral("50,000\\s+電信\\s*\\n"))));
         QCOMPARE(count(fees, QStringLiteral("1 件\\s+50,000\\s+0\\s+0")), 2);
     }
@@ -160,7 +139,7 @@ private slots:
         const QString pdf = writePdf<TrptFurikomiTesuuryou>(o.db, dir);
         QCOMPARE(test::pdfPageCount(pdf), 1);
         // 37 × 10,000 + 666 yen; 420 yen each up to 29,999.
-        QCOMPARE(count(pageText(pdf, 1), QStringLiteral("37 件\\s+370,666\\s+15,540\\s+0")), 2);
+        QCOMPARE(count(test::pdfPageText(pdf, 1), QStringLiteral("37 件\\s+370,666\\s+15,540\\s+0")), 2);
     }
 
     void feeListOf38LinesFillsItsGrandTotalOnThePageWithTheLastLine()
@@ -171,8 +150,8 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = writePdf<TrptFurikomiTesuuryou>(o.db, dir);
         QCOMPARE(test::pdfPageCount(pdf), 2);
-        const QString first = pageText(pdf, 1);
-        const QString second = pageText(pdf, 2);
+        const QString first = test::pdfPageText(pdf, 1);
+        const QString second = test::pdfPageText(pdf, 2);
         QCOMPARE(count(first, QStringLiteral("37 件\\s+370,666\\s+15,540\\s+0")), 1);
         QCOMPARE(count(first, QStringLiteral("件")), 1); // the total line holds no values
         QVERIFY(first.contains(QStringLiteral("合")));
@@ -187,7 +166,7 @@ private slots:
         o.addConsignor(kConsignor);
         o.import(kDate, 1, kConsignor, transfers(100));
         QTemporaryDir dir;
-        const QString alone = pageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 3);
+        const QString alone = test::pdfPageText(writePdf<TrptFurikomiTesuuryou>(o.db, dir), 3);
 
         test::ScriptedMessageBoxes boxes;
         QPointer<TBaseLRep> window;
@@ -200,7 +179,7 @@ private slots:
         window->setPdfFileDialogHook([pdf](const QString &) { return pdf; });
         window->ActPdfExecute();
         QCOMPARE(test::pdfPageCount(pdf), 3);
-        QCOMPARE(pageText(pdf, 3), alone);
+        QCOMPARE(test::pdfPageText(pdf, 3), alone);
         QVERIFY(alone.contains(QStringLiteral("100 件")));
         QVERIFY(boxes.empty());
 

@@ -106,6 +106,12 @@ QString pdfText(const QString &path)
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
 }
 
+QString pdfPageText(const QString &path, int page)
+{
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                                             QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+}
+
 QString pdfFonts(const QString &path) { return run(QStringLiteral("pdffonts"), {path}); }
 
 QString pdfInfo(const QString &path) { return run(QStringLiteral("pdfinfo"), {path}); }

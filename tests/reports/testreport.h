@@ -82,6 +82,8 @@ bool waitForWorker(TBaseLRep &report, int timeoutMs = 20000);
 // Pages of a PDF (pdfinfo) and its text (pdftotext); -1 / empty on failure.
 int pdfPageCount(const QString &path);
 QString pdfText(const QString &path);
+// The text of one page (from 1), laid out as printed.
+QString pdfPageText(const QString &path, int page);
 QString pdfFonts(const QString &path);
 QString pdfInfo(const QString &path);
 // Bounding box in points of the first word equal to `word` on page 1.
