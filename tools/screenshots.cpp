@@ -21,9 +21,11 @@
 #include "output/frmfurikomicreate.h"
 #include "output/frmfurikomiprint.h"
 #include "reports/baselrep.h"
+#include "reports/printchoice.h"
 #include "reports/printmsg.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
+#include "shell/startup.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
@@ -43,6 +45,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -50,6 +54,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -364,6 +369,28 @@ void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFol
     save(main, "settings");
 }
 
+// The print dialog as the preview opens it, for a report of 12 pages.
+void printDialog()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer);
+    PrintRequest request;
+    request.maxPage = 12;
+    request.toPage = 12;
+    preparePrintDialog(dialog, request);
+    dialog.show();
+    // With its options open: the page range is there.
+    for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+        if (button->text().startsWith(QStringLiteral("オプション")))
+            button->click();
+    }
+    save(dialog, "print-dialog");
+    if (auto *tabs = dialog.findChild<QTabWidget *>()) {
+        tabs->setCurrentIndex(tabs->count() - 1);
+        save(dialog, "print-dialog-options");
+    }
+}
+
 void calendar()
 {
     TfrmCarender dialog;
@@ -376,6 +403,7 @@ void calendar()
 void fileDialog()
 {
     QTemporaryDir folder;
+    QDir(folder.path()).mkdir(QStringLiteral("2026年12月"));
     for (const char *name : {"銀行マスタ.mdb", "FB0115.txt"}) {
         QFile file(QDir(folder.path()).filePath(QString::fromUtf8(name)));
         file.open(QIODevice::WriteOnly);
@@ -452,7 +480,8 @@ int main(int argc, char **argv)
         return 1;
     }
     g_out = QDir(folder);
-    installJapaneseFonts();
+    // Qt's own texts in Japanese, as the program has them.
+    prepareApplication(app);
 
     cli::ConsoleMessageBoxes boxes;
     QTemporaryDir installation;
@@ -480,5 +509,6 @@ int main(int argc, char **argv)
     screens(exe, pictured, installation.path());
     calendar();
     fileDialog();
+    printDialog();
     return g_failures == 0 ? 0 : 1;
 }

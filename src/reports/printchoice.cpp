@@ -1,6 +1,7 @@
 #include "reports/printchoice.h"
 
 #include "reports/previewstore.h"
+#include "widgets/dialogtexts.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -43,13 +44,19 @@ std::optional<std::pair<int, int>> pagesOf(const PrintChoice &choice, const Prev
     return std::make_pair(first, last);
 }
 
-std::optional<PrintChoice> askPrintDialog(QPrinter &printer, const PrintRequest &request, QWidget *parent)
+void preparePrintDialog(QPrintDialog &dialog, const PrintRequest &request)
 {
-    QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection
                       | QAbstractPrintDialog::PrintToFile);
     dialog.setMinMax(request.minPage, request.maxPage);
     dialog.setFromTo(request.fromPage, request.toPage);
+    japaneseDialogTexts(dialog);
+}
+
+std::optional<PrintChoice> askPrintDialog(QPrinter &printer, const PrintRequest &request, QWidget *parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    preparePrintDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     PrintChoice choice;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -39,6 +40,10 @@ PrintRequest printRequestFor(const PreviewStore &store, bool printersInstalled);
 // report); a selection is the pages of the image shown (one page at full
 // size, a sheet of pages reduced). Nothing when the range is empty.
 std::optional<std::pair<int, int>> pagesOf(const PrintChoice &choice, const PreviewStore &store);
+
+// Sets the dialog up for a request: the page range, the selection, output
+// to a file, and Japanese for the texts Qt's translation leaves in English.
+void preparePrintDialog(QPrintDialog &dialog, const PrintRequest &request);
 
 // The platform's print dialog on `printer` (which the user may change:
 // another printer, or PDF output into a file). Nothing when cancelled.

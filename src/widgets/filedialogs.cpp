@@ -1,12 +1,15 @@
 #include "widgets/filedialogs.h"
+#include "widgets/dialogtexts.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
+#include <QTreeView>
 
 namespace pelanova {
 
@@ -51,10 +54,18 @@ public:
     QVariant data(const QModelIndex &index, int role) const override
     {
         const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
-        if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+        if (files && role == Qt::DisplayRole && index.column() >= 1 && index.column() <= 3) {
             const QModelIndex source = mapToSource(index);
             if (index.column() == 3)
-                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+                return QLocale().toString(files->lastModified(source), QStringLiteral("yyyy/MM/dd HH:mm"));
+            // Qt names kinds of files in English (Folder, txt File) or by the
+            // system's long descriptions.
+            if (index.column() == 2) {
+                if (files->isDir(source))
+                    return QStringLiteral("フォルダ");
+                const QString suffix = files->fileInfo(source).suffix().toUpper();
+                return suffix.isEmpty() ? QStringLiteral("ファイル") : suffix + QStringLiteral(" ファイル");
+            }
             if (!files->isDir(source))
                 return QLocale().formattedDataSize(files->size(source));
         }
@@ -111,6 +122,14 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
     }
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(720, 440);
+    // The date and the kind are read whole: their columns take their width.
+    if (auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        view->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+        view->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    }
+    japaneseDialogTexts(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
