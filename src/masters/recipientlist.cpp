@@ -25,7 +25,7 @@ int today()
 } // namespace
 
 TrptFurikomisakiPrint::TrptFurikomisakiPrint(const sql::Database &db)
-    : Report(QStringLiteral("振込先印刷")), sqlFurikomisaki(&db)
+    : Report(QStringLiteral("受取人一覧")), sqlFurikomisaki(&db)
 {
     setDataSet(&sqlFurikomisaki);
     ReportBand *title = layout().addBand(QRect(37, 37, 720, 28));

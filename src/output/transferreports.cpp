@@ -135,7 +135,7 @@ void TransferReport::setUp(const std::string &consignorCode, int date, int /*fac
 
 // ---------------------------------------------------------------- 振込依頼書
 
-TrptFurikomi::TrptFurikomi(const sql::Database &db) : TransferReport(QStringLiteral("rptFurikomi"), db)
+TrptFurikomi::TrptFurikomi(const sql::Database &db) : TransferReport(QStringLiteral("振込依頼書"), db)
 {
     ReportRowLayout *head = grid()->addRowLayout(kRowHeight);
     cell(head, 0, 290, QStringLiteral("振　込　先　銀　行"), HAlign::Center, {K, K, N, K});
@@ -211,7 +211,7 @@ void TrptFurikomiTesuuryou::Sums::add(const PricedTransfer &priced)
 }
 
 TrptFurikomiTesuuryou::TrptFurikomiTesuuryou(const sql::Database &db)
-    : TransferReport(QStringLiteral("rptFurikomiTesuuryou"), db)
+    : TransferReport(QStringLiteral("振込手数料一覧"), db)
 {
     const ReportFont small{kFontMincho, 11, false, false};
     ReportRowLayout *head = grid()->addRowLayout(kRowHeight);

@@ -537,7 +537,7 @@ void TBaseLRep::ActPrintExecute()
         }
         // Without a printer the job goes to a PDF file, which needs a name.
         if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty()) {
-            const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));
+            const QString suggested = QDir::home().filePath(m_report->caption() + QStringLiteral(".pdf"));
             const QString path = m_pdfFileDialog ? m_pdfFileDialog(suggested) : defaultPdfFileDialog(suggested);
             if (path.isEmpty())
                 return;
@@ -551,7 +551,7 @@ void TBaseLRep::ActPrintExecute()
 void TBaseLRep::ActPdfExecute()
 {
     guarded([&] {
-        const QString suggested = QDir::home().filePath(windowTitle() + QStringLiteral(".pdf"));
+        const QString suggested = QDir::home().filePath(m_report->caption() + QStringLiteral(".pdf"));
         const QString path = m_pdfFileDialog ? m_pdfFileDialog(suggested) : defaultPdfFileDialog(suggested);
         if (path.isEmpty())
             return;

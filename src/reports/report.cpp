@@ -11,9 +11,11 @@
 namespace pelanova {
 
 Report::Report(const QString &caption)
-    : m_title(QStringLiteral("印刷プレビュー（") + caption + QStringLiteral("）")), m_engine(&m_layout)
+    : m_caption(caption), m_title(QStringLiteral("印刷プレビュー（") + caption + QStringLiteral("）")),
+      m_engine(&m_layout)
 {
-    m_engine.title = m_title;
+    // A printed job and a PDF file bear the report's name as the clerk knows it.
+    m_engine.title = m_caption;
     m_engine.pageBeforePrint = [this] { ActPageBeforePrint(); };
     m_engine.pageAfterPrint = [this] { ActPageAfterPrint(); };
 }

@@ -39,13 +39,15 @@ inline constexpr const char *kNothingToPrint = "印刷対象データがあり�
 class Report
 {
 public:
-    // `caption` is the report's own caption; its title, the preview window's
-    // caption and the print job's name, is "印刷プレビュー（caption）".
+    // `caption` is the report's name as the clerk knows it (振込依頼書): the
+    // print job's and the PDF file's title and the file name offered; the
+    // preview window's caption is "印刷プレビュー（caption）".
     explicit Report(const QString &caption);
     virtual ~Report();
     Report(const Report &) = delete;
     Report &operator=(const Report &) = delete;
 
+    const QString &caption() const { return m_caption; }
     const QString &title() const { return m_title; }
     ReportLayout &layout() { return m_layout; }
     ReportEngine &engine() { return m_engine; }
@@ -78,6 +80,7 @@ protected:
     virtual void ActPageAfterPrint() {}
 
 private:
+    QString m_caption;
     QString m_title;
     ReportLayout m_layout;
     ReportEngine m_engine;

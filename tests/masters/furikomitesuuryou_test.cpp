@@ -88,7 +88,7 @@ private slots:
         s.btnFurikomiPrint->click();
         QPointer<TBaseLRep> list = s.recipientList();
         QVERIFY(list);
-        QCOMPARE(list->windowTitle(), QStringLiteral("印刷プレビュー（振込先印刷）"));
+        QCOMPARE(list->windowTitle(), QStringLiteral("印刷プレビュー（受取人一覧）"));
         QCOMPARE(list->pageDisplayText(), QStringLiteral("1/1"));
         s.btnFurikomiPrint->click();
         QCOMPARE(s.recipientList(), list.data());

@@ -53,6 +53,10 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = writePdf<TrptFurikomi>(o.db, dir);
         QCOMPARE(test::pdfPageCount(pdf), 1);
+        // Named as the clerk knows it, in the PDF's title and the preview's caption.
+        QVERIFY(test::pdfInfo(pdf).contains(QStringLiteral("振込依頼書\n")));
+        QCOMPARE(TrptFurikomi(o.db).title(), QStringLiteral("印刷プレビュー（振込依頼書）"));
+        QCOMPARE(TrptFurikomiTesuuryou(o.db).title(), QStringLiteral("印刷プレビュー（振込手数料一覧）"));
         const QString text = test::pdfPageText(pdf, 1);
         QVERIFY(text.contains(QStringLiteral("1 ﾍﾟｰｼﾞ")));
         // A one-digit month and day are each filled with a blank.

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace pelanova;
@@ -45,7 +47,10 @@ struct Fixture
         test = owned.get();
         report = new TBaseLRep(std::move(owned), boxes);
         report->setBeepHandler([this] { ++beeps; });
-        report->setPdfFileDialogHook([this](const QString &) { return pdfPath; });
+        report->setPdfFileDialogHook([this](const QString &suggested) {
+            suggestedPdf = suggested;
+            return pdfPath;
+        });
         report->setPrintDialogHook([this](QPrinter &printer, const TBaseLRep::PrintRequest &request) {
             lastRequest = request;
             ++dialogs;
@@ -64,6 +69,7 @@ struct Fixture
 
     QTemporaryDir dir;
     QString pdfPath;
+    QString suggestedPdf; // what the PDF file dialog was offered
     ScriptedMessageBoxes boxes;
     RenderLog log;
     int beeps = 0;
@@ -93,7 +99,8 @@ private slots:
         Fixture f(1);
         TBaseLRep &r = *f.report;
         QCOMPARE(r.windowTitle(), QStringLiteral("印刷プレビュー（rptTest）"));
-        QCOMPARE(r.engine().title, r.windowTitle());
+        // Print jobs and PDF files bear the report's own name.
+        QCOMPARE(r.engine().title, QStringLiteral("rptTest"));
         QCOMPARE(r.actPreview()->text(), QStringLiteral("画面表示(&V)"));
         QCOMPARE(r.actPreview()->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
         QCOMPARE(r.act80()->text(), QStringLiteral("80%(&8)"));
@@ -428,6 +435,10 @@ private slots:
         // "番号" of the grid's title row lies in its field at x 37..137, y 125..148
         // layout units (0.75 pt each).
         QVERIFY(pdfInfo(f.pdfPath).contains("(A4)"));
+        // The file is offered under the report's name and bears it as its title.
+        QCOMPARE(QFileInfo(f.suggestedPdf).fileName(), QStringLiteral("rptTest.pdf"));
+        QVERIFY2(pdfInfo(f.pdfPath).contains(QRegularExpression(QStringLiteral("Title: +rptTest\n"))),
+                 qPrintable(pdfInfo(f.pdfPath)));
         const QRectF box = pdfWordBox(f.pdfPath, QStringLiteral("番号"));
         QVERIFY2(box.left() > 37 * 0.75 && box.right() < 137 * 0.75, qPrintable(QString::number(box.left())));
         QVERIFY2(box.top() > 125 * 0.75 && box.bottom() < 148 * 0.75, qPrintable(QString::number(box.top())));
