@@ -38,6 +38,8 @@ int writeFileCommand(Context &ctx, const Arguments &args)
 
     // The settings' form; --line-break overrides its line break for this run.
     output::TransferFileForm form = output::readTransferFileForm(IniFile(ctx.iniPath));
+    for (const std::string &unknown : unknownChoices(IniFile(ctx.iniPath)))
+        std::cerr << unknown << '\n';
     const std::string lineBreak = args.option("--line-break", "settings");
     if (lineBreak == "crlf")
         form.lineBreak = "\r\n";

@@ -330,4 +330,41 @@ void TSettings::WriteInteger(const std::string &name, int value)
     WriteString(name, std::to_string(value));
 }
 
+const std::vector<ChoiceSetting> &choiceSettings()
+{
+    static const std::vector<ChoiceSetting> all = {
+        {&settings::ClearingHouse, "手形交換所番号", {{"0", "空白（既定）"}, {"1", "0000"}}},
+        {&settings::Designation, "振込指定区分", {{"0", "空白（既定）"}, {"7", "7 電信"}, {"8", "8 文書"}}},
+        {&settings::LineBreak, "レコードの区切り", {{"0", "なし（既定）"}, {"1", "CR+LF"}}},
+    };
+    return all;
+}
+
+std::optional<std::string> unknownChoice(const IniFile &ini, const ChoiceSetting &setting)
+{
+    const SettingsItem &item = *setting.item;
+    const std::string stored = ini.readString(item.Section, item.Key, std::string());
+    const std::string_view value = trimText(stored);
+    if (value.empty())
+        return std::nullopt;
+    std::string values;
+    for (const SettingChoice &choice : setting.choices) {
+        if (value == choice.value)
+            return std::nullopt;
+        values += (values.empty() ? "" : ", ") + std::string(choice.value);
+    }
+    return "設定ファイルの [" + item.Section + "] " + item.Key + "=" + stored + " は" + setting.label + "の選べる値（"
+           + values + "）ではありません。「" + setting.choices.front().shown + "」を使います。";
+}
+
+std::vector<std::string> unknownChoices(const IniFile &ini)
+{
+    std::vector<std::string> found;
+    for (const ChoiceSetting &setting : choiceSettings()) {
+        if (std::optional<std::string> sentence = unknownChoice(ini, setting))
+            found.push_back(std::move(*sentence));
+    }
+    return found;
+}
+
 } // namespace pelanova

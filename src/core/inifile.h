@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,31 @@ inline const SettingsItem ClearingHouse{"ClearingHouse", "Output", "ClearingHous
 inline const SettingsItem Designation{"Designation", "Output", "Designation", "0"};
 inline const SettingsItem LineBreak{"LineBreak", "Output", "LineBreak", "0"};
 } // namespace settings
+
+// A setting that takes one of a few values, offered as a drop-down list on
+// the settings screen; its first choice is its default.
+struct SettingChoice
+{
+    const char *value; // as stored
+    const char *shown; // on the settings screen
+};
+struct ChoiceSetting
+{
+    const SettingsItem *item;
+    const char *label; // on the settings screen
+    std::vector<SettingChoice> choices;
+};
+// The choice settings of the bank file's form (ClearingHouse, Designation,
+// LineBreak).
+const std::vector<ChoiceSetting> &choiceSettings();
+
+// A choice setting whose stored value is none of its choices (a hand-edited
+// file), as a sentence that names the value and the choice used instead:
+// "設定ファイルの [Output] ClearingHouse=0000 は手形交換所番号の選べる値（0, 1）
+// ではありません。「空白（既定）」を使います。" A missing or empty value is the
+// default and no finding.
+std::optional<std::string> unknownChoice(const IniFile &ini, const ChoiceSetting &setting);
+std::vector<std::string> unknownChoices(const IniFile &ini);
 
 // A set of declared settings items on one settings file. Item names match
 // without regard to case ("Bankdata" is BankData). Asking for an undeclared

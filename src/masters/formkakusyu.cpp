@@ -37,15 +37,15 @@ TSettings screenSettings(const TDM1 &dm)
 
 // A choice of the bank file's form: items "stored value TAB shown text", the
 // first one the default.
-KeyedComboBox *formChoice(const char *name, std::initializer_list<const char *> items, QWidget *parent)
+KeyedComboBox *formChoice(const char *name, const ChoiceSetting &setting, QWidget *parent)
 {
     auto *combo = new KeyedComboBox(parent);
     combo->setObjectName(QString::fromLatin1(name));
     combo->setShownText(shownAfterTab());
     combo->setItemHeight(20);
     combo->setMinimumWidth(160);
-    for (const char *item : items)
-        combo->addKeyedItem(QString::fromUtf8(item));
+    for (const SettingChoice &choice : setting.choices)
+        combo->addKeyedItem(QString::fromUtf8(choice.value) + QLatin1Char('\t') + QString::fromUtf8(choice.shown));
     return combo;
 }
 
@@ -150,19 +150,27 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
     grpOutput = group(QStringLiteral("銀行提出データの形式"), body());
     {
         auto *grid = new QGridLayout(grpOutput);
-        cmbClearingHouse = formChoice("cmbClearingHouse", {"0\t空白（既定）", "1\t0000"}, grpOutput);
-        cmbDesignation = formChoice("cmbDesignation", {"0\t空白（既定）", "7\t7 電信", "8\t8 文書"}, grpOutput);
-        cmbLineBreak = formChoice("cmbLineBreak", {"0\tなし（既定）", "1\tCR+LF"}, grpOutput);
-        const std::pair<const char *, KeyedComboBox *> rows[] = {
-            {"手形交換所番号", cmbClearingHouse}, {"振込指定区分", cmbDesignation}, {"レコードの区切り", cmbLineBreak}};
+        KeyedComboBox **combos[] = {&cmbClearingHouse, &cmbDesignation, &cmbLineBreak};
+        const char *names[] = {"cmbClearingHouse", "cmbDesignation", "cmbLineBreak"};
         int row = 0;
-        for (const auto &[label, combo] : rows) {
-            auto *caption = new QLabel(QString::fromUtf8(label), grpOutput);
+        for (const ChoiceSetting &setting : choiceSettings()) {
+            KeyedComboBox *combo = *combos[row] = formChoice(names[row], setting, grpOutput);
+            auto *caption = new QLabel(QString::fromUtf8(setting.label), grpOutput);
             caption->setBuddy(combo);
-            grid->addWidget(caption, row, 0);
-            grid->addWidget(combo, row, 1);
+            grid->addWidget(caption, row * 2, 0);
+            grid->addWidget(combo, row * 2, 1);
+            // A stored value that is none of the choices is said below its list.
+            QLabel *unknown = note(QString(), grpOutput);
+            QPalette red = unknown->palette();
+            red.setColor(QPalette::WindowText, Qt::red);
+            unknown->setPalette(red);
+            unknown->setWordWrap(true);
+            unknown->hide();
+            lblUnknown[row] = unknown;
+            grid->addWidget(unknown, row * 2 + 1, 0, 1, 3);
             ++row;
         }
+        row *= 2;
         grid->setColumnStretch(2, 1);
         grid->addWidget(note(QStringLiteral("振込データ作成時のファイルの形式です。振込先の銀行の指定に合わせてください。"),
                              grpOutput),
@@ -185,6 +193,14 @@ void TfrmKakusyu::FormCreate()
     selectStored(cmbClearingHouse, items.ReadString("ClearingHouse"));
     selectStored(cmbDesignation, items.ReadString("Designation"));
     selectStored(cmbLineBreak, items.ReadString("LineBreak"));
+    // The list shows the choice the bank file gets; an unknown stored value
+    // is named beside it until the screen stores the choice shown.
+    const IniFile ini(context().dm.settingsFile());
+    for (size_t i = 0; i < choiceSettings().size(); ++i) {
+        const std::optional<std::string> unknown = unknownChoice(ini, choiceSettings()[i]);
+        lblUnknown[i]->setText(unknown ? q(*unknown) : QString());
+        lblUnknown[i]->setVisible(unknown.has_value());
+    }
 }
 
 void TfrmKakusyu::FormClose()

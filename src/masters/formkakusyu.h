@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
+
 #include "shell/formbase.h"
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 
 namespace pelanova {
@@ -42,6 +45,8 @@ public:
     KeyedComboBox *cmbClearingHouse;
     KeyedComboBox *cmbDesignation;
     KeyedComboBox *cmbLineBreak;
+    // Under each list: the stored value when it is none of the choices.
+    std::array<QLabel *, 3> lblUnknown{};
 
 protected:
     // Saves the settings and reconnects the bank master.

@@ -1,4 +1,5 @@
 #include "shell/formmain.h"
+#include "core/inifile.h"
 
 #include "core/datamodule.h"
 #include "core/unitapp.h"
@@ -126,8 +127,16 @@ void TfrmMain::ShowScreen(uint8_t screenId)
 
 bool TfrmMain::FormShow()
 {
-    if (m_dm->ADOConFurikomi.isOpen())
+    if (m_dm->ADOConFurikomi.isOpen()) {
+        const std::vector<std::string> unknown = unknownChoices(IniFile(m_dm->settingsFile()));
+        if (!unknown.empty()) {
+            std::string text = "設定ファイルに選べない値があります。設定画面で選び直してください。";
+            for (const std::string &line : unknown)
+                text += "\n\r" + line;
+            m_services.messages.messageBox(text, kAppTitle, MessageIcon::Warning, MessageButtons::Ok, kDefaultButton1);
+        }
         return true;
+    }
     std::string text = "データベースの接続に失敗しました。\n\r処理を中断します。";
     if (!m_dm->ownDatabaseProblem().empty())
         text += "\n\r" + m_dm->ownDatabaseProblem() + "\n\r" + m_dm->ownDatabasePath();

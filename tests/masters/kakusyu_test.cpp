@@ -3,11 +3,13 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
 #include "core/inifile.h"
 #include "masters/formkakusyu.h"
+#include "output/transferfile.h"
 #include "screenfixture.h"
 #include "widgets/keyedlists.h"
 #include "widgets/numericedit.h"
@@ -202,6 +204,12 @@ private slots:
             QCOMPARE(shown(s.cmbDesignation), "空白（既定）");
             QCOMPARE(shown(s.cmbLineBreak), "なし（既定）");
             QCOMPARE(s.cmbDesignation->count(), 3);
+            // The unknown value is said beside its list; the others say nothing.
+            QVERIFY(!s.lblUnknown[1]->isHidden());
+            QCOMPARE(s.lblUnknown[1]->text(),
+                     "設定ファイルの [Output] Designation=5 は振込指定区分の選べる値（0, 7, 8）ではありません。"
+                     "「空白（既定）」を使います。");
+            QVERIFY(s.lblUnknown[0]->isHidden() && s.lblUnknown[2]->isHidden());
             s.cmbClearingHouse->setCurrentIndex(1);
             s.cmbDesignation->setCurrentIndex(1);
             s.cmbLineBreak->setCurrentIndex(1);
@@ -230,6 +238,20 @@ private slots:
         s.closeScreen();
         QCOMPARE(ini("Output", "LineBreak"), "0");
         QCOMPARE(ini("Output", "Designation"), "8");
+        QVERIFY(unknownChoices(IniFile(f->iniPath())).empty());
+
+        // A hand-edited value is what the start-up names, and what the
+        // settings screen stores over once it is left by メニュー.
+        IniFile(f->iniPath()).writeString("Output", "ClearingHouse", "0000");
+        QCOMPARE(unknownChoices(IniFile(f->iniPath())),
+                 (std::vector<std::string>{"設定ファイルの [Output] ClearingHouse=0000 は手形交換所番号の選べる値（0, 1）"
+                                           "ではありません。「空白（既定）」を使います。"}));
+        QCOMPARE(output::readTransferFileForm(IniFile(f->iniPath())).clearingHouse(), std::string_view("    "));
+        TfrmKakusyu &again = open();
+        QVERIFY(!again.lblUnknown[0]->isHidden());
+        QCOMPARE(shown(again.cmbClearingHouse), "空白（既定）");
+        again.closeScreen();
+        QCOMPARE(ini("Output", "ClearingHouse"), "0");
     }
 };
 

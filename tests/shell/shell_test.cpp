@@ -2,6 +2,7 @@
 // a database, the calendar dialog and the general error display.
 
 #include "core/datamodule.h"
+#include "core/inifile.h"
 #include "core/unitapp.h"
 #include "reports/printchoice.h"
 #include "core/schema.h"
@@ -401,6 +402,17 @@ void ShellTest::startsWhenTheDatabaseIsThere()
     QCOMPARE(m_boxes.count(), size_t(1));
     QVERIFY(QString::fromStdString(m_boxes.last().text).startsWith(QStringLiteral("本日のバックアップを作成できませんでした。")));
     QCOMPARE(m_boxes.last().icon, MessageIcon::Warning);
+
+    // A hand-edited choice of the bank file's form is named at the start.
+    IniFile(portableLocation(inst.exe).settingsFile).writeString("Output", "LineBreak", "yes");
+    m_boxes.clear();
+    runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [] { return 0; });
+    QVERIFY(m_boxes.count() >= 1);
+    QCOMPARE(m_boxes.shown().front().text,
+             std::string("設定ファイルに選べない値があります。設定画面で選び直してください。\n\r"
+                         "設定ファイルの [Output] LineBreak=yes はレコードの区切りの選べる値（0, 1）ではありません。"
+                         "「なし（既定）」を使います。"));
+    QCOMPARE(m_boxes.shown().front().icon, MessageIcon::Warning);
 }
 
 void ShellTest::hostedScreenFollowsResizing()
