@@ -86,10 +86,19 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
     totals->addWidget(pnlKensu);
     totals->addWidget(new QLabel(QStringLiteral("件"), body()));
     totals->addSpacing(16);
-    totals->addWidget(new QLabel(QStringLiteral("合計振込金額"), body()));
-    pnlKingaku = totalsPanel(body());
-    totals->addWidget(pnlKingaku);
-    totals->addWidget(new QLabel(QStringLiteral("円"), body()));
+    // The delivered amounts, the fees the recipients bear and what is paid
+    // after them: the last is the total the request form and fee list print.
+    auto amountPanel = [&](const QString &caption) {
+        totals->addSpacing(16);
+        totals->addWidget(new QLabel(caption, body()));
+        QLabel *panel = totalsPanel(body());
+        totals->addWidget(panel);
+        totals->addWidget(new QLabel(QStringLiteral("円"), body()));
+        return panel;
+    };
+    pnlKingaku = amountPanel(QStringLiteral("合計振込金額"));
+    pnlAitesaki = amountPanel(QStringLiteral("先方負担手数料"));
+    pnlShiharai = amountPanel(QStringLiteral("支払金額合計"));
     layout->addLayout(totals);
 
     GridList = new StripedGrid(body());
@@ -118,8 +127,8 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
 
 void TfrmFurikomiPrint::FormCreate()
 {
-    pnlKensu->clear();
-    pnlKingaku->clear();
+    for (QLabel *panel : {pnlKensu, pnlKingaku, pnlAitesaki, pnlShiharai})
+        panel->clear();
     GridList->clearLines();
     const sql::Database &db = context().dm.ADOConFurikomi;
     for (const std::string &item : LoadItakusya(db))
@@ -192,7 +201,7 @@ void TfrmFurikomiPrint::LoadLines()
     btnFurikomiCreate->setEnabled(output::isAllFacilityMode(facility));
     // The grid draws the priced lines where they are kept: no copy of their
     // texts per cell, however long the month.
-    const auto show = [this] {
+    const auto show = [this, facility] {
         GridList->setLineSource(int(m_list.lines.size()), [this](int line, int column) {
             const output::TFurikomiLine &l = m_list.lines[size_t(line)];
             const std::string *cells[] = {&l.code,  &l.bankName, &l.branchName, &l.depositType,
@@ -201,6 +210,12 @@ void TfrmFurikomiPrint::LoadLines()
         });
         pnlKensu->setText(q(output::totalCountText(m_list.count)));
         pnlKingaku->setText(q(output::totalSumText(m_list.sum)));
+        pnlAitesaki->setText(q(output::totalSumText(m_list.recipientFees)));
+        pnlShiharai->setText(q(output::totalSumText(m_list.paid)));
+        GridList->setEmptyText(m_list.lines.empty() ? QString::fromUtf8(output::isAllFacilityMode(facility)
+                                                                             ? kNoLinesOfConsignor
+                                                                             : kNoLinesOfFacility)
+                                                    : QString());
     };
     m_statement = output::BuildFurikomiSql(selectedDate(), selectedConsignor(), facility);
     try {

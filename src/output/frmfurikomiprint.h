@@ -28,6 +28,10 @@ class TfrmFurikomiPrint : public TfrmBase
 public:
     TfrmFurikomiPrint(ScreenContext &context, QWidget *parent);
 
+    // What the grid says when a load found no line.
+    static constexpr const char *kNoLinesOfFacility = "この施設の振込データはありません。";
+    static constexpr const char *kNoLinesOfConsignor = "この委託者のこの日の振込データはありません。";
+
     GradientButton *btnFurikomiCreate;
     GradientButton *btnPrintTesuuryou;
     GradientButton *btnPrint;
@@ -35,7 +39,9 @@ public:
     KeyedComboBox *cmbFurikomiDate;
     KeyedComboBox *cmbBumon;
     QLabel *pnlKensu;
-    QLabel *pnlKingaku;
+    QLabel *pnlKingaku;  // 合計振込金額: the delivered amounts
+    QLabel *pnlAitesaki; // 先方負担手数料: the fees the recipients bear
+    QLabel *pnlShiharai; // 支払金額合計: what is paid after them, as printed
     StripedGrid *GridList;
 
     void cmbFurikomiDateClick();

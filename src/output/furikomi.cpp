@@ -240,11 +240,14 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
     try {
         while (st.step()) {
             const FurikomiRow row = reader.read();
-            out.lines.push_back(makeFurikomiLine(row, priceTransfer(row, recipients, consignor)));
+            const PricedTransfer priced = priceTransfer(row, recipients, consignor);
+            out.lines.push_back(makeFurikomiLine(row, priced));
             if (onLine)
                 onLine(out.lines.back());
             out.count += 1;
             out.sum += row.amount;
+            out.recipientFees += priced.fee.AitesakiTesuuryou;
+            out.paid += priced.amount();
         }
     } catch (...) {
         setTotals(out);

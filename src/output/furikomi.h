@@ -96,6 +96,10 @@ struct FurikomiList
     // Number of lines and sum of the delivered amounts (before any fee).
     int64_t count = 0;
     int64_t sum = 0;
+    // The fees the recipients bear, and what is paid out after them (the
+    // total the request form and the fee list print).
+    int64_t recipientFees = 0;
+    int64_t paid = 0;
     bool totalsSet = false;
     bool allFacilities = false;
     std::string statement; // the aggregation statement that was run

@@ -405,4 +405,22 @@ bool StripedGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &optio
     return true;
 }
 
+void StripedGrid::setEmptyText(const QString &text)
+{
+    m_emptyText = text;
+    viewport()->update();
+}
+
+void StripedGrid::paintEvent(QPaintEvent *event)
+{
+    WithFocusRing<QTableView>::paintEvent(event);
+    if (m_emptyText.isEmpty() || lineCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    QRect area = viewport()->rect();
+    area.setTop(horizontalHeader()->isVisible() ? 0 : rowHeight(0));
+    painter.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_emptyText);
+}
+
 } // namespace pelanova

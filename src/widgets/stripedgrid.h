@@ -92,6 +92,10 @@ public:
     void setShownText(ShownText shown);
     QString shownText(int line, int column) const;
     void setCellPainter(CellPainter painter);
+    // A sentence shown in the middle of the grid while it has no line (none
+    // when empty).
+    void setEmptyText(const QString &text);
+    QString emptyText() const { return m_emptyText; }
 
     // Grid row of a line and back (row 0 is the placeholder).
     static int rowOfLine(int line) { return line + 1; }
@@ -110,6 +114,7 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QList<GridColumn> m_columns;
@@ -120,6 +125,7 @@ private:
     CellPainter m_painter;
     bool m_focusing = false;
     MoveQuestion m_moveQuestion;
+    QString m_emptyText;
 };
 
 } // namespace pelanova

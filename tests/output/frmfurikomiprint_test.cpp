@@ -154,9 +154,12 @@ private slots:
         QCOMPARE(s->cmbBumon->currentIndex(), 2);
         QCOMPARE(s->GridList->lineCount(), 0);
         QCOMPARE(s->pnlKensu->text(), QStringLiteral("0 "));
+        // The empty grid says why.
+        QCOMPARE(s->GridList->emptyText(), QStringLiteral("この施設の振込データはありません。"));
         s->cmbItakusya->setCurrentIndex(0);
         s->cmbItakusyaClick();
 
+        QVERIFY(s->GridList->emptyText().isEmpty());
         s->cmbBumon->setCurrentIndex(0);
         s->cmbBumonClick();
         QVERIFY(s->btnFurikomiCreate->isEnabled());
@@ -212,6 +215,16 @@ private slots:
         QCOMPARE(s->GridList->cellText(8, 7), QStringLiteral("420"));
         QCOMPARE(s->pnlKensu->text(), QStringLiteral("36 "));
         QCOMPARE(s->pnlKingaku->text(), QStringLiteral("1,233,000 "));
+        // Beside the delivered amounts, the fees the recipients bear and what is
+        // paid after them, the total the request form prints.
+        const output::FurikomiList list = output::LoadFurikomiList(dm->ADOConFurikomi, kDate, "0000012345", -1);
+        int64_t borne = 0;
+        for (const output::TFurikomiLine &line : list.lines)
+            borne += line.recipientFee.empty() ? 0 : std::stoll(QString::fromStdString(line.recipientFee).remove(',').toStdString());
+        QVERIFY(borne > 0);
+        QCOMPARE(s->pnlAitesaki->text(), QString::fromStdString(output::totalSumText(borne)));
+        QCOMPARE(s->pnlShiharai->text(), QString::fromStdString(output::totalSumText(1'233'000 - borne)));
+        QCOMPARE(list.paid, 1'233'000 - borne);
     }
 
     void emptyDatabaseShowsNothingAndCreatesNothing()
