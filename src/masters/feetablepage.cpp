@@ -2,6 +2,7 @@
 
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
+#include "widgets/valuepanel.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/numericedit.h"
 
@@ -51,10 +52,8 @@ QLayout *FeeTablePage::buildOwnBank()
     auto *own = new QGridLayout;
     own->setHorizontalSpacing(10);
     auto valueLabel = [this](int width, const char *name) {
-        auto *label = new QLabel(this);
+        QLabel *label = valuePanel(this);
         label->setObjectName(QLatin1String(name));
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
         label->setFixedSize(width, 22);
         return label;
     };

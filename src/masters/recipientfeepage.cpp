@@ -5,6 +5,7 @@
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
+#include "widgets/valuepanel.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/numericedit.h"
 #include "widgets/stripedgrid.h"
@@ -166,10 +167,8 @@ void RecipientFeePage::buildDetail(QVBoxLayout *right)
     EditBankName = detailField(pnlBank, 220, "EditBankName");
     EditSitenCode = detailField(pnlBank, 60, "EditSitenCode");
     EditSitenName = detailField(pnlBank, 220, "EditSitenName");
-    pnlYokin = new QLabel(pnlBank);
+    pnlYokin = valuePanel(pnlBank);
     pnlYokin->setObjectName(QStringLiteral("pnlYokin"));
-    pnlYokin->setFrameShape(QFrame::Panel);
-    pnlYokin->setFrameShadow(QFrame::Sunken);
     pnlYokin->setFixedSize(80, 22);
     pnlYokin->setAlignment(Qt::AlignCenter);
     EditKouzaNo = detailField(pnlBank, 100, "EditKouzaNo");

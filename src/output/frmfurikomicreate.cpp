@@ -10,6 +10,7 @@
 #include "output/transferfile.h"
 #include "shell/screencontext.h"
 #include "widgets/busyscope.h"
+#include "widgets/valuepanel.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
 #include "widgets/guard.h"
@@ -60,9 +61,7 @@ TfrmFurikomiCreate::TfrmFurikomiCreate(ScreenContext &context, QWidget *parent)
     auto *grid = new QGridLayout(info);
     auto row = [&](int r, const QString &caption) {
         grid->addWidget(new QLabel(caption, info), r, 0);
-        auto *value = new QLabel(info);
-        value->setFrameShape(QFrame::Panel);
-        value->setFrameShadow(QFrame::Sunken);
+        QLabel *value = valuePanel(info);
         value->setMinimumWidth(260);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(value, r, 1);

@@ -7,6 +7,7 @@
 #include "output/furikomi.h"
 #include "output/transferreports.h"
 #include "widgets/busyscope.h"
+#include "widgets/valuepanel.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/keyedlists.h"
 #include "widgets/stripedgrid.h"
@@ -32,10 +33,8 @@ std::optional<QString> shownDate(const QString &item)
 
 QLabel *totalsPanel(QWidget *parent)
 {
-    auto *panel = new QLabel(parent);
+    QLabel *panel = valuePanel(parent);
     panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, Qt::white);

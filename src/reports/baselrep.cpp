@@ -459,9 +459,20 @@ bool TBaseLRep::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_scroll && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
+        QScrollBar *bar = m_scroll->verticalScrollBar();
         if (key == Qt::Key_Home || key == Qt::Key_End) {
-            QScrollBar *bar = m_scroll->verticalScrollBar();
             bar->setValue(key == Qt::Key_Home ? bar->minimum() : bar->maximum());
+            return true;
+        }
+        // Past the foot of a page the next page follows, read from its top;
+        // above the head of one the page before, read from its foot.
+        if (key == Qt::Key_PageDown && bar->value() == bar->maximum() && m_actNextPage->isEnabled()) {
+            ActNextPageExecute();
+            return true;
+        }
+        if (key == Qt::Key_PageUp && bar->value() == bar->minimum() && m_actPriorPage->isEnabled()) {
+            ActPriorPageExecute();
+            bar->setValue(bar->maximum());
             return true;
         }
     }

@@ -84,6 +84,7 @@ public:
     bool isWorkerPaused() const;
     QString pageDisplayText() const;
     QLineEdit *jumpField() const;
+    QScrollArea *pageView() const { return m_scroll; }
     QPrinter &printer() { return *m_printer; }
     QString currentPrinterName() const { return m_printerName; }
     const QImage &shownImage() const { return m_report->engine().store().shownImage(); }

@@ -38,6 +38,18 @@ bool PageJumpField::commit()
     return true;
 }
 
+bool PageJumpField::event(QEvent *event)
+{
+    // Ctrl+V is the preview's 画面表示, also while a page number is typed
+    // here (a line edit would keep it for pasting).
+    if (event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_V)) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
 void PageJumpField::focusInEvent(QFocusEvent *event)
 {
     setModified(false);

@@ -270,12 +270,14 @@ void ReportEngine::drawField(QPainter &painter, const ReportField &field, QPoint
 
     if (!field.text.isEmpty()) {
         QRectF inner(r);
+        // The margin is kept from the inner edge of a border line: the half
+        // of a thick line that lies inside the field is no margin.
         switch (field.align) {
         case HAlign::Left:
-            inner.setLeft(inner.left() + field.marginX);
+            inner.setLeft(inner.left() + field.marginX + borderWidth(field.borders.left) / 2);
             break;
         case HAlign::Right:
-            inner.setRight(inner.right() - field.marginX);
+            inner.setRight(inner.right() - field.marginX - borderWidth(field.borders.right) / 2);
             break;
         case HAlign::Center:
             break;

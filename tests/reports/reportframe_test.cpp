@@ -343,6 +343,38 @@ private slots:
         QCOMPARE(f.report->pageDisplayText(), QStringLiteral("7/9"));
     }
 
+    void keysTurnPagesAndShowThePreviewWhereverTheFocusIs()
+    {
+        Fixture f(3);
+        f.report->resize(700, 500); // a page is taller than the view
+        f.report->show();
+        f.report->ShowReport();
+        QVERIFY(waitForWorker(*f.report));
+        QApplication::setActiveWindow(f.report);
+        QScrollArea *view = f.report->pageView();
+        view->setFocus();
+        QScrollBar *bar = view->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        // PageDown scrolls down a page, and past its foot turns to the next.
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(f.report->pageDisplayText(), QStringLiteral("1/3"));
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(f.report->pageDisplayText(), QStringLiteral("2/3"));
+        QCOMPARE(bar->value(), 0);
+        QTest::keyClick(view, Qt::Key_PageUp);
+        QCOMPARE(f.report->pageDisplayText(), QStringLiteral("1/3"));
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // Ctrl+V is 画面表示 also while a page number is being typed.
+        f.report->Act80Execute(50);
+        QVERIFY(waitForWorker(*f.report));
+        QCOMPARE(f.report->zoom(), 50);
+        f.report->jumpField()->setFocus();
+        QTest::keyClick(f.report->jumpField(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.report->zoom(), 0);
+    }
+
     void jumpAtReducedSizeShowsTheSheetHoldingThePage()
     {
         Fixture f(9);
