@@ -68,6 +68,16 @@ CheckResult check(const std::string &bytes, CheckOptions options = {})
     return checkTransferBytes(bytes, options);
 }
 
+// The clean file with the first transfer to a payee of that name.
+CheckResult checkPayee(const std::string &name)
+{
+    Records f = cleanRecords();
+    DataSpec d = cleanData();
+    d.name = name + std::string(30 - name.size(), ' ');
+    f.r[1] = testdata::data(d);
+    return check(f.bytes());
+}
+
 } // namespace
 
 TEST(ZenginCheck, ACleanFileInEveryFormTheBankFileIsWrittenInHasNoFinding)
@@ -188,29 +198,22 @@ TEST(ZenginCheck, SizeAndLineBreaksAreJudgedAsTheImportReadsThem)
 
 TEST(ZenginCheck, NamesABankConvertsAreWarningsWithTheFormToUseAndOthersErrors)
 {
-    auto named = [](const std::string &name) {
-        Records f = cleanRecords();
-        DataSpec d = cleanData();
-        d.name = name + std::string(30 - name.size(), ' ');
-        f.r[1] = testdata::data(d);
-        return check(f.bytes());
-    };
-    const CheckResult smallKana = named("\xBC\xAE\xB3\xBC\xDE \xC0\xDB\xB3"); // ｼｮｳｼﾞ ﾀﾛｳ
+    const CheckResult smallKana = checkPayee("\xBC\xAE\xB3\xBC\xDE \xC0\xDB\xB3"); // ｼｮｳｼﾞ ﾀﾛｳ
     ASSERT_EQ(summary(smallKana), (std::vector<std::string>{"2 預金者名 warning"}));
     EXPECT_EQ(smallKana.findings[0].severity, Severity::Warning);
     EXPECT_EQ(smallKana.findings[0].message,
               "預金者名「ｼｮｳｼﾞ ﾀﾛｳ」に全銀協の文字にない「ｮ」があります。銀行では「ｼﾖｳｼﾞ ﾀﾛｳ」として扱われます。");
     EXPECT_EQ(smallKana.findings[0].found.substr(0, 5), "\xBC\xAE\xB3\xBC\xDE"); // the bytes as found
 
-    EXPECT_NE(named("Abc (\xB6").findings.at(0).message.find("「ABC (ｶ」として扱われます"), std::string::npos);
-    EXPECT_NE(named("\xBA\xB0\xCB\xB0").findings.at(0).message.find("「ｺ-ﾋ-」"), std::string::npos); // ｺｰﾋｰ
+    EXPECT_NE(checkPayee("Abc (\xB6").findings.at(0).message.find("「ABC (ｶ」として扱われます"), std::string::npos);
+    EXPECT_NE(checkPayee("\xBA\xB0\xCB\xB0").findings.at(0).message.find("「ｺ-ﾋ-」"), std::string::npos); // ｺｰﾋｰ
     // A character with no form to use is an error, named without one.
-    const CheckResult kanji = named("\x8E\x52\x93\x63 \xC0\xDB\xB3"); // 山田 ﾀﾛｳ
+    const CheckResult kanji = checkPayee("\x8E\x52\x93\x63 \xC0\xDB\xB3"); // 山田 ﾀﾛｳ
     ASSERT_EQ(summary(kanji), (std::vector<std::string>{"2 預金者名 error"}));
     EXPECT_EQ(kanji.findings.at(0).message, "預金者名「山田 ﾀﾛｳ」に全銀協の文字にない「山」「田」があります。");
-    EXPECT_EQ(summary(named("\xB1&\xAE")), (std::vector<std::string>{"2 預金者名 error", "2 預金者名 warning"}));
+    EXPECT_EQ(summary(checkPayee("\xB1&\xAE")), (std::vector<std::string>{"2 預金者名 error", "2 預金者名 warning"}));
     // Symbols only some banks take are a milder warning.
-    const CheckResult slash = named("\xB6)\xB1/\xB2");
+    const CheckResult slash = checkPayee("\xB6)\xB1/\xB2");
     ASSERT_EQ(summary(slash), (std::vector<std::string>{"2 預金者名 warning"}));
     EXPECT_EQ(slash.findings[0].severity, Severity::Caution);
     EXPECT_FALSE(slash.hasErrors());
@@ -226,15 +229,8 @@ TEST(ZenginCheck, NamesABankConvertsAreWarningsWithTheFormToUseAndOthersErrors)
 
 TEST(ZenginCheck, SoundMarksOnlyAfterTheLettersThatTakeThem)
 {
-    auto named = [](const std::string &name) {
-        Records f = cleanRecords();
-        DataSpec d = cleanData();
-        d.name = name + std::string(30 - name.size(), ' ');
-        f.r[1] = testdata::data(d);
-        return check(f.bytes());
-    };
     // ｶﾞ ﾊﾟ ﾊﾞ ｳﾞ ﾄﾞ ﾎﾟ are sound.
-    EXPECT_TRUE(named("\xB6\xDE \xCA\xDF \xCA\xDE \xB3\xDE \xC4\xDE \xCE\xDF").findings.empty());
+    EXPECT_TRUE(checkPayee("\xB6\xDE \xCA\xDF \xCA\xDE \xB3\xDE \xC4\xDE \xCE\xDF").findings.empty());
     struct Case
     {
         std::string name;
@@ -249,7 +245,7 @@ TEST(ZenginCheck, SoundMarksOnlyAfterTheLettersThatTakeThem)
              Case{"\xBC\xD6\xB3 \xDE", "預金者名「ｼﾖｳ ﾞ」の5文字目の濁点「ﾞ」は「 」の後に付けられません。"},
              Case{"\xB6\xDE\xDE", "預金者名「ｶﾞﾞ」の3文字目の濁点「ﾞ」は「ﾞ」の後に付けられません。"},
          }) {
-        const CheckResult result = named(c.name);
+        const CheckResult result = checkPayee(c.name);
         ASSERT_EQ(summary(result), (std::vector<std::string>{"2 預金者名 error"})) << c.message;
         EXPECT_EQ(result.findings[0].message, c.message);
         EXPECT_EQ(result.findings[0].problem, Problem::SoundMark);
