@@ -144,7 +144,7 @@ Figures measure(int transfers, const fs::path &folder)
         }));
         write = std::min(write, timed([&] {
             result = output::prepareBankFile(db, noBankMaster, kCode, kDate, statement, {});
-            output::writeBankFile(result, target);
+            output::writeBankFile(db, result, target);
         }));
     }
     if (result.state() != output::BankFile::State::Ready || static_cast<size_t>(result.built().count) != rows

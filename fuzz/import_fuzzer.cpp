@@ -81,7 +81,7 @@ int requestDateOf(std::string_view bytes)
     return 20260000 + mmdd;
 }
 
-void writeMergedFile(const sql::Database &db, int date)
+void writeMergedFile(sql::Database &db, int date)
 {
     sql::Statement header = db.prepare("SELECT 委託者コード FROM T_ヘッダレコード");
     FUZZ_REQUIRE(header.step());
@@ -103,7 +103,7 @@ void writeMergedFile(const sql::Database &db, int date)
         FUZZ_REQUIRE(!file.refusal().empty());
         return;
     }
-    FUZZ_REQUIRE(output::writeBankFile(file, target.string()).empty());
+    FUZZ_REQUIRE(output::writeBankFile(db, file, target.string()).empty());
     FUZZ_REQUIRE(built.count + static_cast<int64_t>(built.leftOut.size()) == static_cast<int64_t>(lines));
     FUZZ_REQUIRE(std::filesystem::file_size(target) == static_cast<uintmax_t>((built.count + 3) * zengin::kRecordSize));
 }

@@ -45,9 +45,15 @@ constexpr const char *kUsage =
     "  delete --facility CODE --date YYYYMMDD    delete one import\n"
     "  lines --date YYYYMMDD --consignor CODE [--facility KEY]\n"
     "                                            list the aggregated transfers (TSV)\n"
-    "  write-file --date YYYYMMDD --consignor CODE [--force] [--line-break crlf|none] FILE\n"
+    "  write-file --date YYYYMMDD --consignor CODE [--force] [--again] [--line-break crlf|none] FILE\n"
     "                                            write the merged transfer file after the Zengin check\n"
-    "                                            (warnings on stderr; errors write nothing)\n"
+    "                                            (warnings on stderr; errors write nothing) and record it;\n"
+    "                                            a day made before needs --again\n"
+    "  history [--consignor CODE] [--date YYYYMMDD]\n"
+    "                                            the bank files made, newest first (TSV: created, consignor,\n"
+    "                                            date, records, total, sha256, user, path, state)\n"
+    "  verify FILE                               which recorded bank file FILE is, and whether it is still\n"
+    "                                            the day's newest and the data unchanged (exit 0 only then)\n"
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"
     "  report recipients OUT.pdf                 the recipient list as PDF\n"
@@ -220,6 +226,8 @@ const std::map<std::string, Command> &commands()
         {"delete", deleteImport},
         {"lines", linesCommand},
         {"write-file", writeFileCommand},
+        {"history", historyCommand},
+        {"verify", verifyCommand},
         {"report", reportCommand},
         {"check", checkCommand},
         {"backup", backupCommand},
@@ -233,7 +241,7 @@ const std::map<std::string, Command> &commands()
 
 bool isFlag(const std::string &name)
 {
-    return name == "--force" || name == "--help";
+    return name == "--force" || name == "--help" || name == "--again" || name == "--dry-run";
 }
 
 } // namespace

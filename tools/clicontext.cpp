@@ -1,6 +1,7 @@
 #include "clicontext.h"
 
 #include "import/importengine.h"
+#include "output/filehistory.h"
 
 #include <stdexcept>
 
@@ -43,9 +44,16 @@ ImportEngine &Context::importEngine()
 {
     if (!m_engine) {
         ownDatabase(); // a closed database is refused before the engine prepares on it
-        m_engine = makeImportEngine(dataModule(), m_boxes, m_progress);
+        m_engine = makeImportEngine(dataModule(), m_boxes, m_progress, &linesWatcher());
     }
     return *m_engine;
+}
+
+LinesWatcher &Context::linesWatcher()
+{
+    if (!m_watcher)
+        m_watcher = std::make_unique<output::StaleFileWatcher>(ownDatabase(), m_boxes);
+    return *m_watcher;
 }
 
 } // namespace pelanova::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/datamodule.h"
+#include "core/lineswatcher.h"
 #include "core/sqlite.h"
 #include "core/userinterface.h"
 
@@ -33,6 +34,8 @@ public:
     TDM1 &dataModule();
     sql::Database &ownDatabase();
     ImportEngine &importEngine();
+    // The record of bank files, told of the commands' changes (stderr).
+    LinesWatcher &linesWatcher();
     MessageBoxes &messageBoxes() { return m_boxes; }
 
     const std::string dbPath;
@@ -42,6 +45,7 @@ private:
     ConsoleMessageBoxes m_boxes;
     std::unique_ptr<TDM1> m_dm;
     SilentProgress m_progress;
+    std::unique_ptr<LinesWatcher> m_watcher;
     std::unique_ptr<ImportEngine> m_engine;
 };
 

@@ -273,11 +273,13 @@ void controlKit()
 
 // The main window on the demo data: the menu and every screen, some in the
 // states a clerk sees most.
+void importLateFile(TDM1 &dm, const std::string &folder);
+
 void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFolder)
 {
     ScriptedFileDialogs files;
     ScriptedDatePicker dates;
-    TfrmMain main(exe, {boxes, files, dates}, applicationScreens());
+    TfrmMain main(exe, applicationServices(boxes, files, dates), applicationScreens());
     if (!main.FormShow()) {
         std::fprintf(stderr, "pelanova-screenshots: the main window did not start\n");
         ++g_failures;
@@ -328,6 +330,20 @@ void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFol
             return 0;
         };
         notes.ShowForConsignor(print->cmbItakusya->currentKey().toStdString(), 20261215, print->statement());
+        // The day's file is made now: the print screen says so, and then
+        // that a facility's later file left it behind.
+        print->cmbFurikomiDateClick();
+        save(main, "print-made");
+        importLateFile(main.dm(), workFolder.toStdString());
+        print->cmbFurikomiDateClick();
+        save(main, "print-changed");
+        print->execDialog = [](QDialog &dialog) {
+            dialog.resize(980, 300);
+            dialog.show();
+            save(dialog, "history");
+            return 0;
+        };
+        print->btnHistoryClick();
         print->btnPrintClick();
         if (TBaseLRep *preview = print->requestReport()) {
             preview->resize(1000, 800);
@@ -447,6 +463,25 @@ void importNoteDay(TDM1 &dm, const std::string &folder)
         throw std::runtime_error("the day of notes was not imported");
     // The second recipient bears every fee.
     dm.ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 0 WHERE 口座番号 = '7000002'");
+}
+
+// A file the branch office sends for 15 December after the head office's
+// day was made.
+void importLateFile(TDM1 &dm, const std::string &folder)
+{
+    const std::string bytes = headOfficeHeader("1215", "1234567")
+                              + transfer("0005", "7000003", "ﾓﾘ ｻﾁｺ", "0000018000") + trailerAndEnd("000001000000018000");
+    const std::string path = folder + "/KITA_1215.txt";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error(path);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    cli::ConsoleMessageBoxes boxes;
+    SilentProgress progress;
+    ImportEngine engine(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
+    if (engine.ImportTransferFile(path, 2, 20261215, 20261214) != ImportEngine::Outcome::Stored)
+        throw std::runtime_error("the late file was not imported");
 }
 
 } // namespace

@@ -48,6 +48,7 @@ int main(int argc, char **argv)
                             pelanova::MessageButtons::Ok, pelanova::kDefaultButton1);
         return 1;
     }
-    return pelanova::runMainWindow(location, {messages, files, dates}, pelanova::applicationScreens(),
+    return pelanova::runMainWindow(location, pelanova::applicationServices(messages, files, dates),
+                                   pelanova::applicationScreens(),
                                    [&app] { return app.exec(); });
 }

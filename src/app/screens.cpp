@@ -1,9 +1,11 @@
 #include "app/screens.h"
+#include "core/datamodule.h"
 #include "shell/formmenu.h"
 #include "import/frmimport.h"
 #include "masters/formshisetumaster.h"
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formkakusyu.h"
+#include "output/filehistory.h"
 #include "output/frmfurikomiprint.h"
 
 // The work screens: each is made known here with its header and one line
@@ -31,6 +33,15 @@ ScreenFactories applicationScreens()
     screens[ScreenFurikomiTesuuryou] = make<TfrmFurikomiTesuuryou>;
     screens[ScreenKakusyu] = make<TfrmKakusyu>;
     return screens;
+}
+
+TfrmMain::Services applicationServices(MessageBoxes &messages, FileDialogs &files, DatePicker &dates)
+{
+    TfrmMain::Services services{messages, files, dates};
+    services.linesWatcher = [](TDM1 &dm, MessageBoxes &boxes) -> std::unique_ptr<LinesWatcher> {
+        return std::make_unique<output::StaleFileWatcher>(dm.ADOConFurikomi, boxes);
+    };
+    return services;
 }
 
 } // namespace pelanova

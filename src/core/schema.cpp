@@ -2,6 +2,7 @@
 #include "core/sqlite.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -147,29 +148,78 @@ CREATE UNIQUE INDEX IX_施設_コード ON M_施設 (施設コード);
 
 // Indexes added after the first databases were made: created with every new
 // database, and on the next opening of an older one.
-constexpr const char *kLaterIndexes = R"SQL(
--- The merged lines group a date's transfers by destination account without
--- reading a table row.
+// What later versions added: created with every new database, and on the
+// first opening of an older one.
+struct Step
+{
+    int version;
+    const char *sql;
+    const char *table; // the table the step adds, if any
+};
+constexpr Step kSteps[] = {
+    // The merged lines group a date's transfers by destination account
+    // without reading a table row.
+    {2, R"SQL(
 CREATE INDEX IF NOT EXISTS IX_データ_口座 ON T_データレコード (振込依頼日, 引落銀行番号, 引落支店番号, 預金項目, 口座番号,
                                                        施設コード, 引落金額);
-)SQL";
+)SQL", nullptr},
+    // Every bank file made: what it held, who made it where, and a
+    // fingerprint of the lines it was made from.
+    {3, R"SQL(
+CREATE TABLE IF NOT EXISTS T_作成履歴 (
+  ID INTEGER PRIMARY KEY,
+  委託者コード TEXT NOT NULL,
+  振込依頼日 INTEGER NOT NULL,
+  作成日時 TEXT NOT NULL,
+  作成者 TEXT,
+  ファイル名 TEXT,
+  件数 INTEGER,
+  合計金額 INTEGER,
+  SHA256 TEXT,
+  明細指紋 TEXT
+);
+CREATE INDEX IF NOT EXISTS IX_作成履歴_委託者日付 ON T_作成履歴 (委託者コード, 振込依頼日, ID);
+CREATE INDEX IF NOT EXISTS IX_作成履歴_SHA256 ON T_作成履歴 (SHA256);
+)SQL", kHistory},
+};
+static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 const char *const kOwnTables[] = {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility};
 
+struct TableColumns
+{
+    std::string table;
+    int since; // the version that added the table
+    std::vector<std::string> columns;
+};
+
 // The columns of each table as this version makes them, read off a database
 // made in memory from the schema text itself.
-const std::vector<std::pair<std::string, std::vector<std::string>>> &expectedColumns()
+const std::vector<TableColumns> &expectedColumns()
 {
     static const auto columns = [] {
         sql::Database made;
         made.open(":memory:", sql::Database::Mode::Create);
         made.exec(kOwnSchema);
-        std::vector<std::pair<std::string, std::vector<std::string>>> all;
+        std::vector<TableColumns> all;
         for (const char *table : kOwnTables)
-            all.emplace_back(table, made.columnNames(table));
+            all.push_back({table, 1, made.columnNames(table)});
+        for (const Step &step : kSteps) {
+            made.exec(step.sql);
+            if (step.table)
+                all.push_back({step.table, step.version, made.columnNames(step.table)});
+        }
         return all;
     }();
     return columns;
+}
+
+void runSteps(sql::Database &db, int from)
+{
+    for (const Step &step : kSteps) {
+        if (step.version > from)
+            db.exec(step.sql);
+    }
 }
 
 } // namespace
@@ -178,17 +228,20 @@ void createOwnDatabase(sql::Database &db)
 {
     sql::Transaction tx(db);
     db.exec(kOwnSchema);
-    db.exec(kLaterIndexes);
+    runSteps(db, 1);
     db.setSchemaVersion(kSchemaVersion);
     tx.commit();
 }
 
 void upgrade(sql::Database &db)
 {
-    if (db.schemaVersion() >= kSchemaVersion)
+    const int version = db.schemaVersion();
+    if (version >= kSchemaVersion)
         return;
     sql::Transaction tx(db);
-    db.exec(kLaterIndexes);
+    // A database of before versions ran its steps as they came: each step
+    // is made so that it may run again.
+    runSteps(db, version == 0 ? 1 : version);
     db.setSchemaVersion(kSchemaVersion);
     tx.commit();
 }
@@ -199,7 +252,10 @@ std::string schemaProblem(const sql::Database &db)
     if (version > kSchemaVersion)
         return "このデータベースは新しい版のプログラムで作られています（データベースの版 " + std::to_string(version)
                + "、このプログラムの版 " + std::to_string(kSchemaVersion) + "）。新しい版のプログラムでお使いください。";
-    for (const auto &[table, columns] : expectedColumns()) {
+    for (const auto &[table, since, columns] : expectedColumns()) {
+        // A table a later version adds comes with the upgrade.
+        if (since > std::max(version, 1))
+            continue;
         if (!db.hasTable(table))
             return "このプログラムのデータベースではありません（テーブル " + table + " がありません）。";
         const std::vector<std::string> present = db.columnNames(table);

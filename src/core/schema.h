@@ -16,6 +16,7 @@ inline constexpr const char *kEnd = "T_エンドレコード";
 inline constexpr const char *kConsignor = "M_銀行";
 inline constexpr const char *kRecipient = "M_受取人";
 inline constexpr const char *kFacility = "M_施設";
+inline constexpr const char *kHistory = "T_作成履歴";
 // Table of the external bank master database.
 inline constexpr const char *kBankMaster = "T_銀行マスタ";
 
@@ -31,7 +32,8 @@ void createOwnDatabase(sql::Database &db);
 // reads. A database made before versions were kept reads as version 0.
 //   1: the seven tables
 //   2: the merged lines' grouping index
-inline constexpr int kSchemaVersion = 2;
+//   3: the record of the bank files made (T_作成履歴)
+inline constexpr int kSchemaVersion = 3;
 
 // True when every table of the own database exists.
 bool hasOwnTables(const sql::Database &db);

@@ -116,7 +116,7 @@ TfrmImport::TfrmImport(ScreenContext &context, QWidget *parent)
     // Opening: today's date, the recipients' default fee category, the
     // facilities, and the engine's prepared statements.
     setDate(QDate::currentDate());
-    m_engine = makeImportEngine(context.dm, context.messages, m_progress);
+    m_engine = makeImportEngine(context.dm, context.messages, m_progress, context.linesWatcher);
     m_engine->setHistoryChangedHandler([this] { fillHistory(); });
     loadFacilities();
 }

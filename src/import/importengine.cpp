@@ -293,6 +293,22 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         }
     };
 
+    // Once the header named the consignor, the watcher hears of the ending.
+    m_watchedConsignor.reset();
+    struct Watch
+    {
+        ImportEngine &engine;
+        ~Watch()
+        {
+            if (engine.m_watcher && engine.m_watchedConsignor) {
+                try {
+                    engine.m_watcher->after(*engine.m_watchedConsignor, engine.m_requestDate);
+                } catch (...) {
+                }
+            }
+        }
+    } watch{*this};
+
     std::string failure;
     try {
         sql::Transaction tx(m_db);
@@ -367,6 +383,10 @@ bool ImportEngine::storeRecord(std::string_view record, int64_t &sequence)
             return false;
         }
         m_header.assign(record);
+        if (m_watcher) {
+            m_watchedConsignor = cp932::decode(zengin::field(record, 5, 10));
+            m_watcher->before(*m_watchedConsignor, m_requestDate);
+        }
         insertRecord(m_insertHeader, m_values, std::nullopt);
         EnsureConsignor(m_header);
         break;
@@ -428,9 +448,9 @@ bool ImportEngine::DeleteImport(int facility, int requestDate)
             return false;
         }
     }
+    std::string consignor;
     try {
         sql::Transaction tx(m_db);
-        std::string consignor;
         {
             sql::Statement st = m_db.prepare("SELECT 委託者コード FROM T_ヘッダレコード\n"
                                              "WHERE 振込依頼日 = :振込依頼日 AND 施設コード = :施設コード");
@@ -438,6 +458,8 @@ bool ImportEngine::DeleteImport(int facility, int requestDate)
             if (st.step())
                 consignor = st.text(0);
         }
+        if (m_watcher)
+            m_watcher->before(consignor, requestDate);
         for (const char *table : {schema::kHeader, schema::kData, schema::kTrailer, schema::kEnd}) {
             sql::Statement st = m_db.prepare(std::string("DELETE FROM ") + table
                                              + "\nWHERE 振込依頼日 = :振込依頼日 AND 施設コード = :施設コード");
@@ -452,18 +474,24 @@ bool ImportEngine::DeleteImport(int facility, int requestDate)
         }
         tx.commit();
     } catch (const std::exception &e) {
+        if (m_watcher)
+            m_watcher->after(consignor, requestDate);
         message(std::string(kDeleteFailed) + "\n\r" + ErrorText(e), kTitle, MessageIcon::Error);
         return false;
     }
     if (m_historyChanged)
         m_historyChanged();
     message(kDeleted, kTitle, MessageIcon::Information);
+    if (m_watcher)
+        m_watcher->after(consignor, requestDate);
     return true;
 }
 
-std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress)
+std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress,
+                                               LinesWatcher *watcher)
 {
     auto engine = std::make_unique<ImportEngine>(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
+    engine->setLinesWatcher(watcher);
     engine->setRecipientDefaults(dm.ReadTesuuryouKubun(), dm.ReadTesuuryouKingaku());
     engine->setBackupHandler([&dm] { dm.BackupNow(); });
     return engine;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/lineswatcher.h"
 #include "core/records.h"
 #include "core/zengincheck.h"
 #include "core/sqlite.h"
@@ -47,6 +48,9 @@ public:
     // Called before anything is deleted: writes a backup of the database, or
     // throws (BackupError) to stop the deletion.
     void setBackupHandler(std::function<void()> handler) { m_backup = std::move(handler); }
+    // Told before and after an import or a deletion changes a consignor's
+    // lines of a date (a bank file made of them may be left behind).
+    void setLinesWatcher(LinesWatcher *watcher) { m_watcher = watcher; }
     // Called after a deletion is committed, before its message (the history refresh).
     void setHistoryChangedHandler(std::function<void()> handler) { m_historyChanged = std::move(handler); }
 
@@ -85,6 +89,8 @@ private:
     int m_feeThreshold = 0;
     std::function<void()> m_historyChanged;
     std::function<void()> m_backup;
+    LinesWatcher *m_watcher = nullptr;
+    std::optional<std::string> m_watchedConsignor; // the import's consignor once its header is read
 
     // Context of the running import.
     int m_facility = 0;
@@ -105,6 +111,7 @@ private:
 // recipients get the fee category of the settings (TesuuryouKubun,
 // TesuuryouKingaku, read now), and a deletion first writes a backup of the
 // own database.
-std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress);
+std::unique_ptr<ImportEngine> makeImportEngine(TDM1 &dm, MessageBoxes &boxes, Progress &progress,
+                                               LinesWatcher *watcher = nullptr);
 
 } // namespace pelanova

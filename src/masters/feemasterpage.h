@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/lineswatcher.h"
+
 #include "core/userinterface.h"
 #include "widgets/guard.h"
 
@@ -31,6 +33,10 @@ public:
     static constexpr const char *kAskSave = "データは変更されています。\n\r登録しますか？";
 
     FeeMasterPage(MessageBoxes &boxes, sql::Database &db, QWidget *parent);
+
+    // Told before and after a save changes the consignor's fees (a bank file
+    // made of the consignor's lines may be left behind); may be null.
+    void setLinesWatcher(LinesWatcher *watcher) { m_watcher = watcher; }
 
     // Shows the consignor's data (nothing: no consignor is selected), with
     // no unsaved edits.
@@ -66,6 +72,7 @@ protected:
 
     MessageBoxes &m_boxes;
     sql::Database &m_db;
+    LinesWatcher *m_watcher = nullptr;
     std::optional<std::string> m_consignor;
     QString m_snapshot;
 };

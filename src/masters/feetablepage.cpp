@@ -225,7 +225,8 @@ void FeeTablePage::save()
         FeeTable table;
         for (int i = 0; i < kFeeColumnCount; ++i)
             feeValue(table, i) = edtKingaku[i]->value();
-        masters::saveFeeTable(m_db, *m_row, table);
+        changeWatched(m_watcher, m_consignor.value_or(std::string()), std::nullopt,
+                      [&] { masters::saveFeeTable(m_db, *m_row, table); });
     }
     followLimits();
     takeSnapshot();

@@ -60,6 +60,8 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     PageControl1->setTabWidth(150);
     TabFurikomi = new RecipientFeePage(context.messages, db(), PageControl1);
     TabBank = new FeeTablePage(context.messages, db(), PageControl1);
+    TabFurikomi->setLinesWatcher(context.linesWatcher);
+    TabBank->setLinesWatcher(context.linesWatcher);
     PageControl1->addTab(TabFurikomi, QStringLiteral("振込先手数料"));
     PageControl1->addTab(TabBank, QStringLiteral("銀行手数料"));
     layout->addWidget(PageControl1, 1);
@@ -196,6 +198,7 @@ void TfrmFurikomiTesuuryou::btnTesuuryouAllClick()
 {
     TfrmFurikomiTesuuryouAll dialog(context().messages, db(), [this] { return selectedConsignor(); }, this);
     dialog.setBackupHandler([this] { context().dm.BackupNow(); });
+    dialog.setLinesWatcher(context().linesWatcher);
     if (execDialog(dialog) == QDialog::Accepted) {
         TabFurikomi->reload();
         TabFurikomi->GridList->viewport()->update();

@@ -92,9 +92,20 @@ void TfrmFurikomiTesuuryouAll::btnStartClick()
             return;
         }
     }
-    masters::applyBulkFee(m_db, code, chkTesuuryou->isChecked(), EditTesuuryou->value());
+    // The message of the registration comes first, then what it left behind.
+    if (m_watcher)
+        m_watcher->before(code, std::nullopt);
+    try {
+        masters::applyBulkFee(m_db, code, chkTesuuryou->isChecked(), EditTesuuryou->value());
+    } catch (...) {
+        if (m_watcher)
+            m_watcher->after(code, std::nullopt);
+        throw;
+    }
     m_messages.messageBox("設定された内容で登録しました。", kCaption, MessageIcon::Information, MessageButtons::Ok,
                           kDefaultButton1);
+    if (m_watcher)
+        m_watcher->after(code, std::nullopt);
     accept();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/lineswatcher.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -32,6 +34,8 @@ public:
     // Called before the update: writes a backup of the database, or throws
     // (BackupError) to stop the update.
     void setBackupHandler(std::function<void()> handler) { m_backup = std::move(handler); }
+    // Told before and after the registration changes the consignor's fees.
+    void setLinesWatcher(LinesWatcher *watcher) { m_watcher = watcher; }
 
     void chkTesuuryouClick();
     // 登録開始: asks, updates, confirms and ends with OK.
@@ -47,6 +51,7 @@ private:
     sql::Database &m_db;
     std::function<std::string()> m_consignorCode;
     std::function<void()> m_backup;
+    LinesWatcher *m_watcher = nullptr;
 };
 
 } // namespace pelanova

@@ -297,9 +297,14 @@ void RecipientFeePage::save()
         return;
     const bool recipientBears = chkTesuuryou->isChecked();
     const qint64 threshold = EditTesuuryou->value();
-    if (!masters::saveRecipientFee(m_db, m_consignor.value_or(std::string()), integerOf(EditBankCode->text()),
-                                   integerOf(EditSitenCode->text()), utf8(EditKouzaNo->text()), recipientBears ? 1 : 0,
-                                   threshold)) {
+    const std::string consignor = m_consignor.value_or(std::string());
+    bool saved = false;
+    changeWatched(m_watcher, consignor, std::nullopt, [&] {
+        saved = masters::saveRecipientFee(m_db, consignor, integerOf(EditBankCode->text()),
+                                          integerOf(EditSitenCode->text()), utf8(EditKouzaNo->text()),
+                                          recipientBears ? 1 : 0, threshold);
+    });
+    if (!saved) {
         // Nothing was written: the line and the snapshot keep showing the
         // stored values, so the edit is still pending.
         ErrorMsg(m_boxes, kRecipientGone);

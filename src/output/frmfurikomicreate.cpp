@@ -7,6 +7,7 @@
 #include "core/tesuuryou.h"
 #include "core/unitapp.h"
 #include "core/userinterface.h"
+#include "output/filehistory.h"
 #include "output/transferfile.h"
 #include "shell/screencontext.h"
 #include "widgets/busyscope.h"
@@ -162,6 +163,15 @@ void TfrmFurikomiCreate::btnCreateClick()
     case output::BankFile::State::Ready:
         break;
     }
+    // A day's file made before would pay every recipient twice if both went
+    // to the bank.
+    if (const std::optional<output::CreatedFile> made =
+            output::lastCreatedFile(m_context.dm.ADOConFurikomi, m_consignor, m_date);
+        made
+        && boxes.messageBox(output::createdAgainQuestion(*made), kTitle, MessageIcon::Question, MessageButtons::YesNo,
+                            kDefaultButton2)
+               != IdYes)
+        return;
     std::error_code ec;
     if (std::filesystem::exists(target, ec)
         && boxes.messageBox(kExists, kTitle, MessageIcon::Question, MessageButtons::YesNo, kDefaultButton2) != IdYes)
@@ -181,7 +191,7 @@ void TfrmFurikomiCreate::btnCreateClick()
     }
 
     for (;;) {
-        const std::string error = output::writeBankFile(file, target);
+        const std::string error = output::writeBankFile(m_context.dm.ADOConFurikomi, file, target);
         if (error.empty())
             break;
         // 再試行 and 無視 both try again; 中止 gives up.

@@ -3,7 +3,9 @@
 
 #include "core/datamodule.h"
 #include "core/unitapp.h"
+#include "output/filehistory.h"
 #include "output/frmfurikomicreate.h"
+#include "output/frmfurikomihistory.h"
 #include "output/furikomi.h"
 #include "output/transferreports.h"
 #include "widgets/busyscope.h"
@@ -55,6 +57,7 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
     setWindowTitle(QStringLiteral("総合振込依頼書印刷"));
     setTitle(QStringLiteral("総合振込依頼書"));
 
+    btnHistory = createHeaderButton(QStringLiteral(" 作成履歴"));
     btnFurikomiCreate = createHeaderButton(QStringLiteral(" 振込作成"));
     btnPrintTesuuryou = createHeaderButton(QStringLiteral("  手数料"), QStringLiteral("  印　刷"));
     btnPrint = createHeaderButton(QStringLiteral("  依頼書"), QStringLiteral("  印  刷"));
@@ -99,6 +102,16 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
     pnlAitesaki = amountPanel(QStringLiteral("先方負担手数料"));
     pnlShiharai = amountPanel(QStringLiteral("支払金額合計"));
     layout->addLayout(totals);
+    // Below the totals: whether the day's bank file was made, and from the
+    // lines shown.
+    auto *state = new QHBoxLayout;
+    state->addStretch(1);
+    state->addWidget(new QLabel(QStringLiteral("振込データ"), body()));
+    lblFileState = new QLabel(body());
+    lblFileState->setObjectName(QStringLiteral("lblFileState"));
+    lblFileState->setMinimumWidth(280);
+    state->addWidget(lblFileState);
+    layout->addLayout(state);
 
     GridList = new StripedGrid(body());
     GridList->setColumns({
@@ -120,13 +133,14 @@ TfrmFurikomiPrint::TfrmFurikomiPrint(ScreenContext &context, QWidget *parent) : 
     on(btnPrint, &QAbstractButton::clicked, [this] { btnPrintClick(); });
     on(btnPrintTesuuryou, &QAbstractButton::clicked, [this] { btnPrintTesuuryouClick(); });
     on(btnFurikomiCreate, &QAbstractButton::clicked, [this] { btnFurikomiCreateClick(); });
+    on(btnHistory, &QAbstractButton::clicked, [this] { btnHistoryClick(); });
 
     FormCreate();
 }
 
 void TfrmFurikomiPrint::FormCreate()
 {
-    for (QLabel *panel : {pnlKensu, pnlKingaku, pnlAitesaki, pnlShiharai})
+    for (QLabel *panel : {pnlKensu, pnlKingaku, pnlAitesaki, pnlShiharai, lblFileState})
         panel->clear();
     GridList->clearLines();
     const sql::Database &db = context().dm.ADOConFurikomi;
@@ -224,6 +238,34 @@ void TfrmFurikomiPrint::LoadLines()
         throw;
     }
     show();
+    showFileState();
+}
+
+void TfrmFurikomiPrint::showFileState()
+{
+    if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0) {
+        lblFileState->clear();
+        return;
+    }
+    // The merged lines' fingerprint comes with the lines in the all-facility
+    // mode; one facility's view makes it anew.
+    const output::DayFileState state =
+        output::dayFileState(context().dm.ADOConFurikomi, selectedConsignor(), selectedDate(),
+                             m_list.allFacilities && m_list.totalsSet ? &m_list.fingerprint : nullptr);
+    lblFileState->setText(q(output::dayStateText(state)));
+    QPalette palette = lblFileState->palette();
+    palette.setColor(QPalette::WindowText,
+                     state.state == output::DayState::ChangedSince ? QColor(Qt::red) : QColor(Qt::black));
+    lblFileState->setPalette(palette);
+}
+
+void TfrmFurikomiPrint::btnHistoryClick()
+{
+    if (cmbItakusya->currentIndex() < 0)
+        return;
+    TfrmFurikomiHistory dialog(context(), this);
+    dialog.execDialog = execDialog;
+    dialog.ShowForConsignor(selectedConsignor(), GetToken('\t', 1, utf8(cmbItakusya->itemText(cmbItakusya->currentIndex()))));
 }
 
 void TfrmFurikomiPrint::btnPrintClick()
@@ -253,9 +295,12 @@ void TfrmFurikomiPrint::btnFurikomiCreateClick()
 {
     if (cmbFurikomiDate->currentIndex() < 0 || cmbItakusya->currentIndex() < 0)
         return;
-    TfrmFurikomiCreate dialog(context(), this);
-    dialog.execDialog = execDialog;
-    dialog.ShowForConsignor(selectedConsignor(), selectedDate(), m_statement);
+    {
+        TfrmFurikomiCreate dialog(context(), this);
+        dialog.execDialog = execDialog;
+        dialog.ShowForConsignor(selectedConsignor(), selectedDate(), m_statement);
+    }
+    showFileState();
 }
 
 } // namespace pelanova

@@ -32,6 +32,7 @@ public:
     static constexpr const char *kNoLinesOfFacility = "この施設の振込データはありません。";
     static constexpr const char *kNoLinesOfConsignor = "この委託者のこの日の振込データはありません。";
 
+    GradientButton *btnHistory;
     GradientButton *btnFurikomiCreate;
     GradientButton *btnPrintTesuuryou;
     GradientButton *btnPrint;
@@ -42,6 +43,8 @@ public:
     QLabel *pnlKingaku;  // 合計振込金額: the delivered amounts
     QLabel *pnlAitesaki; // 先方負担手数料: the fees the recipients bear
     QLabel *pnlShiharai; // 支払金額合計: what is paid after them, as printed
+    // 未作成, 作成済み（日時）, 作成後に変更あり（日時） in red.
+    QLabel *lblFileState;
     StripedGrid *GridList;
 
     void cmbFurikomiDateClick();
@@ -50,6 +53,7 @@ public:
     void btnPrintClick();
     void btnPrintTesuuryouClick();
     void btnFurikomiCreateClick();
+    void btnHistoryClick();
 
     // The aggregation statement of the last load, handed to the outputs.
     const std::string &statement() const { return m_statement; }
@@ -64,6 +68,7 @@ protected:
 private:
     void FormCreate();
     void LoadLines();
+    void showFileState();
     int selectedDate() const;
     int selectedFacility() const;
     std::string selectedConsignor() const;

@@ -211,6 +211,48 @@ PricedTransfer priceTransfer(const FurikomiRow &row, const RecipientRows &recipi
     return priced;
 }
 
+void LinesFingerprint::consignor(const std::optional<ConsignorRow> &row)
+{
+    if (!row) {
+        m_hash.add(std::string_view("\0", 1));
+        return;
+    }
+    const std::string fields = row->code + '\t' + row->name + '\t' + std::to_string(row->bankNumber) + '\t'
+                               + row->bankName + '\t' + std::to_string(row->branchNumber) + '\t' + row->branchName
+                               + '\t' + std::to_string(row->accountType) + '\t' + row->account + '\n';
+    m_hash.add(fields);
+}
+
+void LinesFingerprint::line(const FurikomiRow &row, const PricedTransfer &priced)
+{
+    const std::string fields = std::to_string(row.bankNumber) + '\t' + row.bankName + '\t'
+                               + std::to_string(row.branchNumber) + '\t' + row.branchName + '\t'
+                               + std::to_string(row.accountType) + '\t' + row.account + '\t' + row.payee + '\t'
+                               + std::to_string(row.amount) + '\t' + std::to_string(priced.fee.JisyaTesuuryou) + '\t'
+                               + std::to_string(priced.fee.AitesakiTesuuryou) + '\n';
+    m_hash.add(fields);
+}
+
+std::string LinesFingerprint::hex()
+{
+    return m_hash.hex();
+}
+
+std::string currentLinesFingerprint(const sql::Database &db, const std::string &consignorCode, int date)
+{
+    const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
+    const RecipientRows recipients(db, consignorCode);
+    LinesFingerprint fingerprint;
+    fingerprint.consignor(consignor);
+    sql::Statement st = db.prepare(BuildFurikomiSql(date, consignorCode, -1));
+    const FurikomiRowReader reader(st);
+    while (st.step()) {
+        const FurikomiRow row = reader.read();
+        fingerprint.line(row, priceTransfer(row, recipients, consignor));
+    }
+    return fingerprint.hex();
+}
+
 TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const PricedTransfer &priced)
 {
     TFurikomiLine line;
@@ -237,10 +279,14 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
     sql::Statement st = db.prepare(out.statement);
     const FurikomiRowReader reader(st);
 
+    LinesFingerprint fingerprint;
+    fingerprint.consignor(consignor);
     try {
         while (st.step()) {
             const FurikomiRow row = reader.read();
             const PricedTransfer priced = priceTransfer(row, recipients, consignor);
+            if (out.allFacilities)
+                fingerprint.line(row, priced);
             out.lines.push_back(makeFurikomiLine(row, priced));
             if (onLine)
                 onLine(out.lines.back());
@@ -254,6 +300,8 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
         throw;
     }
     setTotals(out);
+    if (out.allFacilities)
+        out.fingerprint = fingerprint.hex();
 }
 
 FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,

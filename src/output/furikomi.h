@@ -6,6 +6,7 @@
 // selection lists of the print screen.
 
 #include "core/format.h"
+#include "core/sha256.h"
 #include "core/tesuuryou.h"
 
 #include <cstdint>
@@ -75,6 +76,26 @@ struct PricedTransfer
 PricedTransfer priceTransfer(const FurikomiRow &row, const RecipientRows &recipients,
                              const std::optional<ConsignorRow> &feeTable);
 
+// A fingerprint of the merged lines a bank file is made from: the
+// consignor's header fields and, line by line, the destination, the name,
+// the delivered amount and the fees. Equal fingerprints mean the same bank
+// file in the same form; an import, a deletion, a fee category or a fee
+// table that changes the lines changes it.
+class LinesFingerprint
+{
+public:
+    void consignor(const std::optional<ConsignorRow> &row);
+    void line(const FurikomiRow &row, const PricedTransfer &priced);
+    std::string hex();
+
+private:
+    Sha256 m_hash;
+};
+
+// The fingerprint of the all-facility lines of a consignor and date as the
+// data holds them now.
+std::string currentLinesFingerprint(const sql::Database &db, const std::string &consignorCode, int date);
+
 // One line of the print screen's list, all texts.
 struct TFurikomiLine
 {
@@ -102,6 +123,9 @@ struct FurikomiList
     int64_t paid = 0;
     bool totalsSet = false;
     bool allFacilities = false;
+    // With all facilities: the lines' fingerprint (LinesFingerprint), once
+    // every line is read.
+    std::string fingerprint;
     std::string statement; // the aggregation statement that was run
 };
 

@@ -1,11 +1,14 @@
 #include "output/transferfile.h"
+#include "output/filehistory.h"
 #include "core/cp932.h"
 #include "core/records.h"
 #include "core/replacefile.h"
+#include "core/sha256.h"
 #include "core/sqlite.h"
 #include "core/unitapp.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
 
@@ -225,9 +228,16 @@ BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMast
 {
     BankFile file;
     try {
+        file.m_consignor = consignorCode;
+        file.m_date = transferRequestDate;
         const std::optional<ConsignorRow> consignor = loadConsignorRow(own, consignorCode);
         const RecipientRows recipients(own, consignorCode);
         const std::vector<FurikomiRow> rows = readFurikomiRows(own, aggregationStatement);
+        LinesFingerprint fingerprint;
+        fingerprint.consignor(consignor);
+        for (const FurikomiRow &row : rows)
+            fingerprint.line(row, priceTransfer(row, recipients, consignor));
+        file.m_fingerprint = fingerprint.hex();
         file.m_built =
             buildTransferFile(consignor, transferRequestDate, rows, recipients, consignor, file.m_content, form);
         if (!file.m_built.ok)
@@ -245,14 +255,31 @@ BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMast
     return file;
 }
 
-std::string writeBankFile(const BankFile &file, const std::string &path)
+std::string writeBankFile(sql::Database &own, const BankFile &file, const std::string &path)
 {
     if (file.state() != BankFile::State::Ready)
         throw std::logic_error("a bank file that is not ready is never written");
+    CreatedFile record;
+    record.consignor = file.consignor();
+    record.date = file.date();
+    record.created = localTimeNow();
+    record.user = systemUserName();
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    record.path = ec ? path : absolute.lexically_normal().string();
+    record.records = file.built().count;
+    record.total = file.built().total;
+    record.sha256 = sha256Hex(file.content());
+    record.fingerprint = file.fingerprint();
     try {
+        sql::Transaction tx(own);
+        recordCreatedFile(own, record);
         replaceFile(path, file.content());
+        tx.commit();
     } catch (const FileWriteError &e) {
         return e.what();
+    } catch (const std::exception &e) {
+        return "作成履歴に記録できないため、ファイルは作成していません。\n\r" + ErrorText(e);
     }
     return {};
 }

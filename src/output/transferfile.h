@@ -85,6 +85,10 @@ public:
     const std::string &content() const { return m_content; }
     const TransferFileResult &built() const { return m_built; }
     const zengin::CheckResult &check() const { return m_check; }
+    const std::string &consignor() const { return m_consignor; }
+    int date() const { return m_date; }
+    // Of the lines the file is made from (LinesFingerprint).
+    const std::string &fingerprint() const { return m_fingerprint; }
 
 private:
     friend BankFile prepareBankFile(const sql::Database &, const sql::Database &, const std::string &, int,
@@ -92,6 +96,9 @@ private:
     TransferFileResult m_built;
     zengin::CheckResult m_check;
     std::string m_content;
+    std::string m_consignor;
+    int m_date = 0;
+    std::string m_fingerprint;
 };
 
 // Builds and checks the bank file. The statement is the all-facility text of
@@ -103,9 +110,12 @@ BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMast
                          const TransferFileForm &form);
 
 // Writes a Ready bank file to path through a temporary file and a rename, so
-// that an earlier file stays whole until the new one is. Empty on success,
-// else the reason; asking before overwriting is the caller's business.
-std::string writeBankFile(const BankFile &file, const std::string &path);
+// that an earlier file stays whole until the new one is, and records it in
+// the own database's record of bank files (T_作成履歴) in the same step:
+// nothing is recorded unless the file is written, nor written unless it is
+// recorded. Empty on success, else the reason; asking before overwriting or
+// creating again is the caller's business.
+std::string writeBankFile(sql::Database &own, const BankFile &file, const std::string &path);
 
 // The name the merged file is written under: the extension replaced by
 // ".TXT", added when there is none ("bank" → "bank.TXT", "" → ".TXT").

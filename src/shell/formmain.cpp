@@ -59,6 +59,8 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
+    if (m_services.linesWatcher)
+        m_linesWatcher = m_services.linesWatcher(*m_dm, m_services.messages);
     m_context.emplace(ScreenContext{
         *m_dm,
         m_services.messages,
@@ -66,6 +68,7 @@ void TfrmMain::FormCreate()
         m_services.dates,
         [this](uint8_t id) { ShowScreen(id); },
         [this](uint8_t id) { return id == ScreenEnd || (id < m_factories.size() && bool(m_factories[id])); },
+        m_linesWatcher.get(),
     });
     ShowScreen(ScreenMenu);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/lineswatcher.h"
+
 #include "core/datalocation.h"
 #include "shell/screencontext.h"
 
@@ -35,6 +37,9 @@ public:
         MessageBoxes &messages;
         FileDialogs &files;
         DatePicker &dates;
+        // Makes the screens' watcher of changes to the bank files' lines
+        // (the application's record of bank files); none without it.
+        std::function<std::unique_ptr<LinesWatcher>(TDM1 &, MessageBoxes &)> linesWatcher = {};
     };
 
     // Creates the data module on the executable's settings file and
@@ -71,6 +76,7 @@ private:
     void FormCreate();
 
     Services m_services;
+    std::unique_ptr<LinesWatcher> m_linesWatcher;
     ScreenFactories m_factories;
     std::unique_ptr<TDM1> m_dm;
     std::optional<ScreenContext> m_context;

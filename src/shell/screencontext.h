@@ -9,6 +9,7 @@ class TDM1;
 class MessageBoxes;
 class FileDialogs;
 class DatePicker;
+class LinesWatcher;
 
 // Screen ids of the main window's ShowScreen.
 enum ScreenId : uint8_t {
@@ -33,6 +34,8 @@ struct ScreenContext
     std::function<void(uint8_t)> showScreen;
     // Whether the screen of this id can be opened.
     std::function<bool(uint8_t)> screenAvailable;
+    // Told of changes to the lines bank files are made of; may be null.
+    LinesWatcher *linesWatcher = nullptr;
 };
 
 } // namespace pelanova

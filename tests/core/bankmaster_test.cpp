@@ -329,7 +329,7 @@ TEST(BankMasterNames, KanjiNamesAreShownOnlyAndNeverWrittenIntoTheBankFile)
     const output::BankFile bankFile = output::prepareBankFile(
         own, bank, "0000012345", 20261210, output::BuildFurikomiSql(20261210, "0000012345", 0), {});
     ASSERT_EQ(bankFile.state(), output::BankFile::State::Ready) << bankFile.refusal();
-    ASSERT_EQ(output::writeBankFile(bankFile, dir.file("OUT.TXT")), "");
+    ASSERT_EQ(output::writeBankFile(own, bankFile, dir.file("OUT.TXT")), "");
     const std::string out = readBytes(dir.file("OUT.TXT"));
     ASSERT_EQ(out.size(), 4 * zengin::kRecordSize);
     const std::string_view data(out.data() + zengin::kRecordSize, zengin::kRecordSize);

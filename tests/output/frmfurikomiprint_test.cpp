@@ -5,7 +5,9 @@
 #include "core/inifile.h"
 #include "core/schema.h"
 #include "import/importengine.h"
+#include "output/filehistory.h"
 #include "output/frmfurikomicreate.h"
+#include "output/frmfurikomihistory.h"
 #include "output/frmfurikomiprint.h"
 #include "support/recordingui.h"
 #include "support/scriptedscreencontext.h"
@@ -262,6 +264,8 @@ private slots:
                     << dialog.lblItakusyaCode->text() << dialog.lblBank->text() << dialog.lblYokin->text();
             dialog.edtFileName->setText(first);
             dialog.btnCreate->click();
+            // The day made, the second file is asked for.
+            ctx->boxes.answer(IdYes);
             dialog.edtFileName->setText(second);
             dialog.btnCreate->click();
             return 0;
@@ -270,7 +274,8 @@ private slots:
         QCOMPARE(weekday, (QStringList{QStringLiteral("2008年1月15日"), QStringLiteral("（火）"),
                                        QStringLiteral("#000000"), QStringLiteral("0000012345"),
                                        QStringLiteral("1-1"), QStringLiteral("普通")}));
-        QCOMPARE(ctx->boxes.count(), size_t(2));
+        QCOMPARE(ctx->boxes.count(), size_t(3));
+        QVERIFY(QString::fromStdString(ctx->boxes.shown()[1].text).contains(QStringLiteral("に作成済みです（2件 84,370円）")));
         QCOMPARE(QString::fromStdString(ctx->boxes.last().text), QStringLiteral("振込データの作成が完了しました。"));
         QCOMPARE(QString::fromStdString(ctx->boxes.last().title), QStringLiteral("総合振込データ作成"));
 
@@ -290,7 +295,7 @@ private slots:
                   {QStringLiteral("--db"), path(QStringLiteral("FBDB.db")), QStringLiteral("--ini"),
                    path(QStringLiteral("pelanova.ini")), QStringLiteral("write-file"), QStringLiteral("--date"),
                    QStringLiteral("20080115"), QStringLiteral("--consignor"), QStringLiteral("0000012345"),
-                   path(QStringLiteral("cli.TXT"))});
+                   QStringLiteral("--again"), path(QStringLiteral("cli.TXT"))});
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(readAll(path(QStringLiteral("cli.TXT"))), written);
@@ -430,6 +435,68 @@ private slots:
         QCOMPARE(written.mid(120 + 50, 5), QByteArray("\xBC\xD6\xB3\xBC\xDE")); // in the bank's characters
         QCOMPARE(QString::fromStdString(dm->settings({settings::FileName}).ReadString("FileName")),
                  path(QStringLiteral("warned.TXT")));
+    }
+
+    void theDaysFileStateShowsAndMakingItAgainIsAskedFirst()
+    {
+        import(1, kDate, file({to("1111111", "0000005000"), to("2222222", "0000050000")}));
+        auto s = open();
+        QCOMPARE(s->lblFileState->text(), QStringLiteral("未作成"));
+
+        createOnce(QStringLiteral("made"));
+        QCOMPARE(ctx->boxes.last().text, std::string("振込データの作成が完了しました。"));
+        const std::optional<output::CreatedFile> made = output::lastCreatedFile(dm->ADOConFurikomi, "0000012345", kDate);
+        QVERIFY(made);
+        QCOMPARE(made->path, path(QStringLiteral("made.TXT")).toStdString());
+        QCOMPARE(made->records, 2);
+        // The screen made the file itself: its state follows at once.
+        auto again = open();
+        QCOMPARE(again->lblFileState->text(),
+                 QStringLiteral("作成済み（%1）").arg(QString::fromStdString(output::createdMinute(*made))));
+        QCOMPARE(again->lblFileState->palette().color(QPalette::WindowText), QColor(Qt::black));
+
+        // A second making asks first; いいえ is the default and writes nothing.
+        ctx->boxes.clear();
+        createOnce(QStringLiteral("twice"));
+        QCOMPARE(ctx->boxes.count(), size_t(1));
+        QCOMPARE(ctx->boxes.last().text, output::createdAgainQuestion(*made));
+        QCOMPARE(ctx->boxes.last().defaultButton, kDefaultButton2);
+        QCOMPARE(int(ctx->boxes.last().buttons), int(MessageButtons::YesNo));
+        QVERIFY(!QFile::exists(path(QStringLiteral("twice.TXT"))));
+        QCOMPARE(output::createdFiles(dm->ADOConFurikomi).size(), size_t(1));
+
+        // The lines change after the making: in red.
+        import(2, kDate, file({to("3333333", "0000001000")}));
+        auto changed = open();
+        QCOMPARE(changed->lblFileState->text(),
+                 QStringLiteral("作成後に変更あり（%1）").arg(QString::fromStdString(output::createdMinute(*made))));
+        QCOMPARE(changed->lblFileState->palette().color(QPalette::WindowText), QColor(Qt::red));
+        // One facility's view tells the same of the day.
+        changed->cmbBumon->setCurrentIndex(1);
+        changed->cmbBumonClick();
+        QVERIFY(changed->lblFileState->text().startsWith(QStringLiteral("作成後に変更あり")));
+
+        // The history lists the consignor's file with its state.
+        QStringList cells;
+        int lines = -1;
+        QString consignor;
+        changed->execDialog = [&](QDialog &d) {
+            if (auto *history = qobject_cast<TfrmFurikomiHistory *>(&d)) {
+                lines = history->GridList->lineCount();
+                for (int column = 0; column < 7; ++column)
+                    cells << history->GridList->cellText(0, column);
+                consignor = history->lblItakusya->text();
+            }
+            return 0;
+        };
+        changed->btnHistory->click();
+        QCOMPARE(lines, 1);
+        QCOMPARE(cells.at(0), QStringLiteral("2008/01/15"));
+        QCOMPARE(cells.at(3), QStringLiteral("2"));
+        QCOMPARE(cells.at(4), QStringLiteral("55,000"));
+        QCOMPARE(cells.at(5), path(QStringLiteral("made.TXT")));
+        QCOMPARE(cells.at(6), QStringLiteral("変更あり"));
+        QVERIFY(consignor.contains(QStringLiteral("0000012345")));
     }
 
     void aNationalHolidayIsMarkedAfterTheWeekday()

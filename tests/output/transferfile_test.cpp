@@ -61,12 +61,12 @@ BankFile prepare(const OutputDb &t, const TransferFileForm &form = {}, const std
 
 // The file as the dialog and write-file write it: written only when Ready;
 // the result says why not.
-std::string writeAllFacilities(const OutputDb &t, const std::string &path, const TransferFileForm &form = {})
+std::string writeAllFacilities(OutputDb &t, const std::string &path, const TransferFileForm &form = {})
 {
     const BankFile file = prepare(t, form);
     if (file.state() != BankFile::State::Ready)
         return file.refusal();
-    return writeBankFile(file, path);
+    return writeBankFile(t.db, file, path);
 }
 
 } // namespace
@@ -204,7 +204,7 @@ TEST(TransferFile, ADayWithoutMoneyToMoveWritesNothing)
     BankFile file = prepare(none);
     EXPECT_EQ(file.state(), BankFile::State::NothingToTransfer);
     EXPECT_EQ(file.refusal(), "この日の振込データがありません。");
-    EXPECT_THROW(writeBankFile(file, path), std::logic_error);
+    EXPECT_THROW(writeBankFile(none.db, file, path), std::logic_error);
 
     OutputDb zeros;
     zeros.addConsignor(kCode, "ｶ)ﾃｽﾄ");

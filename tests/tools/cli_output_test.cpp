@@ -67,12 +67,12 @@ TEST_F(CliOutputTest, WrittenFileRepeatsTheImportedBytesAndIsNotOverwrittenWitho
     EXPECT_EQ(read("OUT.TXT"), original);
 
     testdata::writeFile(path("OUT.TXT"), "keep me");
-    const auto refused = cli("write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT"));
+    const auto refused = cli("write-file --date 20080115 --consignor 0000012345 --again " + path("OUT.TXT"));
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(read("err.txt"), "すでにファイルが存在しています。\n");
     EXPECT_EQ(read("OUT.TXT"), "keep me");
 
-    EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345 --force " + path("OUT.TXT")).status, 0);
+    EXPECT_EQ(cli("write-file --date 20080115 --consignor 0000012345 --force --again " + path("OUT.TXT")).status, 0);
     EXPECT_EQ(read("OUT.TXT"), original);
 
     // A consignor that is not registered has no header: refused, nothing written.
