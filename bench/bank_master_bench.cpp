@@ -13,7 +13,7 @@
 #include "core/bankmaster.h"
 #include "core/records.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "import/importengine.h"
 
 #include <algorithm>

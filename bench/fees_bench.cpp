@@ -4,7 +4,7 @@
 // date over 20 facilities and 5,000 accounts.
 
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/tesuuryou.h"
 #include "output/furikomi.h"
 #include "output/transferfile.h"

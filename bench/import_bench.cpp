@@ -6,7 +6,7 @@
 #include "benchsupport.h"
 #include "core/records.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "import/importengine.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // the screen's memory for them.
 #include "core/datamodule.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/tesuuryou.h"
 #include "output/frmfurikomiprint.h"
 #include "output/furikomi.h"

@@ -8,7 +8,7 @@
 
 #include "benchsupport.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/tesuuryou.h"
 #include "core/userinterface.h"
 #include "output/furikomi.h"

@@ -5,7 +5,7 @@
 #include "fuzzsupport.h"
 
 #include "core/bankmaster.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <algorithm>
 

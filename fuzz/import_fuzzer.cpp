@@ -7,7 +7,7 @@
 
 #include "core/records.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 #include "import/importengine.h"
 #include "output/furikomi.h"

@@ -9,6 +9,8 @@
 #            xvfb and xauth (a display of its own for the program where there is none)
 #   package: dpkg-dev (dpkg-shlibdeps) and file, which CPack's Debian package needs to find the
 #            binaries' library packages (scripts/package.sh)
+#   shared database: libpq-dev (the PostgreSQL client library), postgresql-client (pg_dump and
+#            pg_restore, the server database's backups)
 #   bank master: mdbtools-dev (libmdb: the accounting system's Access bank master is read as it is),
 #            nlohmann-json3-dev (the public bank code list is JSON),
 #            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
@@ -20,7 +22,7 @@
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file
-          mdbtools-dev nlohmann-json3-dev fp-units-db "$@")
+          mdbtools-dev nlohmann-json3-dev fp-units-db libpq-dev postgresql-client "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,7 +12,7 @@
 #include "core/my_year.h"
 #include "core/replacefile.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/unitapp.h"
 #include "demo.h"
 #include "import/importengine.h"

@@ -2,7 +2,7 @@
 #include "clicontext.h"
 
 #include "core/backup.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <filesystem>
 #include <iostream>

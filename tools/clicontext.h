@@ -2,7 +2,7 @@
 
 #include "core/datamodule.h"
 #include "core/lineswatcher.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #include "core/cp932.h"
 #include "core/datamodule.h"
 #include "core/records.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 #include "import/importengine.h"
 

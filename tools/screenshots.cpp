@@ -9,7 +9,7 @@
 #include "core/cp932.h"
 #include "core/datamodule.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "demo.h"
 #include "core/records.h"
 #include "core/userinterface.h"

@@ -2,7 +2,7 @@
 #include "core/replacefile.h"
 
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <sqlite3.h>
 

@@ -2,7 +2,7 @@
 
 #include "core/accessfile.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,7 +3,7 @@
 #include "core/replacefile.h"
 
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <nlohmann/json.hpp>
 

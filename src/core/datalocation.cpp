@@ -4,7 +4,7 @@
 #include "core/backup.h"
 #include "core/inifile.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <cstdlib>
 #include <filesystem>

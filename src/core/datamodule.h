@@ -6,7 +6,7 @@
 #include "core/backup.h"
 #include "core/datalocation.h"
 #include "core/inifile.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 namespace pelanova {
 

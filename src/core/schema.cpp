@@ -1,5 +1,5 @@
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <algorithm>
 #include <iterator>

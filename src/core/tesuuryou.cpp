@@ -1,5 +1,5 @@
 #include "core/tesuuryou.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <functional>
 

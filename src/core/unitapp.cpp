@@ -6,7 +6,7 @@
 
 #include "core/cp932.h"
 #include "core/format.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <sqlite3.h>
 

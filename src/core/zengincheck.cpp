@@ -4,7 +4,7 @@
 #include "core/holidays.h"
 #include "core/my_year.h"
 #include "core/records.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/zenginnames.h"
 
 #include <algorithm>

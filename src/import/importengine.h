@@ -3,7 +3,7 @@
 #include "core/lineswatcher.h"
 #include "core/records.h"
 #include "core/zengincheck.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "masters/formfurikomitesuuryouall.h"
 
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/format.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 namespace pelanova::masters {
 

@@ -3,7 +3,7 @@
 #include "core/format.h"
 #include "core/schema.h"
 #include "core/sha256.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 #include "output/furikomi.h"
 

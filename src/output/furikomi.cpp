@@ -1,6 +1,6 @@
 #include "output/furikomi.h"
 #include "core/format.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <cstdio>
 #include <initializer_list>

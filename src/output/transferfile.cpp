@@ -4,7 +4,7 @@
 #include "core/records.h"
 #include "core/replacefile.h"
 #include "core/sha256.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/unitapp.h"
 
 #include <algorithm>

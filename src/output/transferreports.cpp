@@ -2,7 +2,7 @@
 #include "widgets/utf8text.h"
 
 #include "core/format.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "reports/baselrep.h"
 
 namespace pelanova::output {

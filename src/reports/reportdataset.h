@@ -5,7 +5,7 @@
 // run, and the report's before-print handlers read the current row and move
 // on with next(). A data set that is closed is opened again by the next run.
 
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include <cstdint>
 #include <string>

@@ -8,7 +8,7 @@
 #include "core/backup.h"
 #include "core/datalocation.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "support/tempdir.h"
 
 using namespace pelanova;

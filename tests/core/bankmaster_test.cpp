@@ -11,7 +11,7 @@
 #include "core/datamodule.h"
 #include "core/records.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "import/importengine.h"
 #include "output/furikomi.h"
 #include "output/transferfile.h"

@@ -3,7 +3,7 @@
 #include "core/backup.h"
 #include "core/replacefile.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 
 #include "support/tempdir.h"
 

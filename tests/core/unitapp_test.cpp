@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/unitapp.h"
 
 #include <sqlite3.h>

@@ -5,7 +5,7 @@
 #include "import/importengine.h"
 
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"

@@ -4,7 +4,7 @@
 #include "core/datamodule.h"
 #include "core/my_year.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "import/frmimport.h"
 #include "support/scriptedscreencontext.h"
 #include "support/zenginfile.h"

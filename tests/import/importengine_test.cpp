@@ -5,7 +5,7 @@
 #include "core/records.h"
 #include "core/schema.h"
 #include "core/zengincheck.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"

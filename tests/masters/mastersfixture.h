@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/tesuuryou.h"
 #include "masters/masterdata.h"
 #include "support/tempdir.h"

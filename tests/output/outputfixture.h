@@ -7,7 +7,7 @@
 
 #include "core/cp932.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/tesuuryou.h"
 
 #include <cstdio>

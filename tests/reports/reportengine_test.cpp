@@ -1,6 +1,6 @@
 #include "testreport.h"
 
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "reports/reportdataset.h"
 #include "reports/reportengine.h"
 

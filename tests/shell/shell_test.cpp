@@ -6,7 +6,7 @@
 #include "core/unitapp.h"
 #include "reports/printchoice.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/userinterface.h"
 #include "shell/application.h"
 #include "shell/formbase.h"

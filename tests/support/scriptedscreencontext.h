@@ -8,7 +8,7 @@
 
 #include "core/datamodule.h"
 #include "core/schema.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "shell/formcarender.h"
 #include "shell/screencontext.h"
 #include "support/scriptedmessageboxes.h"

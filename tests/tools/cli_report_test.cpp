@@ -1,6 +1,6 @@
 // End-to-end: pelanova-cli report, read back with pdfinfo and pdftotext.
 #include "clifixture.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "support/zenginfile.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // End-to-end: pelanova-cli as a user runs it.
 #include "clifixture.h"
-#include "core/sqlite.h"
+#include "core/sql.h"
 #include "core/unitapp.h"
 #include "support/zenginfile.h"
 

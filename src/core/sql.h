@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,49 +19,71 @@ namespace pelanova::sql {
 // as busy.
 inline constexpr int kBusyTimeoutSeconds = 5;
 
+// The own database lives in an SQLite file (the default) or on a PostgreSQL
+// server that several clerks share.
+enum class Engine { SQLite, PostgreSQL };
+
 class Error : public std::runtime_error
 {
 public:
-    Error(const std::string &message, int code)
-        : std::runtime_error(message), m_code(code) {}
+    Error(const std::string &message, int code, std::string sqlState = {})
+        : std::runtime_error(message), m_code(code), m_sqlState(std::move(sqlState)) {}
+    // SQLite's result code; for PostgreSQL one of the kPostgres codes below.
     int code() const { return m_code; }
-    // Another connection held the database longer than kBusyTimeoutSeconds.
+    // PostgreSQL's SQLSTATE (empty for SQLite).
+    const std::string &sqlState() const { return m_sqlState; }
+    // Another connection held the database longer than it may be waited for.
     bool isBusy() const;
+
+    static constexpr int kPostgresConnection = 1001; // the server cannot be reached, or refused the login
+    static constexpr int kPostgresStatement = 1002;  // the server refused a statement
 
 private:
     int m_code;
+    std::string m_sqlState;
 };
+
+namespace detail {
+class Connection;
+class Cursor;
+}
 
 class Statement;
 
-// One SQLite connection. Every connection gets the functions the system's
-// statements rely on: FIRST(value, order) - the value of the row with the
-// smallest order key in the group (statements pass the table's insertion key,
-// so FIRST means "from the group's earliest stored row") - and INT(x), the
-// integer part of a number or of a text of digits.
+// One connection to the own database, the bank master or another database.
+// Every connection gets the functions the system's statements rely on:
+// FIRST(value, order) - the value of the row with the smallest order key in
+// the group (statements pass the table's insertion key, so FIRST means "from
+// the group's earliest stored row") - and INT(x), the integer part of a number
+// or of a text of digits. Text is compared and ordered by code point on both
+// engines. Statements name their parameters ":name" or "?".
 class Database
 {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
 
-    Database() = default;
+    Database();
     ~Database();
     Database(Database &&other) noexcept;
     Database &operator=(Database &&other) noexcept;
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    // Opens the file; throws Error on failure. Never creates a file unless
-    // mode is Create.
-    void open(const std::string &path, Mode mode);
-    // An empty database in memory that stands for the file source (a copy of
-    // some of its content): path() gives source.
+    // A PostgreSQL server's database, written as libpq writes one: a URI
+    // ("postgresql://…") or keywords ("host=… dbname=…"); anything else is a file.
+    static bool isServerLocation(std::string_view location);
+
+    // Opens the file or the server's database; throws Error on failure. A
+    // file is never created unless mode is Create; a server's database is
+    // never created.
+    void open(const std::string &location, Mode mode);
+    // An empty SQLite database in memory that stands for the file source (a
+    // copy of some of its content): path() gives source.
     void openMemory(const std::string &source);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
-    // How long a statement waits for another connection's lock
-    // (kBusyTimeoutSeconds after open).
-    void setBusyTimeout(int milliseconds);
+    bool isOpen() const { return m_connection != nullptr; }
+    Engine engine() const;
+    // The file, or the server's location as given.
     const std::string &path() const { return m_path; }
 
     void exec(std::string_view sql);
@@ -71,7 +94,7 @@ public:
     void commit();
     void rollback();
 
-    int64_t lastInsertRowId() const;
+    // Rows the last INSERT, UPDATE or DELETE changed.
     int changes() const;
     bool hasTable(const std::string &name) const;
     // The columns of a table in their order; empty when there is no such table.
@@ -79,19 +102,26 @@ public:
     // The version of the schema the database holds (0 when none was set).
     int schemaVersion() const;
     void setSchemaVersion(int version);
+    // How long a statement waits for another connection's lock
+    // (kBusyTimeoutSeconds after open).
+    void setBusyTimeout(int milliseconds);
 
-    sqlite3 *handle() const { return m_db; }
+    // SQLite's handle, for SQLite's own backup; null on a server.
+    sqlite3 *handle() const;
 
 private:
-    [[noreturn]] void fail(int rc) const;
+    friend class Transaction;
+    void beginWrite();
+    void requireOpen() const;
 
-    sqlite3 *m_db = nullptr;
+    std::unique_ptr<detail::Connection> m_connection;
     std::string m_path;
 };
 
-// Begins a transaction, or a savepoint inside an active one, and rolls it back
-// on destruction unless committed. Inside an outer transaction, commit()
-// releases the savepoint and rollback() undoes exactly this unit's work.
+// Begins a transaction that will write, or a savepoint inside an active one,
+// and rolls it back on destruction unless committed. Inside an outer
+// transaction, commit() releases the savepoint and rollback() undoes exactly
+// this unit's work.
 class Transaction
 {
 public:
@@ -111,15 +141,15 @@ private:
 class Statement
 {
 public:
-    Statement() = default;
-    Statement(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+    Statement();
+    explicit Statement(std::unique_ptr<detail::Cursor> cursor);
     ~Statement();
     Statement(Statement &&other) noexcept;
     Statement &operator=(Statement &&other) noexcept;
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    bool isValid() const { return m_stmt != nullptr; }
+    bool isValid() const { return m_cursor != nullptr; }
 
     // Binding by 1-based index or by name (":振込依頼日").
     Statement &bind(int index, int64_t value);
@@ -145,7 +175,9 @@ public:
 
     int columnCount() const;
     std::string columnName(int index) const;
-    int columnIndex(std::string_view name) const; // -1 when absent
+    // -1 when absent; letters A-Z match without regard to case (a server
+    // writes the names it was not given in quotes in lower case).
+    int columnIndex(std::string_view name) const;
     bool isNull(int index) const;
     int64_t int64(int index) const;
     int integer(int index) const { return static_cast<int>(int64(index)); }
@@ -165,11 +197,10 @@ public:
 
 private:
     int requireColumn(std::string_view name) const;
-    [[noreturn]] void fail(int rc) const;
+    detail::Cursor &cursor() const;
 
-    sqlite3 *m_db = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
-    mutable std::map<std::string, int, std::less<>> m_columns;
+    std::unique_ptr<detail::Cursor> m_cursor;
+    mutable std::map<std::string, int, std::less<>> m_columns; // by lower-case name
 };
 
 // The rows of a statement as keyed list items: "key TAB text" of two of its

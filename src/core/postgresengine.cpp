@@ -1,0 +1,554 @@
+// PostgreSQL: the own database of an office on a server several clerks
+// share, through libpq. Statements are written once for both engines; here
+// their ":name" and "?" parameters become $n, FIRST(value, order) the first
+// element of an ordered ARRAY_AGG, and the tables' column kinds the server's
+// (64-bit integers, text compared by code point).
+#include "core/sqlengine.h"
+
+#include <libpq-fe.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+
+namespace pelanova::sql::detail {
+namespace {
+
+constexpr unsigned kInt2 = 21, kInt4 = 23, kInt8 = 20, kNumeric = 1700, kOid = 26;
+
+bool isWordByte(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+}
+
+bool startsWithWordNoCase(std::string_view text, size_t at, std::string_view word)
+{
+    if (at + word.size() > text.size())
+        return false;
+    for (size_t i = 0; i < word.size(); ++i) {
+        char c = text[at + i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != word[i])
+            return false;
+    }
+    return at == 0 || !isWordByte(static_cast<unsigned char>(text[at - 1]));
+}
+
+// Skips a quoted literal or identifier starting at `at`; returns the index after it.
+size_t skipQuoted(std::string_view sql, size_t at)
+{
+    const char quote = sql[at];
+    size_t i = at + 1;
+    while (i < sql.size()) {
+        if (sql[i] == quote) {
+            if (i + 1 < sql.size() && sql[i + 1] == quote) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return i;
+}
+
+struct Translated
+{
+    std::string sql;
+    std::vector<std::string> names; // parameter $k+1's name (":name", or "?" for a positional one)
+};
+
+// FIRST(value, order) → (ARRAY_AGG(value ORDER BY order))[1], the value of
+// the group's row with the smallest order key.
+std::string translateFirst(std::string_view sql)
+{
+    std::string out;
+    size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            const size_t end = skipQuoted(sql, i);
+            out.append(sql.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        if (startsWithWordNoCase(sql, i, "FIRST")) {
+            size_t open = i + 5;
+            while (open < sql.size() && sql[open] == ' ')
+                ++open;
+            if (open < sql.size() && sql[open] == '(') {
+                // The two arguments at the call's own level.
+                int depth = 0;
+                size_t comma = std::string_view::npos, close = std::string_view::npos;
+                for (size_t j = open; j < sql.size(); ++j) {
+                    if (sql[j] == '\'' || sql[j] == '"') {
+                        j = skipQuoted(sql, j) - 1;
+                        continue;
+                    }
+                    if (sql[j] == '(')
+                        ++depth;
+                    else if (sql[j] == ')' && --depth == 0) {
+                        close = j;
+                        break;
+                    } else if (sql[j] == ',' && depth == 1 && comma == std::string_view::npos)
+                        comma = j;
+                }
+                if (comma != std::string_view::npos && close != std::string_view::npos) {
+                    const std::string value = translateFirst(sql.substr(open + 1, comma - open - 1));
+                    const std::string order = translateFirst(sql.substr(comma + 1, close - comma - 1));
+                    out += "(ARRAY_AGG(" + value + " ORDER BY " + order + "))[1]";
+                    i = close + 1;
+                    continue;
+                }
+            }
+        }
+        out.push_back(c);
+        ++i;
+    }
+    return out;
+}
+
+Translated translate(std::string_view source)
+{
+    const std::string sql = translateFirst(source);
+    Translated t;
+    std::map<std::string, size_t, std::less<>> byName;
+    size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            const size_t end = skipQuoted(sql, i);
+            t.sql.append(sql, i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            const size_t end = sql.find('\n', i);
+            const size_t stop = end == std::string::npos ? sql.size() : end;
+            t.sql.append(sql, i, stop - i);
+            i = stop;
+            continue;
+        }
+        if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') { // a cast
+            t.sql += "::";
+            i += 2;
+            continue;
+        }
+        if (c == ':' && i + 1 < sql.size() && isWordByte(static_cast<unsigned char>(sql[i + 1]))) {
+            size_t end = i + 1;
+            while (end < sql.size() && isWordByte(static_cast<unsigned char>(sql[end])))
+                ++end;
+            const std::string name = sql.substr(i, end - i);
+            auto it = byName.find(name);
+            if (it == byName.end()) {
+                t.names.push_back(name);
+                it = byName.emplace(name, t.names.size()).first;
+            }
+            t.sql += "$" + std::to_string(it->second);
+            i = end;
+            continue;
+        }
+        if (c == '?') {
+            t.names.push_back("?");
+            t.sql += "$" + std::to_string(t.names.size());
+            ++i;
+            continue;
+        }
+        t.sql.push_back(c);
+        ++i;
+    }
+    return t;
+}
+
+// The tables' column kinds as the server keeps them: the insertion key a
+// sequence, integers 64-bit, text compared and ordered by code point
+// whatever the server's locale.
+std::string serverTableKinds(std::string_view sql)
+{
+    std::string out;
+    size_t i = 0;
+    while (i < sql.size()) {
+        if (startsWithWordNoCase(sql, i, "INTEGER PRIMARY KEY")) {
+            out += "BIGSERIAL PRIMARY KEY";
+            i += 19;
+        } else if (startsWithWordNoCase(sql, i, "INTEGER")
+                   && (i + 7 == sql.size() || !isWordByte(static_cast<unsigned char>(sql[i + 7])))) {
+            out += "BIGINT";
+            i += 7;
+        } else if (startsWithWordNoCase(sql, i, "TEXT")
+                   && (i + 4 == sql.size() || !isWordByte(static_cast<unsigned char>(sql[i + 4])))) {
+            out += "TEXT COLLATE \"C\"";
+            i += 4;
+        } else {
+            out.push_back(sql[i]);
+            ++i;
+        }
+    }
+    return out;
+}
+
+// CREATE TABLE statements of a script get the server's kinds; the rest goes as written.
+std::string serverScript(std::string_view script)
+{
+    std::string out;
+    size_t i = 0;
+    while (i < script.size()) {
+        size_t end = script.find(';', i);
+        if (end == std::string_view::npos)
+            end = script.size();
+        else
+            ++end;
+        const std::string_view statement = script.substr(i, end - i);
+        const size_t first = statement.find_first_not_of(" \n\r\t");
+        const bool createTable = first != std::string_view::npos && startsWithWordNoCase(statement, first, "CREATE TABLE");
+        out += createTable ? serverTableKinds(statement) : std::string(statement);
+        i = end;
+    }
+    return out;
+}
+
+std::string firstLine(const char *message)
+{
+    std::string text = message ? message : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// What a failed connection means to the clerk.
+Error connectionError(PGconn *conn, const std::string &location)
+{
+    const std::string message = firstLine(PQerrorMessage(conn));
+    std::string sentence;
+    if (message.find("password") != std::string::npos || message.find("authentication") != std::string::npos)
+        sentence = "データベースサーバーがログインを受け付けませんでした（ユーザー名かパスワードが違います）。";
+    else if (message.find("does not exist") != std::string::npos && message.find("database") != std::string::npos)
+        sentence = "データベースサーバーに、接続先のデータベースがありません。";
+    else if (message.find("timeout") != std::string::npos)
+        sentence = "データベースサーバーが応答しません（10秒待ちました）。";
+    else
+        sentence = "データベースサーバーに接続できません（サーバーが止まっているか、接続先が違います）。";
+    return Error(sentence + "\n\r" + location + "\n\r" + message, Error::kPostgresConnection);
+}
+
+class PgConnection;
+
+class PgCursor : public Cursor
+{
+public:
+    PgCursor(PgConnection &connection, std::string source, Translated translated, std::string name, PGresult *description);
+    ~PgCursor() override;
+
+    void bindInteger(int index, int64_t value) override { set(index, std::to_string(value)); }
+    void bindText(int index, std::string_view text) override { set(index, std::string(text)); }
+    void bindNull(int index) override
+    {
+        check(index);
+        m_values[static_cast<size_t>(index - 1)].reset();
+        discard();
+    }
+    int parameterIndex(const char *name) const override
+    {
+        for (size_t i = 0; i < m_names.size(); ++i) {
+            if (m_names[i] == name)
+                return static_cast<int>(i + 1);
+        }
+        return 0;
+    }
+    int parameterCount() const override { return static_cast<int>(m_names.size()); }
+
+    bool step() override;
+    void reset() override { discard(); }
+    void clearBindings() override
+    {
+        for (auto &v : m_values)
+            v.reset();
+    }
+
+    int columnCount() const override { return static_cast<int>(m_columnNames.size()); }
+    std::string columnName(int index) const override
+    {
+        return index >= 0 && index < columnCount() ? m_columnNames[static_cast<size_t>(index)] : std::string();
+    }
+    ValueType type(int index) const override
+    {
+        if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, index))
+            return ValueType::Null;
+        const unsigned type = PQftype(m_result, index);
+        return type == kInt2 || type == kInt4 || type == kInt8 || type == kNumeric || type == kOid ? ValueType::Integer
+                                                                                               : ValueType::Text;
+    }
+    int64_t integer(int index) const override
+    {
+        if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, index))
+            return 0;
+        return std::strtoll(PQgetvalue(m_result, m_row, index), nullptr, 10);
+    }
+    std::string text(int index) const override
+    {
+        if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, index))
+            return {};
+        return std::string(PQgetvalue(m_result, m_row, index),
+                           static_cast<size_t>(PQgetlength(m_result, m_row, index)));
+    }
+    std::string sql() const override { return m_source; }
+
+private:
+    void check(int index) const
+    {
+        if (index < 1 || index > static_cast<int>(m_values.size()))
+            throw Error("bind index " + std::to_string(index) + " out of range", 25);
+    }
+    void set(int index, std::string value)
+    {
+        check(index);
+        m_values[static_cast<size_t>(index - 1)] = std::move(value);
+        discard();
+    }
+    void discard()
+    {
+        if (m_result)
+            PQclear(m_result);
+        m_result = nullptr;
+        m_row = -1;
+        m_rows = 0;
+    }
+
+    PgConnection &m_connection;
+    std::string m_source;
+    std::string m_name;
+    std::vector<std::string> m_names;
+    std::vector<std::optional<std::string>> m_values;
+    std::vector<std::string> m_columnNames;
+    PGresult *m_result = nullptr;
+    int m_row = -1;
+    int m_rows = 0;
+};
+
+class PgConnection : public Connection
+{
+public:
+    explicit PgConnection(PGconn *conn) : m_conn(conn) {}
+    ~PgConnection() override { PQfinish(m_conn); }
+
+    Engine engine() const override { return Engine::PostgreSQL; }
+    PGconn *conn() const { return m_conn; }
+
+    // Raises the server's error of a result, clearing it.
+    [[noreturn]] void fail(PGresult *result) const
+    {
+        std::string state;
+        std::string message = firstLine(PQerrorMessage(m_conn));
+        if (result) {
+            if (const char *s = PQresultErrorField(result, PG_DIAG_SQLSTATE))
+                state = s;
+            if (const char *m = PQresultErrorMessage(result); m && *m)
+                message = firstLine(m);
+            PQclear(result);
+        }
+        const int code = PQstatus(m_conn) == CONNECTION_OK ? Error::kPostgresStatement : Error::kPostgresConnection;
+        throw Error(message, code, state);
+    }
+
+    void exec(std::string_view sql) override
+    {
+        dropPending();
+        PGresult *result = PQexec(m_conn, serverScript(sql).c_str());
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            fail(result);
+        noteChanges(result);
+        PQclear(result);
+    }
+
+    std::unique_ptr<Cursor> prepare(std::string_view sql) override
+    {
+        dropPending();
+        Translated translated = translate(sql);
+        const std::string name = "pelanova_" + std::to_string(++m_statements);
+        PGresult *prepared = PQprepare(m_conn, name.c_str(), translated.sql.c_str(), 0, nullptr);
+        if (PQresultStatus(prepared) != PGRES_COMMAND_OK)
+            fail(prepared);
+        PQclear(prepared);
+        PGresult *description = PQdescribePrepared(m_conn, name.c_str());
+        if (PQresultStatus(description) != PGRES_COMMAND_OK) {
+            deallocate(name);
+            fail(description);
+        }
+        return std::make_unique<PgCursor>(*this, std::string(sql), std::move(translated), name, description);
+    }
+
+    bool inTransaction() const override
+    {
+        const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+        return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+    }
+    void beginWrite() override { exec("BEGIN"); }
+    int changes() const override { return m_changes; }
+
+    void noteChanges(PGresult *result)
+    {
+        const char *tuples = PQcmdTuples(result);
+        if (tuples && *tuples)
+            m_changes = std::atoi(tuples);
+    }
+
+    bool hasTable(const std::string &name) const override
+    {
+        return !query("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() "
+                      "AND table_name = $1",
+                      lowerAscii(name))
+                    .empty();
+    }
+
+    std::vector<std::string> columnNames(const std::string &table) const override
+    {
+        return query("SELECT column_name FROM information_schema.columns WHERE table_schema = current_schema() "
+                     "AND table_name = $1 ORDER BY ordinal_position",
+                     lowerAscii(table));
+    }
+
+    int schemaVersion() const override
+    {
+        if (!hasTable("pelanova_schema"))
+            return 0;
+        const std::vector<std::string> version = query("SELECT version FROM pelanova_schema", std::string(), false);
+        return version.empty() ? 0 : std::atoi(version.front().c_str());
+    }
+
+    void setSchemaVersion(int version) override
+    {
+        exec("CREATE TABLE IF NOT EXISTS pelanova_schema (version INTEGER NOT NULL);\n"
+             "DELETE FROM pelanova_schema;\n"
+             "INSERT INTO pelanova_schema (version) VALUES (" + std::to_string(version) + ")");
+    }
+
+    // A lock another clerk holds is waited for as long as SQLite's busy timeout.
+    void setBusyTimeout(int milliseconds) override
+    {
+        exec("SET lock_timeout = " + std::to_string(milliseconds));
+    }
+
+    // A prepared statement that could not be released in a failed
+    // transaction is released once the connection works again.
+    void deallocate(const std::string &name)
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            return;
+        if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+            m_pending.push_back(name);
+            return;
+        }
+        PQclear(PQexec(m_conn, ("DEALLOCATE " + name).c_str()));
+    }
+
+private:
+    static std::string lowerAscii(std::string s)
+    {
+        for (char &c : s) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return s;
+    }
+
+    // The first column of every row of a statement of at most one parameter.
+    std::vector<std::string> query(const char *sql, const std::string &parameter, bool withParameter = true) const
+    {
+        const char *values[1] = {parameter.c_str()};
+        PGresult *result = PQexecParams(m_conn, sql, withParameter ? 1 : 0, nullptr, withParameter ? values : nullptr,
+                                        nullptr, nullptr, 0);
+        if (PQresultStatus(result) != PGRES_TUPLES_OK)
+            fail(result);
+        std::vector<std::string> rows;
+        for (int r = 0; r < PQntuples(result); ++r)
+            rows.emplace_back(PQgetvalue(result, r, 0));
+        PQclear(result);
+        return rows;
+    }
+
+    void dropPending()
+    {
+        if (m_pending.empty() || PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+            return;
+        for (const std::string &name : m_pending)
+            PQclear(PQexec(m_conn, ("DEALLOCATE " + name).c_str()));
+        m_pending.clear();
+    }
+
+    PGconn *m_conn;
+    uint64_t m_statements = 0;
+    int m_changes = 0;
+    std::vector<std::string> m_pending;
+};
+
+PgCursor::PgCursor(PgConnection &connection, std::string source, Translated translated, std::string name,
+                   PGresult *description)
+    : m_connection(connection), m_source(std::move(source)), m_name(std::move(name)),
+      m_names(std::move(translated.names))
+{
+    m_values.resize(m_names.size());
+    for (int i = 0; i < PQnfields(description); ++i)
+        m_columnNames.emplace_back(PQfname(description, i));
+    PQclear(description);
+}
+
+PgCursor::~PgCursor()
+{
+    discard();
+    m_connection.deallocate(m_name);
+}
+
+bool PgCursor::step()
+{
+    if (!m_result) {
+        std::vector<const char *> values(m_values.size());
+        std::vector<int> lengths(m_values.size());
+        for (size_t i = 0; i < m_values.size(); ++i) {
+            values[i] = m_values[i] ? m_values[i]->c_str() : nullptr;
+            lengths[i] = m_values[i] ? static_cast<int>(m_values[i]->size()) : 0;
+        }
+        PGresult *result = PQexecPrepared(m_connection.conn(), m_name.c_str(), static_cast<int>(values.size()),
+                                          values.data(), lengths.data(), nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+            m_connection.fail(result);
+        m_connection.noteChanges(result);
+        m_result = result;
+        m_rows = status == PGRES_TUPLES_OK ? PQntuples(result) : 0;
+        m_row = -1;
+    }
+    if (m_row + 1 < m_rows) {
+        ++m_row;
+        return true;
+    }
+    m_row = m_rows; // past the last row until reset
+    return false;
+}
+
+} // namespace
+
+std::unique_ptr<Connection> openPostgres(const std::string &location, Database::Mode mode)
+{
+    // The location's own settings win over the connect timeout; the client
+    // speaks UTF-8 whatever it says.
+    const char *keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
+    const char *values[] = {"10", "pelanova", location.c_str(), "UTF8", nullptr};
+    PGconn *conn = PQconnectdbParams(keywords, values, 1);
+    if (!conn)
+        throw Error("データベースサーバーに接続できません。", Error::kPostgresConnection);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const Error error = connectionError(conn, location);
+        PQfinish(conn);
+        throw error;
+    }
+    auto connection = std::make_unique<PgConnection>(conn);
+    connection->exec("SET client_min_messages = warning");
+    if (mode == Database::Mode::ReadOnly)
+        connection->exec("SET default_transaction_read_only = on");
+    connection->setBusyTimeout(kBusyTimeoutSeconds * 1000);
+    return connection;
+}
+
+} // namespace pelanova::sql::detail

@@ -1,0 +1,63 @@
+#pragma once
+
+// The two engines behind sql::Database and sql::Statement: SQLite on a file
+// (the embedded default) and PostgreSQL on a server (an office's shared
+// database). Only core/sql*.cpp and the engines see this.
+
+#include "core/sql.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace pelanova::sql::detail {
+
+enum class ValueType { Null, Integer, Text };
+
+class Cursor
+{
+public:
+    virtual ~Cursor() = default;
+    virtual void bindInteger(int index, int64_t value) = 0;
+    virtual void bindText(int index, std::string_view text) = 0;
+    virtual void bindNull(int index) = 0;
+    virtual int parameterIndex(const char *name) const = 0; // 0 when there is none
+    virtual int parameterCount() const = 0;
+    virtual bool step() = 0;
+    virtual void reset() = 0;
+    virtual void clearBindings() = 0;
+    virtual int columnCount() const = 0;
+    virtual std::string columnName(int index) const = 0;
+    virtual ValueType type(int index) const = 0;
+    virtual int64_t integer(int index) const = 0;
+    virtual std::string text(int index) const = 0;
+    virtual std::string sql() const = 0;
+};
+
+class Connection
+{
+public:
+    virtual ~Connection() = default;
+    virtual Engine engine() const = 0;
+    virtual void exec(std::string_view sql) = 0;
+    virtual std::unique_ptr<Cursor> prepare(std::string_view sql) = 0;
+    virtual bool inTransaction() const = 0;
+    // A transaction that will write: SQLite takes the write lock at once, so
+    // that two writers wait for each other instead of one failing.
+    virtual void beginWrite() = 0;
+    virtual int changes() const = 0;
+    virtual bool hasTable(const std::string &name) const = 0;
+    virtual std::vector<std::string> columnNames(const std::string &table) const = 0;
+    virtual int schemaVersion() const = 0;
+    virtual void setSchemaVersion(int version) = 0;
+    virtual void setBusyTimeout(int milliseconds) = 0;
+    virtual sqlite3 *sqliteHandle() const { return nullptr; }
+};
+
+std::unique_ptr<Connection> openSqlite(const std::string &path, Database::Mode mode);
+std::unique_ptr<Connection> openPostgres(const std::string &location, Database::Mode mode);
+
+} // namespace pelanova::sql::detail
