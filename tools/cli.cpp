@@ -85,16 +85,25 @@ void requireCount(const Arguments &args, size_t count)
 int initDb(Context &ctx, const Arguments &args)
 {
     requireCount(args, 0);
-    std::error_code ec;
-    if (std::filesystem::exists(ctx.dbPath, ec) && std::filesystem::file_size(ctx.dbPath, ec) > 0) {
-        std::cerr << "データベースはすでに存在します: " << ctx.dbPath << '\n';
-        return Refused;
-    }
-    const auto dir = std::filesystem::path(ctx.dbPath).parent_path();
-    if (!dir.empty())
-        std::filesystem::create_directories(dir, ec);
     sql::Database db;
-    db.open(ctx.dbPath, sql::Database::Mode::Create);
+    if (sql::Database::isServerLocation(ctx.dbPath)) {
+        // The server's database is made by its administrator; the tables are ours.
+        db.open(ctx.dbPath, sql::Database::Mode::ReadWrite);
+        if (db.hasTable(schema::kHeader)) {
+            std::cerr << "データベースにはすでに振込データのテーブルがあります: " << ctx.dbPath << '\n';
+            return Refused;
+        }
+    } else {
+        std::error_code ec;
+        if (std::filesystem::exists(ctx.dbPath, ec) && std::filesystem::file_size(ctx.dbPath, ec) > 0) {
+            std::cerr << "データベースはすでに存在します: " << ctx.dbPath << '\n';
+            return Refused;
+        }
+        const auto dir = std::filesystem::path(ctx.dbPath).parent_path();
+        if (!dir.empty())
+            std::filesystem::create_directories(dir, ec);
+        db.open(ctx.dbPath, sql::Database::Mode::Create);
+    }
     schema::createOwnDatabase(db);
     std::cout << "データベースを作成しました: " << ctx.dbPath << '\n';
     return Ok;

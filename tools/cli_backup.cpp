@@ -46,12 +46,12 @@ int restoreCommand(Context &ctx, const Arguments &args)
         return Refused;
     }
     std::error_code ec;
-    if (std::filesystem::exists(ctx.dbPath, ec)) {
+    if (sql::Database::isServerLocation(ctx.dbPath) || std::filesystem::exists(ctx.dbPath, ec)) {
         std::string saved;
         try {
             sql::Database current;
             current.open(ctx.dbPath, sql::Database::Mode::ReadOnly);
-            saved = DatabaseBackups(ctx.dbPath).write(current);
+            saved = ctx.dataModule().backups().write(current);
         } catch (const std::exception &error) {
             std::cerr << "現在のデータベースのバックアップを作成できないため、復元を中止しました。\n"
                       << error.what() << '\n';

@@ -7,6 +7,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
 #include <optional>
 #include <cerrno>
 #include <cstring>
@@ -14,9 +16,14 @@
 #include <system_error>
 #include <utility>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace pelanova {
 namespace fs = std::filesystem;
@@ -25,6 +32,8 @@ namespace {
 
 constexpr const char *kPrefix = "FBDB-";
 constexpr const char *kSuffix = ".db";
+// A server's database is backed up by pg_dump in its custom format.
+constexpr const char *kServerSuffix = ".dump";
 
 // "20261210-093015" in local time.
 std::string stamp(std::time_t when)
@@ -40,7 +49,11 @@ std::string stamp(std::time_t when)
 // (FBDB-20261210-093015-2.db) of a backup's file name; nothing for other files.
 std::optional<std::pair<std::string, int>> parseName(const std::string &name)
 {
-    const std::string prefix(kPrefix), suffix(kSuffix);
+    const std::string prefix(kPrefix);
+    std::string suffix(kSuffix);
+    if (name.size() > std::strlen(kServerSuffix)
+        && name.compare(name.size() - std::strlen(kServerSuffix), std::string::npos, kServerSuffix) == 0)
+        suffix = kServerSuffix;
     if (name.size() < prefix.size() + 15 + suffix.size() || name.rfind(prefix, 0) != 0
         || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return std::nullopt;
@@ -67,11 +80,89 @@ std::optional<std::pair<std::string, int>> parseName(const std::string &name)
     throw BackupError(path + ": バックアップを書き込めません（" + why + "）");
 }
 
+// Runs a program of the PostgreSQL client; its exit status, and what it
+// said on its standard error.
+int runProgram(const std::vector<std::string> &arguments, std::string &said)
+{
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
+    posix_spawn_file_actions_addclose(&actions, pipe[0]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    std::vector<char *> argv;
+    for (const std::string &a : arguments)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe[1]);
+    if (spawned != 0) {
+        ::close(pipe[0]);
+        said = arguments[0] + " を実行できません（" + systemErrorText(spawned) + "）";
+        return -1;
+    }
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipe[0], buffer, sizeof buffer)) > 0)
+        said.append(buffer, static_cast<size_t>(n));
+    ::close(pipe[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    while (!said.empty() && (said.back() == '\n' || said.back() == ' '))
+        said.pop_back();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string currentSchema(const sql::Database &db)
+{
+    sql::Statement st = db.prepare("SELECT current_schema()");
+    return st.step() ? st.text(0) : std::string("public");
+}
+
+// The server's database as pg_dump writes it in its custom format: the
+// tables of the schema the connection works in.
+void dumpServerDatabase(const sql::Database &db, const std::string &path)
+{
+    try {
+        ReplacementFile file(path, 0600);
+        std::string said;
+        const int status = runProgram({"pg_dump", "--format=custom", "--no-owner", "--no-privileges",
+                                       "--schema=" + currentSchema(db), "--file=" + file.temporaryPath(),
+                                       "--dbname=" + db.path()},
+                                      said);
+        if (status != 0)
+            failWrite(path, "pg_dump: " + (said.empty() ? std::string("終了コード ") + std::to_string(status) : said));
+        file.commit();
+    } catch (const FileWriteError &e) {
+        throw BackupError(e.what());
+    }
+}
+
+bool isServerDump(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char magic[5] = {};
+    in.read(magic, sizeof magic);
+    return in.gcount() == 5 && std::string_view(magic, 5) == "PGDMP";
+}
+
 } // namespace
 
 DatabaseBackups::DatabaseBackups(const std::string &databasePath)
     : m_folder((fs::path(databasePath).parent_path() / "backup").string())
 {
+}
+
+DatabaseBackups DatabaseBackups::inFolder(const std::string &folder)
+{
+    DatabaseBackups backups(std::string{});
+    backups.m_folder = folder;
+    return backups;
 }
 
 std::vector<std::string> DatabaseBackups::list() const
@@ -97,9 +188,10 @@ std::string DatabaseBackups::write(const sql::Database &db, std::time_t now) con
     if (ec)
         failWrite(m_folder, systemErrorText(ec.value()));
     const std::string when = stamp(now);
-    fs::path target = fs::path(m_folder) / (kPrefix + when + kSuffix);
+    const char *suffix = db.engine() == sql::Engine::PostgreSQL ? kServerSuffix : kSuffix;
+    fs::path target = fs::path(m_folder) / (kPrefix + when + suffix);
     for (int n = 2; fs::exists(target, ec); ++n)
-        target = fs::path(m_folder) / (kPrefix + when + "-" + std::to_string(n) + kSuffix);
+        target = fs::path(m_folder) / (kPrefix + when + "-" + std::to_string(n) + suffix);
     copyDatabase(db, target.string());
     prune();
     return target.string();
@@ -128,6 +220,10 @@ void DatabaseBackups::prune() const
 
 void copyDatabase(const sql::Database &db, const std::string &path)
 {
+    if (db.engine() == sql::Engine::PostgreSQL) {
+        dumpServerDatabase(db, path);
+        return;
+    }
     // A copy is as open to others as the database it copies.
     struct stat st{};
     const mode_t mode = ::stat(db.path().c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -165,6 +261,12 @@ std::string restoreRefusal(const std::string &path)
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         return path + ": ファイルが見つかりません。";
+    if (isServerDump(path)) {
+        std::string said;
+        if (runProgram({"pg_restore", "--list", path}, said) != 0)
+            return path + ": サーバーのデータベースのバックアップとして読めません（" + said + "）。";
+        return {};
+    }
     try {
         sql::Database db;
         db.open(path, sql::Database::Mode::ReadOnly);
@@ -188,6 +290,31 @@ std::string restoreRefusal(const std::string &path)
 
 void restoreDatabase(const std::string &source, const std::string &target)
 {
+    const bool server = sql::Database::isServerLocation(target);
+    if (server != isServerDump(source))
+        throw BackupError(server ? source + ": このプログラムのデータベースのファイルは、サーバーのデータベースには"
+                                            "復元できません（pelanova-cli copy-db で移せます）。"
+                                 : source + ": サーバーのデータベースのバックアップは、ファイルのデータベースには"
+                                            "復元できません（pelanova-cli copy-db で移せます）。");
+    if (server) {
+        // pg_restore into the emptied database: the system's tables go first.
+        sql::Database db;
+        db.open(target, sql::Database::Mode::ReadWrite);
+        {
+            sql::Transaction tx(db);
+            for (const char *table : schema::kAllTables)
+                db.exec(std::string("DROP TABLE IF EXISTS ") + table + " CASCADE");
+            db.exec("DROP TABLE IF EXISTS pelanova_schema");
+            tx.commit();
+        }
+        std::string said;
+        if (runProgram({"pg_restore", "--no-owner", "--no-privileges", "--single-transaction",
+                        "--schema=" + currentSchema(db), "--dbname=" + target, source},
+                       said)
+            != 0)
+            throw BackupError(source + ": 復元できませんでした（pg_restore: " + said + "）");
+        return;
+    }
     sql::Database db;
     try {
         db.open(source, sql::Database::Mode::ReadOnly);

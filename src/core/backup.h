@@ -32,8 +32,10 @@ public:
     // they are this old.
     static constexpr long kLeftoverAgeSeconds = 3600;
 
-    // Backups of the database at databasePath.
+    // Backups of the database file at databasePath, in the folder "backup" beside it.
     explicit DatabaseBackups(const std::string &databasePath);
+    // Backups in a folder of their own (a server's database has no folder).
+    static DatabaseBackups inFolder(const std::string &folder);
 
     const std::string &folder() const { return m_folder; }
 

@@ -52,14 +52,32 @@ TDM1::TDM1(const std::string &executablePath, MessageBoxes *boxes)
 }
 
 TDM1::TDM1(const DataLocation &location, MessageBoxes *boxes)
-    : TDM1(location.settingsFile, location.ownDatabase, boxes)
+    : TDM1(location.settingsFile, ownDatabaseOf(location), boxes, location.dataFolder())
 {
 }
 
-TDM1::TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes)
-    : m_settingsFile(settingsFile), m_ownDatabase(ownDatabase), m_boxes(boxes)
+TDM1::TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes,
+           const std::string &dataFolder)
+    : m_settingsFile(settingsFile), m_ownDatabase(ownDatabase), m_dataFolder(dataFolder), m_boxes(boxes)
 {
+    if (m_dataFolder.empty()) {
+        m_dataFolder = (sql::Database::isServerLocation(ownDatabase) ? std::filesystem::path(settingsFile).parent_path()
+                                                                     : std::filesystem::path(ownDatabase).parent_path())
+                           .string();
+        if (m_dataFolder.empty())
+            m_dataFolder = ".";
+    }
     DataModuleCreate();
+}
+
+std::string TDM1::ownDatabaseOf(const DataLocation &location)
+{
+    const IniFile ini(location.settingsFile);
+    const std::string engine =
+        ini.readString(settings::DatabaseEngine.Section, settings::DatabaseEngine.Key, settings::DatabaseEngine.Default);
+    if (engine == "PostgreSQL")
+        return ini.readString(settings::DatabaseConnection.Section, settings::DatabaseConnection.Key, std::string());
+    return location.ownDatabase;
 }
 
 std::string TDM1::settingsFileFor(const std::string &executablePath)
@@ -108,8 +126,10 @@ void TDM1::DataModuleCreate()
     // the program.
     ADOConFurikomi.close();
     m_ownProblem.clear();
-    if (!fileExists(m_ownDatabase)) {
-        m_ownProblem = "データベースのファイルがありません。";
+    const bool server = sql::Database::isServerLocation(m_ownDatabase);
+    if (!server && !fileExists(m_ownDatabase)) {
+        m_ownProblem = m_ownDatabase.empty() ? "データベースの接続先が設定されていません。"
+                                             : "データベースのファイルがありません。";
     } else {
         bool checked = true;
         try {

@@ -29,9 +29,12 @@ public:
     explicit TDM1(const std::string &executablePath, MessageBoxes *boxes = nullptr);
     // The settings file and own database of a data location.
     TDM1(const DataLocation &location, MessageBoxes *boxes);
-    // Explicit settings file and own database (the command-line tool's --ini
-    // and --db, and tests).
-    TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes);
+    // Explicit settings file and own database, a file or a server's
+    // (the command-line tool's --ini and --db, and tests). The data folder
+    // (the backups in its "backup", the built bank master) is by default the
+    // database file's folder, or the settings file's for a server's.
+    TDM1(const std::string &settingsFile, const std::string &ownDatabase, MessageBoxes *boxes,
+         const std::string &dataFolder = {});
 
     TDM1(const TDM1 &) = delete;
     TDM1 &operator=(const TDM1 &) = delete;
@@ -57,8 +60,8 @@ public:
     bool ReadTesuuryouKubun() const;
     int ReadTesuuryouKingaku() const;
 
-    // The backups of the own database (the folder "backup" beside it).
-    DatabaseBackups backups() const { return DatabaseBackups(m_ownDatabase); }
+    // The backups of the own database.
+    DatabaseBackups backups() const { return DatabaseBackups::inFolder(m_dataFolder + "/backup"); }
     // Writes a backup of the open own database now; throws BackupError.
     std::string BackupNow() const { return backups().write(ADOConFurikomi); }
 
@@ -70,8 +73,12 @@ public:
     // Where scripts/bank-master.sh puts the bank master it builds from the
     // public bank code list: beside the own database. The start-up uses it
     // when the settings name no bank master and none is at kDefaultBankPath.
-    std::string builtBankMasterPath() const { return builtBankMasterPathFor(m_ownDatabase); }
+    std::string builtBankMasterPath() const { return builtBankMasterPathFor(m_dataFolder + "/FBDB.db"); }
     static std::string builtBankMasterPathFor(const std::string &ownDatabase);
+
+    // The own database a data location's settings name: the server's when
+    // [Database] Engine is PostgreSQL, else the location's file.
+    static std::string ownDatabaseOf(const DataLocation &location);
 
     static std::string settingsFileFor(const std::string &executablePath);
     static std::string ownDatabaseFor(const std::string &executablePath);
@@ -83,6 +90,7 @@ private:
 
     std::string m_settingsFile;
     std::string m_ownDatabase;
+    std::string m_dataFolder;
     std::string m_ownProblem;
     MessageBoxes *m_boxes = nullptr;
 };

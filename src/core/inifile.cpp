@@ -340,6 +340,14 @@ const std::vector<ChoiceSetting> &choiceSettings()
     return all;
 }
 
+const ChoiceSetting &databaseEngineChoice()
+{
+    static const ChoiceSetting choice{&settings::DatabaseEngine, "データベース",
+                                      {{"SQLite", "SQLite（このパソコンのファイル、既定）"},
+                                       {"PostgreSQL", "PostgreSQL（共有のサーバー）"}}};
+    return choice;
+}
+
 std::optional<std::string> unknownChoice(const IniFile &ini, const ChoiceSetting &setting)
 {
     const SettingsItem &item = *setting.item;
@@ -364,6 +372,8 @@ std::vector<std::string> unknownChoices(const IniFile &ini)
         if (std::optional<std::string> sentence = unknownChoice(ini, setting))
             found.push_back(std::move(*sentence));
     }
+    if (std::optional<std::string> sentence = unknownChoice(ini, databaseEngineChoice()))
+        found.push_back(std::move(*sentence));
     return found;
 }
 

@@ -77,6 +77,11 @@ inline const SettingsItem FileName{"FileName", "Output", "FileName", ""};
 inline const SettingsItem ClearingHouse{"ClearingHouse", "Output", "ClearingHouse", "0"};
 inline const SettingsItem Designation{"Designation", "Output", "Designation", "0"};
 inline const SettingsItem LineBreak{"LineBreak", "Output", "LineBreak", "0"};
+// The own database: an SQLite file (the default) or an office's PostgreSQL
+// server, reached by a libpq connection string that names no password
+// (~/.pgpass or PGPASSWORD supply it).
+inline const SettingsItem DatabaseEngine{"Engine", "Database", "Engine", "SQLite"};
+inline const SettingsItem DatabaseConnection{"Connection", "Database", "Connection", ""};
 } // namespace settings
 
 // A setting that takes one of a few values, offered as a drop-down list on
@@ -95,6 +100,8 @@ struct ChoiceSetting
 // The choice settings of the bank file's form (ClearingHouse, Designation,
 // LineBreak).
 const std::vector<ChoiceSetting> &choiceSettings();
+// The own database's engine (SQLite, PostgreSQL).
+const ChoiceSetting &databaseEngineChoice();
 
 // A choice setting whose stored value is none of its choices (a hand-edited
 // file), as a sentence that names the value and the choice used instead:

@@ -343,8 +343,8 @@ public:
         if (result) {
             if (const char *s = PQresultErrorField(result, PG_DIAG_SQLSTATE))
                 state = s;
-            if (const char *m = PQresultErrorMessage(result); m && *m)
-                message = firstLine(m);
+            if (const char *m = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY); m && *m)
+                message = m;
             PQclear(result);
         }
         const int code = PQstatus(m_conn) == CONNECTION_OK ? Error::kPostgresStatement : Error::kPostgresConnection;

@@ -184,6 +184,15 @@ CREATE INDEX IF NOT EXISTS IX_作成履歴_SHA256 ON T_作成履歴 (SHA256);
 };
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
+std::string lowerAscii(std::string s)
+{
+    for (char &c : s) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
 const char *const kOwnTables[] = {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility};
 
 struct TableColumns
@@ -258,9 +267,12 @@ std::string schemaProblem(const sql::Database &db)
             continue;
         if (!db.hasTable(table))
             return "このプログラムのデータベースではありません（テーブル " + table + " がありません）。";
-        const std::vector<std::string> present = db.columnNames(table);
+        // A server writes the names it was given without quotes in lower case.
+        std::vector<std::string> present = db.columnNames(table);
+        for (std::string &name : present)
+            name = lowerAscii(name);
         for (const std::string &column : columns) {
-            if (std::find(present.begin(), present.end(), column) == present.end())
+            if (std::find(present.begin(), present.end(), lowerAscii(column)) == present.end())
                 return "データベースが壊れています（テーブル " + table + " に列 " + column + " がありません）。";
         }
     }

@@ -17,6 +17,8 @@ inline constexpr const char *kConsignor = "M_銀行";
 inline constexpr const char *kRecipient = "M_受取人";
 inline constexpr const char *kFacility = "M_施設";
 inline constexpr const char *kHistory = "T_作成履歴";
+// Every table of the own database.
+inline constexpr const char *kAllTables[] = {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility, kHistory};
 // Table of the external bank master database.
 inline constexpr const char *kBankMaster = "T_銀行マスタ";
 

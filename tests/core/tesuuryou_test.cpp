@@ -3,6 +3,7 @@
 #include "core/tesuuryou.h"
 
 #include <gtest/gtest.h>
+#include "support/testdatabase.h"
 
 #include <set>
 
@@ -145,8 +146,7 @@ TEST(Tesuuryou, EmptyBandLimitsPutEveryAmountIntoBand3AndAmountsAre64Bit)
 TEST(Tesuuryou, ReadsRowsFromTheDatabaseFirstMatchAndNullsAsZero)
 {
     sql::Database db;
-    db.open(":memory:", sql::Database::Mode::Create);
-    schema::createOwnDatabase(db);
+    test::openOwnDatabase(db);
     // Branch stored as the text '001' still compares as 1 (integer column).
     db.exec("INSERT INTO M_銀行 (委託者コード, 委託者名, 銀行番号, 支店番号, 他銀行1未満, 他銀行2未満, "
             "他銀行1未満電信手数料, 他銀行2未満電信手数料, 他銀行3以上電信手数料, 当銀行3以上電信手数料) "

@@ -9,6 +9,7 @@
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 #include "support/zenginfile.h"
 
 #include <gtest/gtest.h>
@@ -95,8 +96,7 @@ protected:
     Imported importAlone(const std::string &bytes)
     {
         sql::Database db;
-        db.open(":memory:", sql::Database::Mode::Create);
-        schema::createOwnDatabase(db);
+        test::openOwnDatabase(db);
         Imported r;
         r.outcome = importInto(db, bytes, r.boxes, &r.range);
         r.tables = dumpAll(db);
@@ -166,8 +166,7 @@ TEST_F(FileFormTest, EveryFormOfTheSameRecordsStoresTheSameTables)
 TEST_F(FileFormTest, EveryOtherFormIsRefusedAndStoresNothing)
 {
     sql::Database db;
-    db.open(":memory:", sql::Database::Mode::Create);
-    schema::createOwnDatabase(db);
+    test::openOwnDatabase(db);
     test::ScriptedMessageBoxes first;
     ASSERT_EQ(importInto(db, joined(sampleRecords(), "\r\n"), first, nullptr, 4), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);
@@ -249,8 +248,7 @@ TEST_F(FileFormTest, ALargeCrLfFileImportsWithFlatMemory)
 TEST_F(FileFormTest, OnlyIntactGeneralTransferFilesInShiftJisAreStored)
 {
     sql::Database db;
-    db.open(":memory:", sql::Database::Mode::Create);
-    schema::createOwnDatabase(db);
+    test::openOwnDatabase(db);
     test::ScriptedMessageBoxes first;
     ASSERT_EQ(importInto(db, joined(sampleRecords()), first, nullptr, 4), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);

@@ -7,6 +7,7 @@
 #include "core/sql.h"
 #include "import/frmimport.h"
 #include "support/scriptedscreencontext.h"
+#include "support/testdatabase.h"
 #include "support/zenginfile.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/japanesefonts.h"
@@ -68,7 +69,7 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
-        const std::string db = path("FBDB.db").toStdString();
+        const std::string db = test::ownDatabaseLocation(path("FBDB.db").toStdString());
         QFile::remove(QString::fromStdString(db));
         {
             sql::Database created;

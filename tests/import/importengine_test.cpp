@@ -9,6 +9,7 @@
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 #include "support/zenginfile.h"
 
 #include <gtest/gtest.h>
@@ -50,8 +51,7 @@ class ImportEngineTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        db.open(":memory:", sql::Database::Mode::Create);
-        schema::createOwnDatabase(db);
+        test::openOwnDatabase(db);
         db.exec("INSERT INTO M_施設 (施設コード, 施設名, 総合振込データファイル名) VALUES (3, '第三施設', 'FB')");
         db.exec("INSERT INTO M_施設 (施設コード, 施設名) VALUES (4, '第四施設')");
         m_folder = std::make_unique<pelanova::test::TempDir>();
@@ -412,14 +412,13 @@ TEST_F(ImportEngineTest, EveryRefusalLeavesEveryTableAsItWas)
     EXPECT_EQ(import((dir / "missing.txt").string()), ImportEngine::Outcome::Failed);
     EXPECT_EQ(engine->ImportTransferFile(file("x.txt", simpleFile(1)), std::nullopt, kDate, kToday),
               ImportEngine::Outcome::Refused);
-    db.exec("CREATE TRIGGER boom BEFORE INSERT ON M_受取人 WHEN NEW.口座番号 = '0000002' "
-            "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    test::failWhen(db, "boom", "INSERT", "M_受取人", "NEW.口座番号 = '0000002'", "disk full");
     EXPECT_EQ(import(file("y.txt", simpleFile(5))), ImportEngine::Outcome::Failed);
     ASSERT_EQ(boxes.count(), 3u);
     EXPECT_EQ(boxes.shown()[1].text, "施設コードの取得に失敗しました。");
     EXPECT_EQ(boxes.shown()[2].text, "disk full");
     EXPECT_EQ(boxes.shown()[2].title, kAppTitle);
-    db.exec("DROP TRIGGER boom");
+    test::stopFailing(db, "boom", "M_受取人");
     EXPECT_EQ(dumpAll(db), before);
 }
 
@@ -567,12 +566,12 @@ TEST_F(ImportEngineTest, FailedDeleteChangesNothing)
 {
     ASSERT_EQ(import(file("j.txt", simpleFile(2))), ImportEngine::Outcome::Stored);
     const std::string before = dumpAll(db);
-    db.exec("CREATE TRIGGER nodelete BEFORE DELETE ON T_エンドレコード BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    test::failWhen(db, "nodelete", "DELETE", "T_エンドレコード", "1 = 1", "locked");
     EXPECT_FALSE(engine->DeleteImport(3, kDate));
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "取込データの削除に失敗しました。\n\rlocked"); // with the reason
     EXPECT_EQ(boxes.shown()[0].icon, MessageIcon::Error);
-    db.exec("DROP TRIGGER nodelete");
+    test::stopFailing(db, "nodelete", "T_エンドレコード");
     EXPECT_EQ(dumpAll(db), before);
 }
 
@@ -649,6 +648,8 @@ TEST_F(ImportEngineTest, ConsignorCodeWithNulBytesCanBeListedAndDeleted)
 {
     // Some programs pad fields with NUL bytes instead of blanks; statements
     // that carry such a code as a literal must still find it.
+    if (test::onPostgres())
+        GTEST_SKIP() << "a server's text holds no NUL byte: such a code could never have been stored there";
     // The import refuses such a code now; an earlier version stored it.
     ASSERT_EQ(import(file("m.txt", simpleFile(2, 5))), ImportEngine::Outcome::Stored);
     const std::string code = cp932::decode(std::string("12345\0\0\0\0\0", 10));

@@ -8,6 +8,7 @@
 #include "core/tesuuryou.h"
 #include "masters/masterdata.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 
 namespace pelanova::test {
 
@@ -21,7 +22,7 @@ public:
     // A fresh one in a temporary folder of its own.
     MastersDatabase() : m_dir(std::make_unique<TempDir>())
     {
-        db.open(m_dir->file("FBDB.db"), sql::Database::Mode::Create);
+        db.open(ownDatabaseLocation(m_dir->file("FBDB.db")), sql::Database::Mode::Create);
         schema::createOwnDatabase(db);
     }
     // Another connection to a database that has the tables.

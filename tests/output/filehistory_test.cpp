@@ -10,6 +10,7 @@
 #include "support/recordingui.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 #include "support/zenginfile.h"
 
 #include <gtest/gtest.h>
@@ -113,8 +114,7 @@ TEST(FileHistory, AChangeOfTheLinesOfAMadeDayIsSaidAndOthersAreNot)
     // Two made days of one consignor, a made day of another.
     TempDir dir;
     sql::Database db;
-    db.open(dir.file("FBDB.db"), sql::Database::Mode::Create);
-    schema::createOwnDatabase(db);
+    test::openOwnDatabase(db);
     ScriptedMessageBoxes boxes;
     testdata::RecordingProgress progress;
     ImportEngine engine(db, nullptr, boxes, progress);
@@ -205,8 +205,7 @@ TEST(FileHistory, AnOlderDatabaseGainsTheRecord)
 {
     TempDir dir;
     sql::Database db;
-    db.open(dir.file("FBDB.db"), sql::Database::Mode::Create);
-    schema::createOwnDatabase(db);
+    test::openOwnDatabase(db);
     db.exec("DROP TABLE T_作成履歴");
     db.setSchemaVersion(2);
     EXPECT_EQ(schema::schemaProblem(db), "");

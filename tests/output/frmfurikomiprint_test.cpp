@@ -11,6 +11,7 @@
 #include "output/frmfurikomiprint.h"
 #include "support/recordingui.h"
 #include "support/scriptedscreencontext.h"
+#include "support/testdatabase.h"
 #include "support/zenginfile.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/gradientbutton.h"
@@ -101,7 +102,7 @@ private slots:
     {
         QFile::remove(path(QStringLiteral("FBDB.db")));
         QFile::remove(path(QStringLiteral("pelanova.ini")));
-        const std::string db = path(QStringLiteral("FBDB.db")).toStdString();
+        const std::string db = test::ownDatabaseLocation(path(QStringLiteral("FBDB.db")).toStdString());
         {
             sql::Database created;
             created.open(db, sql::Database::Mode::Create);
@@ -292,7 +293,7 @@ private slots:
         // The command line writes the same bytes.
         QProcess cli;
         cli.start(QStringLiteral(PELANOVA_CLI),
-                  {QStringLiteral("--db"), path(QStringLiteral("FBDB.db")), QStringLiteral("--ini"),
+                  {QStringLiteral("--db"), QString::fromStdString(dm->ownDatabasePath()), QStringLiteral("--ini"),
                    path(QStringLiteral("pelanova.ini")), QStringLiteral("write-file"), QStringLiteral("--date"),
                    QStringLiteral("20080115"), QStringLiteral("--consignor"), QStringLiteral("0000012345"),
                    QStringLiteral("--again"), path(QStringLiteral("cli.TXT"))});

@@ -9,6 +9,7 @@
 #include "core/schema.h"
 #include "core/sql.h"
 #include "core/tesuuryou.h"
+#include "support/testdatabase.h"
 
 #include <cstdio>
 #include <string>
@@ -33,8 +34,7 @@ class OutputDb
 public:
     OutputDb()
     {
-        db.open(":memory:", sql::Database::Mode::Create);
-        schema::createOwnDatabase(db);
+        test::openOwnDatabase(db);
     }
 
     // A consignor with the default fee table.

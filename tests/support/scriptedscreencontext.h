@@ -13,6 +13,7 @@
 #include "shell/screencontext.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 #include "widgets/filedialogs.h"
 
 namespace pelanova::test {
@@ -26,7 +27,8 @@ namespace pelanova::test {
 class ScriptedScreenContext
 {
 public:
-    ScriptedScreenContext() : m_folder(std::make_unique<TempDir>())
+    ScriptedScreenContext()
+        : m_folder(std::make_unique<TempDir>()), m_location(ownDatabaseLocation(m_folder->file("FBDB.db")))
     {
         sql::Database db;
         db.open(dbPath(), sql::Database::Mode::Create);
@@ -57,7 +59,8 @@ public:
 
     // The own data module's folder and files.
     const TempDir &folder() const { return *m_folder; }
-    std::string dbPath() const { return m_folder->file("FBDB.db"); }
+    // The own database: a file in the folder, or a schema on the test server.
+    std::string dbPath() const { return m_location; }
     std::string iniPath() const { return m_folder->file("pelanova.ini"); }
 
     ScriptedMessageBoxes boxes;
@@ -67,6 +70,7 @@ public:
 
 private:
     std::unique_ptr<TempDir> m_folder;
+    std::string m_location;
     TDM1 *m_dm = nullptr;
     std::unique_ptr<TDM1> m_ownDm;
     std::optional<ScreenContext> m_context;

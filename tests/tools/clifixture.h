@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 
 #include <array>
 #include <cstdio>
@@ -30,6 +31,7 @@ protected:
     {
         m_folder = std::make_unique<pelanova::test::TempDir>();
         dir = m_folder->path();
+        database = pelanova::test::ownDatabaseLocation(path("FBDB.db"));
     }
     void TearDown() override { m_folder.reset(); }
 
@@ -37,7 +39,7 @@ protected:
     // for runs side by side).
     Result cli(const std::string &args, const std::string &errFile = "err.txt")
     {
-        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + path("FBDB.db") + "' --ini '"
+        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db \"" + database + "\" --ini '"
                                 + path("pelanova.ini") + "' " + args + " 2>'" + path(errFile) + "'";
         FILE *p = popen(cmd.c_str(), "r");
         Result r{-1, {}};
@@ -60,6 +62,8 @@ protected:
     std::string path(const std::string &name) const { return (dir / name).string(); }
 
     std::filesystem::path dir;
+    // The own database: FBDB.db in the folder, or a schema on the test server.
+    std::string database;
 
 private:
     std::unique_ptr<pelanova::test::TempDir> m_folder;
