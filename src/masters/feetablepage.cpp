@@ -177,10 +177,9 @@ void FeeTablePage::load(const std::optional<std::string> &consignor)
 {
     const BusyScope busy;
     m_consignor = consignor;
-    m_row.reset();
-    const std::optional<ConsignorRow> row = consignor ? loadConsignorRow(m_db, *consignor) : std::nullopt;
+    m_row = consignor ? loadConsignorRow(m_db, *consignor) : std::nullopt;
+    const std::optional<ConsignorRow> &row = m_row;
     if (row) {
-        m_row = row->id;
         lblBankCode->setText(QString::asprintf("%.4lld", static_cast<long long>(row->bankNumber)));
         lblSitenCode->setText(QString::asprintf("%.3lld", static_cast<long long>(row->branchNumber)));
         lblBankName->setText(q(row->shownBankName()));
@@ -227,6 +226,8 @@ void FeeTablePage::save()
             feeValue(table, i) = edtKingaku[i]->value();
         changeWatched(m_watcher, m_consignor.value_or(std::string()), std::nullopt,
                       [&] { masters::saveFeeTable(m_db, *m_row, table); });
+        static_cast<FeeTable &>(*m_row) = table;
+        m_row->missingFees.reset();
     }
     followLimits();
     takeSnapshot();

@@ -54,7 +54,9 @@ private:
     void followLimits();
 
     // The M_銀行 row shown and saved into.
-    std::optional<int64_t> m_row;
+    // The consignor's row as the page shows it: a save is stored only while
+    // the stored row still holds these fees.
+    std::optional<ConsignorRow> m_row;
 };
 
 } // namespace pelanova

@@ -179,6 +179,7 @@ void TfrmShisetuMaster::btnEditClick()
 
     SetEditMode(ModeEdit);
     const std::optional<masters::Facility> facility = masters::findFacility(db(), *code);
+    m_shown = facility;
     if (!facility) {
         fillField(EditCode, QString());
         fillField(EditName, QString());
@@ -229,9 +230,8 @@ void TfrmShisetuMaster::WriteEntry()
         if (code)
             masters::insertFacility(db(), *code, utf8(EditName->text()), utf8(EditFileName->text()));
     } else if (m_mode == ModeEdit) {
-        const std::optional<int64_t> code = masters::facilityCodeOf(utf8(selectedCode()));
-        if (code)
-            masters::updateFacility(db(), *code, utf8(EditName->text()), utf8(EditFileName->text()));
+        if (m_shown)
+            masters::updateFacility(db(), *m_shown, utf8(EditName->text()), utf8(EditFileName->text()));
     }
 }
 

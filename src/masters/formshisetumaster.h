@@ -1,6 +1,9 @@
 #pragma once
 
+#include "masters/masterdata.h"
 #include "shell/formbase.h"
+
+#include <optional>
 
 class QLineEdit;
 class QPushButton;
@@ -60,6 +63,9 @@ private:
     sql::Database &db() const;
 
     EditMode m_mode = ModeBrowse;
+    // The facility as 修正 showed it: its edit is stored only while the row
+    // still holds this.
+    std::optional<masters::Facility> m_shown;
 };
 
 } // namespace pelanova

@@ -116,23 +116,30 @@ void insertFacility(sql::Database &db, int64_t code, const std::string &name, co
     st.run();
 }
 
-void updateFacility(sql::Database &db, int64_t code, const std::string &name, const std::string &fileName)
+void updateFacility(sql::Database &db, const Facility &shown, const std::string &name,
+                    const std::string &fileName)
 {
     sql::Statement st = db.prepare(joinLines({
         "UPDATE M_施設 SET",
         "  施設名 = :施設名,",
         "  総合振込データファイル名 = :総合振込データファイル名",
         "WHERE",
-        "  施設コード = " + std::to_string(code),
+        "  施設コード = " + std::to_string(shown.code),
+        "  AND COALESCE(施設名, '') = :表示施設名",
+        "  AND 総合振込データファイル名 IS NOT DISTINCT FROM :表示ファイル名",
     }));
     st.bind(":施設名", name);
     st.bind(":総合振込データファイル名", storedFileName(fileName));
+    st.bind(":表示施設名", shown.name);
+    st.bind(":表示ファイル名", shown.fileName);
     st.run();
+    if (db.changes() == 0)
+        throw StaleRowError();
 }
 
 // --- Consignors and their fee tables --------------------------------------
 
-void saveFeeTable(sql::Database &db, int64_t id, const FeeTable &table)
+void saveFeeTable(sql::Database &db, const ConsignorRow &shown, const FeeTable &table)
 {
     std::string sql = "UPDATE M_銀行 SET";
     for (int i = 0; i < kFeeColumnCount; ++i) {
@@ -143,11 +150,25 @@ void saveFeeTable(sql::Database &db, int64_t id, const FeeTable &table)
         if (i + 1 < kFeeColumnCount)
             sql += ',';
     }
-    sql += "\nWHERE\n  ID = " + std::to_string(id);
+    sql += "\nWHERE\n  ID = " + std::to_string(shown.id);
+    for (int i = 0; i < kFeeColumnCount; ++i) {
+        sql += "\n  AND ";
+        sql += kFeeColumns[i];
+        sql += " IS NOT DISTINCT FROM :表示";
+        sql += std::to_string(i);
+    }
     sql::Statement st = db.prepare(sql);
-    for (int i = 0; i < kFeeColumnCount; ++i)
+    for (int i = 0; i < kFeeColumnCount; ++i) {
         st.bind((std::string(":") + kFeeColumns[i]).c_str(), feeValue(table, i));
+        const std::string was = ":表示" + std::to_string(i);
+        if (shown.missingFees[i])
+            st.bind(was.c_str(), std::optional<std::string>());
+        else
+            st.bind(was.c_str(), feeValue(shown, i));
+    }
     st.run();
+    if (db.changes() == 0)
+        throw StaleRowError();
 }
 
 // --- Recipients -------------------------------------------------------------
@@ -214,8 +235,8 @@ std::optional<RecipientDetail> findRecipient(const sql::Database &db, const std:
 }
 
 bool saveRecipientFee(sql::Database &db, const std::string &consignorCode, int64_t bankNumber,
-                      int64_t branchNumber, const std::string &account, int64_t category,
-                      int64_t threshold)
+                      int64_t branchNumber, const std::string &account, const RecipientFee &shown,
+                      const RecipientFee &fee)
 {
     int64_t id = 0;
     {
@@ -230,10 +251,16 @@ bool saveRecipientFee(sql::Database &db, const std::string &consignorCode, int64
         "  手数料金額 = :手数料金額",
         "WHERE",
         "  ID = " + std::to_string(id),
+        "  AND COALESCE(手数料区分, 0) = :表示手数料区分",
+        "  AND COALESCE(手数料金額, 0) = :表示手数料金額",
     }));
-    st.bind(":手数料区分", category);
-    st.bind(":手数料金額", threshold);
+    st.bind(":手数料区分", fee.category);
+    st.bind(":手数料金額", fee.threshold);
+    st.bind(":表示手数料区分", shown.category);
+    st.bind(":表示手数料金額", shown.threshold);
     st.run();
+    if (db.changes() == 0)
+        throw StaleRowError();
     return true;
 }
 

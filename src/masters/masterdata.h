@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,14 @@ class Database;
 }
 
 namespace pelanova::masters {
+
+// An edit of a row that another clerk changed or removed since the screen
+// showed it: nothing is written, and the screen is to be opened again.
+inline constexpr const char *kStaleRowText = "他の利用者が変更しました。画面を開き直してください。";
+struct StaleRowError : std::runtime_error
+{
+    StaleRowError() : std::runtime_error(kStaleRowText) {}
+};
 
 // --- Facilities ------------------------------------------------------------
 
@@ -47,14 +56,17 @@ bool facilityCodeInUse(const sql::Database &db, int64_t code);
 std::optional<std::string> storedFileName(const std::string &typed);
 
 void insertFacility(sql::Database &db, int64_t code, const std::string &name, const std::string &fileName);
-void updateFacility(sql::Database &db, int64_t code, const std::string &name, const std::string &fileName);
+// Stores the name and file name of the facility as shown; StaleRowError when
+// its row no longer holds what was shown.
+void updateFacility(sql::Database &db, const Facility &shown, const std::string &name,
+                    const std::string &fileName);
 
 // --- Consignors and their fee tables --------------------------------------
 
 // The consignor's fee table is read with the account data
 // (pelanova::loadConsignorRow); this writes its 24 fee columns into the row
-// with the given insertion key.
-void saveFeeTable(sql::Database &db, int64_t id, const FeeTable &table);
+// as shown; StaleRowError when its fee columns no longer hold what was shown.
+void saveFeeTable(sql::Database &db, const ConsignorRow &shown, const FeeTable &table);
 
 // --- Recipients -------------------------------------------------------------
 
@@ -86,10 +98,18 @@ std::optional<RecipientDetail> findRecipient(const sql::Database &db, const std:
                                              int64_t bankNumber, int64_t branchNumber,
                                              const std::string &account);
 
-// Stores the fee category of that recipient; false when it has no row.
+struct RecipientFee
+{
+    int64_t category = 0;  // 手数料区分
+    int64_t threshold = 0; // 手数料金額
+    bool operator==(const RecipientFee &) const = default;
+};
+
+// Stores the fee category of that recipient; false when it has no row,
+// StaleRowError when its row no longer holds the category shown.
 bool saveRecipientFee(sql::Database &db, const std::string &consignorCode, int64_t bankNumber,
-                      int64_t branchNumber, const std::string &account, int64_t category,
-                      int64_t threshold);
+                      int64_t branchNumber, const std::string &account, const RecipientFee &shown,
+                      const RecipientFee &fee);
 
 // --- Bulk fee setting -------------------------------------------------------
 

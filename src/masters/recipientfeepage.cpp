@@ -298,11 +298,15 @@ void RecipientFeePage::save()
     const bool recipientBears = chkTesuuryou->isChecked();
     const qint64 threshold = EditTesuuryou->value();
     const std::string consignor = m_consignor.value_or(std::string());
+    // The line shows the category as the list read it (or as this page last
+    // stored it): the stored row must still hold that.
+    const masters::RecipientFee shown{integerOf(GridList->cellText(line, ColCategory)),
+                                      integerOf(GridList->cellText(line, ColThreshold))};
     bool saved = false;
     changeWatched(m_watcher, consignor, std::nullopt, [&] {
         saved = masters::saveRecipientFee(m_db, consignor, integerOf(EditBankCode->text()),
-                                          integerOf(EditSitenCode->text()), utf8(EditKouzaNo->text()),
-                                          recipientBears ? 1 : 0, threshold);
+                                          integerOf(EditSitenCode->text()), utf8(EditKouzaNo->text()), shown,
+                                          {recipientBears ? 1 : 0, threshold});
     });
     if (!saved) {
         // Nothing was written: the line and the snapshot keep showing the

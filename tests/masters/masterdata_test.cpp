@@ -25,7 +25,7 @@ TEST(FacilityStatements, FileNameBlankIsNullAndSurroundingBlanksStay)
     test::MastersDatabase m;
     insertFacility(m.db, 1, "  ", "   ");
     insertFacility(m.db, 2, "東", " FB01 ");
-    updateFacility(m.db, 2, "東館", "");
+    updateFacility(m.db, *findFacility(m.db, 2), "東館", "");
     insertFacility(m.db, 3, "西", "");
     const auto one = findFacility(m.db, 1);
     ASSERT_TRUE(one);
@@ -34,7 +34,7 @@ TEST(FacilityStatements, FileNameBlankIsNullAndSurroundingBlanksStay)
     const auto two = findFacility(m.db, 2);
     EXPECT_EQ(two->name, "東館");
     EXPECT_FALSE(two->fileName);
-    updateFacility(m.db, 3, "西", " FB03 ");
+    updateFacility(m.db, *findFacility(m.db, 3), "西", " FB03 ");
     EXPECT_EQ(*findFacility(m.db, 3)->fileName, " FB03 ");
     EXPECT_FALSE(findFacility(m.db, 4));
     EXPECT_TRUE(facilityCodeInUse(m.db, 3));
@@ -65,7 +65,7 @@ TEST(FeeTableStatements, AllTwentyFourColumnsRoundTrip)
     FeeTable values;
     for (int i = 0; i < kFeeColumnCount; ++i)
         feeValue(values, i) = 1000 + i;
-    saveFeeTable(m.db, a->id, values);
+    saveFeeTable(m.db, *a, values);
     a = loadConsignorRow(m.db, "A");
     for (int i = 0; i < kFeeColumnCount; ++i) {
         EXPECT_EQ(feeValue(*a, i), 1000 + i) << kFeeColumns[i];
@@ -84,8 +84,8 @@ TEST(RecipientStatements, SavingChangesOnlyTheConsignorsRow)
     test::MastersDatabase m;
     m.addRecipient("A", 5, 1, "0000001", "ｲﾁ");
     m.addRecipient("B", 5, 1, "0000001", "ｲﾁ");
-    EXPECT_TRUE(saveRecipientFee(m.db, "A", 5, 1, "0000001", 1, 30000));
-    EXPECT_FALSE(saveRecipientFee(m.db, "A", 5, 1, "1", 1, 30000));
+    EXPECT_TRUE(saveRecipientFee(m.db, "A", 5, 1, "0000001", {0, 0}, {1, 30000}));
+    EXPECT_FALSE(saveRecipientFee(m.db, "A", 5, 1, "1", {0, 0}, {1, 30000}));
     EXPECT_EQ(m.value("M_受取人", "手数料金額", "委託者コード = 'A'"), 30000);
     EXPECT_EQ(m.value("M_受取人", "手数料金額", "委託者コード = 'B'"), 0);
     const auto detail = findRecipient(m.db, "A", 5, 1, "0000001");
@@ -138,6 +138,48 @@ TEST(DeleteAllData, AFailingStatementDeletesNothing)
     EXPECT_EQ(m.count("T_ヘッダレコード"), 1);
     EXPECT_EQ(m.count("M_銀行"), 1);
     EXPECT_FALSE(m.db.inTransaction());
+}
+
+// Two clerks on one database: each edit is stored only while the row still
+// holds what that clerk's screen showed, and a refused edit writes nothing.
+TEST(StaleRows, AnEditOfARowAnotherConnectionChangedIsRefused)
+{
+    test::MastersDatabase m;
+    m.addFacility(1, "本館", "FB01");
+    m.addConsignor("A", "ｲﾀｸ");
+    m.addRecipient("A", 5, 1, "0000001", "ｲﾁ");
+    test::MastersDatabase other(m.location);
+
+    const Facility facility = *findFacility(m.db, 1);
+    updateFacility(other.db, *findFacility(other.db, 1), "東館", "FB01");
+    EXPECT_THROW(updateFacility(m.db, facility, "西館", "FB09"), StaleRowError);
+    EXPECT_EQ(findFacility(m.db, 1)->name, "東館");
+    EXPECT_EQ(*findFacility(m.db, 1)->fileName, "FB01");
+    updateFacility(m.db, *findFacility(m.db, 1), "西館", ""); // shown afresh: stored
+    EXPECT_FALSE(findFacility(other.db, 1)->fileName);
+    other.db.exec("DELETE FROM M_施設 WHERE 施設コード = 1");
+    EXPECT_THROW(updateFacility(m.db, facility, "西館", ""), StaleRowError);
+
+    const ConsignorRow shown = *loadConsignorRow(m.db, "A");
+    ConsignorRow theirs = shown;
+    theirs.telegraphicFees[0][0] = 111;
+    saveFeeTable(other.db, shown, theirs);
+    ConsignorRow mine = shown;
+    mine.documentFees[1][2] = 222;
+    EXPECT_THROW(saveFeeTable(m.db, shown, mine), StaleRowError);
+    const ConsignorRow stored = *loadConsignorRow(m.db, "A");
+    EXPECT_EQ(stored.telegraphicFees[0][0], 111);
+    EXPECT_EQ(stored.documentFees[1][2], shown.documentFees[1][2]);
+    // A fee column stored as NULL compares as shown NULL, not as 0.
+    m.db.exec("UPDATE M_銀行 SET " + std::string(kFeeColumns[3]) + " = NULL WHERE 委託者コード = 'A'");
+    const ConsignorRow withNull = *loadConsignorRow(m.db, "A");
+    EXPECT_NO_THROW(saveFeeTable(m.db, withNull, mine));
+    EXPECT_THROW(saveFeeTable(m.db, withNull, mine), StaleRowError); // the NULL is gone now
+
+    EXPECT_TRUE(saveRecipientFee(other.db, "A", 5, 1, "0000001", {0, 0}, {1, 30000}));
+    EXPECT_THROW(saveRecipientFee(m.db, "A", 5, 1, "0000001", {0, 0}, {1, 10000}), StaleRowError);
+    EXPECT_EQ(m.value("M_受取人", "手数料金額", "委託者コード = 'A'"), 30000);
+    EXPECT_TRUE(saveRecipientFee(m.db, "A", 5, 1, "0000001", {1, 30000}, {0, 0}));
 }
 
 } // namespace

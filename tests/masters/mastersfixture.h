@@ -22,11 +22,16 @@ public:
     // A fresh one in a temporary folder of its own.
     MastersDatabase() : m_dir(std::make_unique<TempDir>())
     {
-        db.open(ownDatabaseLocation(m_dir->file("FBDB.db")), sql::Database::Mode::Create);
+        location = ownDatabaseLocation(m_dir->file("FBDB.db"));
+        db.open(location, sql::Database::Mode::Create);
         schema::createOwnDatabase(db);
     }
     // Another connection to a database that has the tables.
-    explicit MastersDatabase(const std::string &path) { db.open(path, sql::Database::Mode::ReadWrite); }
+    explicit MastersDatabase(const std::string &path) : location(path)
+    {
+        db.open(path, sql::Database::Mode::ReadWrite);
+    }
+    std::string location; // what a second connection opens
 
     void addFacility(int code, const std::string &name, const char *fileName = nullptr)
     {

@@ -172,18 +172,23 @@ TEST(FileHistory, AChangeOfTheLinesOfAMadeDayIsSaidAndOthersAreNot)
     EXPECT_TRUE(boxes.empty());
 
     // A recipient's fee category: only the made days whose lines it changes.
-    masters::saveRecipientFee(db, kCode, 5, 123, "1111111", 1, 0); // outside any watch: the data as made
+    const auto setCategory = [&](const std::string &consignor, int64_t category) {
+        const auto shown = masters::findRecipient(db, consignor, 5, 123, "1111111");
+        masters::saveRecipientFee(db, consignor, 5, 123, "1111111", {shown->category, shown->threshold},
+                                  {category, 0});
+    };
+    setCategory(kCode, 1); // outside any watch: the data as made
     ASSERT_EQ(make(db, kCode, kDate, dir.file("A4.TXT")), "");
     boxes.clear();
     changeWatched(&watcher, kCode, std::nullopt,
-                  [&] { masters::saveRecipientFee(db, kCode, 5, 123, "1111111", 0, 0); });
+                  [&] { setCategory(kCode, 0); });
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, staleSentence(*lastCreatedFile(db, kCode, kDate)));
     // The other consignor's recipient of the same account: nothing of this consignor's.
     ASSERT_EQ(make(db, kCode, kDate, dir.file("A5.TXT")), "");
     boxes.clear();
     changeWatched(&watcher, kOther, std::nullopt,
-                  [&] { masters::saveRecipientFee(db, kOther, 5, 123, "1111111", 1, 0); });
+                  [&] { setCategory(kOther, 1); });
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, staleSentence(*lastCreatedFile(db, kOther, kDate)));
 
@@ -194,8 +199,9 @@ TEST(FileHistory, AChangeOfTheLinesOfAMadeDayIsSaidAndOthersAreNot)
     ASSERT_EQ(make(db, kCode, kOtherDate, dir.file("B2.TXT")), "");
     boxes.clear();
     std::optional<ConsignorRow> row = loadConsignorRow(db, kCode);
+    const ConsignorRow shown = *row;
     row->telegraphicFees[2][1] = 999;
-    changeWatched(&watcher, kCode, std::nullopt, [&] { masters::saveFeeTable(db, row->id, *row); });
+    changeWatched(&watcher, kCode, std::nullopt, [&] { masters::saveFeeTable(db, shown, *row); });
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, "振込依頼日 2008/01/15：" + staleSentence(*lastCreatedFile(db, kCode, kDate))
                                      + "\n\r振込依頼日 2008/01/25：" + staleSentence(*lastCreatedFile(db, kCode, kOtherDate)));
