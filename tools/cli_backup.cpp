@@ -41,7 +41,7 @@ int restoreCommand(Context &ctx, const Arguments &args)
         std::cerr << in << ": 使用中のデータベースそのものです。\n";
         return Refused;
     }
-    if (const std::string refusal = restoreRefusal(in); !refusal.empty()) {
+    if (const std::string refusal = restoreRefusal(in, ctx.dbPath); !refusal.empty()) {
         std::cerr << refusal << "\n復元していません。\n";
         return Refused;
     }

@@ -288,31 +288,86 @@ std::string restoreRefusal(const std::string &path)
     return {};
 }
 
+namespace {
+
+// A file of the temporary folder, removed with this.
+class TemporaryFile
+{
+public:
+    TemporaryFile()
+    {
+        std::string pattern = (fs::temp_directory_path() / "pelanova-restore-XXXXXX").string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            throw BackupError("一時ファイルを作成できません（" + systemErrorText(errno) + "）");
+        ::close(fd);
+        m_path = pattern;
+    }
+    ~TemporaryFile()
+    {
+        std::error_code ec;
+        fs::remove(m_path, ec);
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string crossEngineRefusal(const std::string &source, const std::string &target)
+{
+    const bool server = sql::Database::isServerLocation(target);
+    if (server == isServerDump(source))
+        return {};
+    return server ? source + ": このプログラムのデータベースのファイルは、サーバーのデータベースには"
+                             "復元できません（pelanova-cli copy-db で移せます）。"
+                  : source + ": サーバーのデータベースのバックアップは、ファイルのデータベースには"
+                             "復元できません（pelanova-cli copy-db で移せます）。";
+}
+
+} // namespace
+
+std::string restoreRefusal(const std::string &path, const std::string &target)
+{
+    if (std::string refusal = restoreRefusal(path); !refusal.empty())
+        return refusal;
+    return crossEngineRefusal(path, target);
+}
+
 void restoreDatabase(const std::string &source, const std::string &target)
 {
     const bool server = sql::Database::isServerLocation(target);
-    if (server != isServerDump(source))
-        throw BackupError(server ? source + ": このプログラムのデータベースのファイルは、サーバーのデータベースには"
-                                            "復元できません（pelanova-cli copy-db で移せます）。"
-                                 : source + ": サーバーのデータベースのバックアップは、ファイルのデータベースには"
-                                            "復元できません（pelanova-cli copy-db で移せます）。");
+    if (const std::string refusal = crossEngineRefusal(source, target); !refusal.empty())
+        throw BackupError(refusal);
     if (server) {
-        // pg_restore into the emptied database: the system's tables go first.
-        sql::Database db;
-        db.open(target, sql::Database::Mode::ReadWrite);
+        // The archive as statements, run by psql after dropping the system's
+        // tables, all in one transaction: a restore that fails half-way leaves
+        // the database as it was.
+        std::string schemaName;
         {
-            sql::Transaction tx(db);
-            for (const char *table : schema::kAllTables)
-                db.exec(std::string("DROP TABLE IF EXISTS ") + table + " CASCADE");
-            db.exec("DROP TABLE IF EXISTS pelanova_schema");
-            tx.commit();
+            sql::Database db;
+            db.open(target, sql::Database::Mode::ReadOnly);
+            schemaName = currentSchema(db);
         }
+        const TemporaryFile script;
         std::string said;
-        if (runProgram({"pg_restore", "--no-owner", "--no-privileges", "--single-transaction",
-                        "--schema=" + currentSchema(db), "--dbname=" + target, source},
+        if (runProgram({"pg_restore", "--no-owner", "--no-privileges", "--schema=" + schemaName,
+                        "--file=" + script.path(), source},
                        said)
             != 0)
             throw BackupError(source + ": 復元できませんでした（pg_restore: " + said + "）");
+        std::string drops;
+        for (const char *table : schema::kAllTables)
+            drops += std::string("DROP TABLE IF EXISTS ") + table + " CASCADE;";
+        drops += "DROP TABLE IF EXISTS pelanova_schema;";
+        said.clear();
+        if (runProgram({"psql", "--no-psqlrc", "--quiet", "--set=ON_ERROR_STOP=1", "--single-transaction",
+                        "--dbname=" + target, "--command=" + drops, "--file=" + script.path()},
+                       said)
+            != 0)
+            throw BackupError(source + ": 復元できませんでした（psql: " + said + "）。データベースは元のままです。");
         return;
     }
     sql::Database db;

@@ -63,6 +63,9 @@ void copyDatabase(const sql::Database &db, const std::string &path);
 // a database, damaged (integrity check), or without the system's seven
 // tables. Empty when it can.
 std::string restoreRefusal(const std::string &path);
+// The same, and a backup of the other engine than target's (a file's copy for
+// a server's database, or a server's archive for a file).
+std::string restoreRefusal(const std::string &path, const std::string &target);
 
 // Replaces the own database at target with the database at source, which
 // restoreRefusal accepted: copied beside target and renamed over it, so the
