@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -384,7 +385,25 @@ public:
         const PGTransactionStatusType status = PQtransactionStatus(m_conn);
         return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
     }
-    void beginWrite() override { exec("BEGIN"); }
+    // Writers take turns, as on SQLite: the first writing statement of a
+    // transaction would otherwise see only what was committed before it, so
+    // two imports could both find no header of the day, or both register the
+    // same new recipient. The turn is the schema's (every clerk of one office
+    // shares it), released with the transaction, and waited for as long as
+    // any lock.
+    void beginWrite() override
+    {
+        exec("BEGIN");
+        try {
+            exec("SELECT pg_advisory_xact_lock(hashtext('pelanova writer ' || current_schema()))");
+        } catch (...) {
+            try {
+                exec("ROLLBACK");
+            } catch (...) {
+            }
+            throw;
+        }
+    }
     int changes() const override { return m_changes; }
 
     void noteChanges(PGresult *result)
@@ -424,10 +443,12 @@ public:
              "INSERT INTO pelanova_schema (version) VALUES (" + std::to_string(version) + ")");
     }
 
-    // A lock another clerk holds is waited for as long as SQLite's busy timeout.
+    // A lock another clerk holds is waited for as long as SQLite's busy
+    // timeout; no wait at all is the shortest the server knows (its 0 would
+    // wait for ever).
     void setBusyTimeout(int milliseconds) override
     {
-        exec("SET lock_timeout = " + std::to_string(milliseconds));
+        exec("SET lock_timeout = " + std::to_string(std::max(milliseconds, 1)));
     }
 
     // A prepared statement that could not be released in a failed

@@ -45,7 +45,8 @@ public:
     virtual void exec(std::string_view sql) = 0;
     virtual std::unique_ptr<Cursor> prepare(std::string_view sql) = 0;
     virtual bool inTransaction() const = 0;
-    // A transaction that will write: SQLite takes the write lock at once, so
+    // A transaction that will write: it waits for the writer before it (SQLite
+    // takes the write lock at once, PostgreSQL the schema's writer turn), so
     // that two writers wait for each other instead of one failing.
     virtual void beginWrite() = 0;
     virtual int changes() const = 0;

@@ -18,6 +18,9 @@ constexpr const char *kNoFacility = "施設コードの取得に失敗しまし�
 constexpr const char *kCancelled = "振込データの取込はキャンセルされました。";
 constexpr const char *kCancelledTitle = "総合振込データ";
 constexpr const char *kProgressText = "振込データを取込中です。\n\rしばらくお待ちください．．．";
+// How long an import waits for another one to end before it fails as busy.
+constexpr int kImportWaitSeconds = 120;
+
 constexpr const char *kAlreadyImported =
     "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。";
 constexpr const char *kDeleteFailed = "取込データの削除に失敗しました。";
@@ -309,12 +312,29 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         }
     } watch{*this};
 
+    // Another clerk's import holds the writers' turn until its file is
+    // stored: this one waits for it (a file of 100,000 records takes seconds)
+    // rather than failing after the usual wait.
+    struct LongWait
+    {
+        sql::Database &db;
+        explicit LongWait(sql::Database &d) : db(d) { db.setBusyTimeout(kImportWaitSeconds * 1000); }
+        ~LongWait()
+        {
+            try {
+                db.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
+            } catch (...) {
+            }
+        }
+    };
+
     std::string failure;
     try {
-        sql::Transaction tx(m_db);
-        m_progress.setBusy(true);
-        m_progress.open();
         Ending ending{m_progress};
+        m_progress.setBusy(true);
+        const LongWait wait(m_db);
+        sql::Transaction tx(m_db);
+        m_progress.open();
         m_progress.setMessage(kProgressText);
         m_progress.setRange(reader->expectedRecords());
         m_progress.setPosition(0);

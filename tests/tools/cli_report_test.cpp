@@ -77,7 +77,7 @@ TEST_F(CliReportTest, WritesEachReportWithoutADisplay)
     importTransfers(3);
     const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
     for (const char *kind : {"request", "fees"}) {
-        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db '" + path("FBDB.db") + "' --ini '"
+        const std::string cmd = std::string("'") + PELANOVA_CLI + "' --db \"" + database + "\" --ini '"
                                 + path("pelanova.ini") + "' report " + kind
                                 + " --date 20080115 --consignor 0000012345 '" + path("out.pdf") + "' 2>'"
                                 + path("err.txt") + "'";
@@ -125,7 +125,7 @@ TEST_F(CliReportTest, RecipientListOf44And45Recipients)
 
     {
         pelanova::sql::Database db;
-        db.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadWrite);
+        db.open(database, pelanova::sql::Database::Mode::ReadWrite);
         db.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 30000, 銀行名漢字 = 'みずなみ銀行', "
                 "支店名漢字 = '新宿支店' WHERE 口座番号 = '0000000'");
         db.exec("INSERT INTO M_受取人 (委託者コード, 銀行番号, 銀行名, 支店番号, 支店名, 預金種別, 受取人名, "

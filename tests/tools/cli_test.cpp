@@ -1,9 +1,11 @@
 // End-to-end: pelanova-cli as a user runs it.
 #include "clifixture.h"
+#include "core/schema.h"
 #include "core/sql.h"
 #include "core/unitapp.h"
 #include "support/zenginfile.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <thread>
@@ -61,6 +63,9 @@ TEST_F(CliTest, MissingDatabaseIsAFailureNotACreation)
     const Result r = cli("imports --facility 3");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(err().find("データベースの接続に失敗しました。"), std::string::npos);
+    if (pelanova::test::onPostgres()) {
+        EXPECT_NE(err().find("このプログラムのデータベースではありません"), std::string::npos) << err();
+    }
     EXPECT_FALSE(std::filesystem::exists(dir / "FBDB.db"));
 }
 
@@ -73,7 +78,7 @@ TEST_F(CliTest, NewRecipientsTakeTheFeeCategoryFromTheSettingsFile)
                                            + testdata::end());
     ASSERT_EQ(cli("import --facility 1 --date 20080115 " + path("a.txt")).status, 0);
     pelanova::sql::Database db;
-    db.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadOnly);
+    db.open(database, pelanova::sql::Database::Mode::ReadOnly);
     auto st = db.prepare("SELECT 手数料区分, 手数料金額 FROM M_受取人");
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.integer(0), 1);
@@ -94,6 +99,8 @@ std::string facilities(const std::string &path)
 
 TEST_F(CliTest, BackupAndRestoreAsAUserWould)
 {
+    if (pelanova::test::onPostgres())
+        GTEST_SKIP() << "a database file's backup";
     ASSERT_EQ(cli("init-db").status, 0);
     ASSERT_EQ(cli("facility-add 1 本部").status, 0);
     ASSERT_EQ(cli("backup " + path("saved.db")).status, 0);
@@ -128,6 +135,42 @@ TEST_F(CliTest, BackupAndRestoreAsAUserWould)
     EXPECT_EQ(facilities(saved.path().string()), "1 本部;2 支所;");
 }
 
+TEST_F(CliTest, BackupAndRestoreOnTheServer)
+{
+    if (!pelanova::test::onPostgres())
+        GTEST_SKIP() << "a server database's backup";
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 1 本部").status, 0);
+    ASSERT_EQ(cli("backup " + path("saved.dump")).status, 0) << err();
+    ASSERT_EQ(read("saved.dump").substr(0, 5), "PGDMP") << "pg_dump's custom archive";
+    ASSERT_EQ(cli("facility-add 2 支所").status, 0);
+
+    // A database file and a file of another kind are refused: nothing changes.
+    {
+        pelanova::sql::Database file;
+        file.open(path("file.db"), pelanova::sql::Database::Mode::Create);
+        pelanova::schema::createOwnDatabase(file);
+    }
+    EXPECT_EQ(cli("restore " + path("file.db")).status, 1);
+    EXPECT_NE(err().find("copy-db"), std::string::npos) << err();
+    testdata::writeFile(path("notes.dump"), "PGDMP" + std::string(2048, 'x'));
+    EXPECT_EQ(cli("restore " + path("notes.dump")).status, 1);
+    EXPECT_EQ(facilities(database), "1 本部;2 支所;");
+    EXPECT_FALSE(std::filesystem::exists(path("backup")));
+
+    // A good one: the current database is backed up first, then replaced.
+    const Result restored = cli("restore " + path("saved.dump"));
+    ASSERT_EQ(restored.status, 0) << err();
+    EXPECT_EQ(facilities(database), "1 本部;");
+    ASSERT_TRUE(std::filesystem::is_directory(path("backup")));
+    const auto saved = *std::filesystem::directory_iterator(path("backup"));
+    EXPECT_EQ(saved.path().extension(), ".dump");
+    ASSERT_EQ(cli("restore " + saved.path().string()).status, 0) << err();
+    EXPECT_EQ(facilities(database), "1 本部;2 支所;");
+    // The restored tables go on numbering after their rows.
+    ASSERT_EQ(cli("facility-add 3 分室").status, 0) << err();
+}
+
 TEST_F(CliTest, BankMasterBuildFromThePackagesDataAndRefusals)
 {
     const std::string fixture = std::string(PELANOVA_TEST_DATA) + "/zengin-code/package";
@@ -158,7 +201,7 @@ TEST_F(CliTest, FacilitiesAreRegisteredByTheFacilityMastersRule)
     ASSERT_EQ(cli("facility-add 4 支所 '  '").status, 0);
     ASSERT_EQ(cli("facility-add 5 本部 ' FB'").status, 0);
     pelanova::sql::Database db;
-    db.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadOnly);
+    db.open(database, pelanova::sql::Database::Mode::ReadOnly);
     auto st = db.prepare("SELECT 総合振込データファイル名 FROM M_施設 ORDER BY 施設コード");
     ASSERT_TRUE(st.step());
     EXPECT_TRUE(st.isNull(0)) << "a blank file name is stored as none";
@@ -176,13 +219,18 @@ TEST_F(CliTest, EveryCommandMeetingAnotherClerksLockSaysSoInOneSentence)
     // Another program holds the database locked while the commands run, side
     // by side, so that their waits overlap.
     pelanova::sql::Database holder;
-    holder.open(path("FBDB.db"), pelanova::sql::Database::Mode::ReadWrite);
-    holder.exec("BEGIN EXCLUSIVE");
+    holder.open(database, pelanova::sql::Database::Mode::ReadWrite);
+    if (pelanova::test::onPostgres()) {
+        holder.exec("BEGIN");
+        for (const char *table : pelanova::schema::kAllTables)
+            holder.exec(std::string("LOCK TABLE ") + table + " IN ACCESS EXCLUSIVE MODE");
+    } else {
+        holder.exec("BEGIN EXCLUSIVE");
+    }
     const std::vector<std::string> commands = {
         "imports --facility 3",
         "lines --date 20080115 --consignor 0000012345",
         "delete --facility 3 --date 20080115",
-        "import --facility 4 --date 20080115 " + path("FB.txt"),
         "write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT"),
         "facility-add 9 新施設",
     };
@@ -203,4 +251,84 @@ TEST_F(CliTest, EveryCommandMeetingAnotherClerksLockSaysSoInOneSentence)
     }
     EXPECT_EQ(busy, "データベースは他の利用者またはプログラムが使用中です（5秒待ちました）。しばらくしてからもう一度操作してください。");
     EXPECT_EQ(cli("imports --facility 3").out.substr(0, 12), "第三施設");
+
+    // Another clerk's import holds the writers' turn longer than that wait:
+    // an import waits for it to end, and then stores.
+    Result imported{-1, {}};
+    {
+        pelanova::sql::Transaction turn(holder);
+        std::thread import([&] { imported = cli("import --facility 4 --date 20080115 " + path("FB.txt")); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(pelanova::sql::kBusyTimeoutSeconds * 1000 + 500));
+        turn.rollback();
+        import.join();
+    }
+    EXPECT_EQ(imported.status, 0) << err();
+}
+
+// Two clerks import at the same moment, each in a process of its own: files
+// of different facilities both store whole; the same facility and day stores
+// once, the other import being told that it is there already.
+TEST_F(CliTest, TwoImportsAtOnceStoreWholeOrAreToldTheDayIsThere)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 1 東").status, 0);
+    ASSERT_EQ(cli("facility-add 2 西").status, 0);
+    // Long enough that the two overlap; every account new, so both register
+    // recipients and banks.
+    const auto fileOf = [&](const std::string &name, int first) {
+        std::string text = testdata::header();
+        const int count = 3000;
+        for (int i = 0; i < count; ++i) {
+            testdata::DataSpec d;
+            char account[8];
+            std::snprintf(account, sizeof account, "%07d", first + i);
+            d.account = account;
+            d.amount = "0000001000";
+            text += testdata::data(d);
+        }
+        char total[13];
+        std::snprintf(total, sizeof total, "%012d", count * 1000);
+        char records[7];
+        std::snprintf(records, sizeof records, "%06d", count);
+        testdata::writeFile(path(name), text + testdata::trailer(records, total) + testdata::end());
+    };
+    fileOf("east.txt", 1);
+    fileOf("west.txt", 100000);
+    const auto both = [&](const std::string &first, const std::string &second) {
+        std::array<Result, 2> r{Result{-1, {}}, Result{-1, {}}};
+        std::thread a([&] { r[0] = cli(first, "err0.txt"); });
+        std::thread b([&] { r[1] = cli(second, "err1.txt"); });
+        a.join();
+        b.join();
+        return r;
+    };
+    const auto stored = both("import --facility 1 --date 20080115 " + path("east.txt"),
+                             "import --facility 2 --date 20080115 " + path("west.txt"));
+    EXPECT_EQ(stored[0].status, 0) << read("err0.txt");
+    EXPECT_EQ(stored[1].status, 0) << read("err1.txt");
+    EXPECT_NE(cli("imports --facility 1").out.find("\t3000\t3,000,000\t"), std::string::npos);
+    EXPECT_NE(cli("imports --facility 2").out.find("\t3000\t3,000,000\t"), std::string::npos);
+
+    ASSERT_EQ(cli("facility-add 3 南").status, 0);
+    const auto same = both("import --facility 3 --date 20080115 " + path("east.txt"),
+                           "import --facility 3 --date 20080115 " + path("west.txt"));
+    EXPECT_EQ(same[0].status + same[1].status, 1) << read("err0.txt") << read("err1.txt");
+    const std::string refused = read(same[0].status == 0 ? "err1.txt" : "err0.txt");
+    EXPECT_NE(refused.find("既に取り込みが完了しています"), std::string::npos) << refused;
+    const std::string days = cli("imports --facility 3").out;
+    EXPECT_NE(days.find("2008/01/15\t3000\t3,000,000\t"), std::string::npos) << days;
+
+    // Each recipient and the consignor's row once, whoever registered them.
+    pelanova::sql::Database db;
+    db.open(database, pelanova::sql::Database::Mode::ReadOnly);
+    const auto count = [&](const std::string &sql) {
+        pelanova::sql::Statement st = db.prepare(sql);
+        return st.step() ? st.integer(0) : -1;
+    };
+    EXPECT_EQ(count("SELECT COUNT(*) FROM M_受取人"), 6000);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM T_データレコード"), 9000);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM (SELECT 口座番号 FROM M_受取人 GROUP BY 委託者コード, 銀行番号, "
+                    "支店番号, 口座番号 HAVING COUNT(*) > 1) d"),
+              0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM M_銀行"), 1);
 }
