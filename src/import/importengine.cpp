@@ -19,7 +19,7 @@ constexpr const char *kCancelled = "振込データの取込はキャンセル�
 constexpr const char *kCancelledTitle = "総合振込データ";
 constexpr const char *kProgressText = "振込データを取込中です。\n\rしばらくお待ちください．．．";
 // How long an import waits for another one to end before it fails as busy.
-constexpr int kImportWaitSeconds = 120;
+constexpr int kImportWaitSeconds = 60;
 
 constexpr const char *kAlreadyImported =
     "既に取り込みが完了しています。\n\r再度取り込むには一度削除してから取り込みを開始してください。";
