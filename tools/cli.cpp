@@ -63,6 +63,8 @@ constexpr const char *kUsage =
     "  backup OUT                                write a copy of the own database now\n"
     "  restore IN                                replace the own database with a backup\n"
     "                                            (the current one is backed up first)\n"
+    "  copy-db FROM TO                           copy every table of the own database FROM (a file or a\n"
+    "                                            PostgreSQL database) into the empty database TO\n"
     "  bank-master build --from DIR OUT          build a bank master database from the public bank code\n"
     "                                            list (the npm package zengin-code unpacked in DIR)\n"
     "  sample-files DIR                          write the sample transfer files (samples/) into DIR\n"
@@ -241,6 +243,7 @@ const std::map<std::string, Command> &commands()
         {"check", checkCommand},
         {"backup", backupCommand},
         {"restore", restoreCommand},
+        {"copy-db", copyDbCommand},
         {"bank-master", bankMaster},
         {"sample-files", sampleFiles},
         {"demo", demoDatabase},

@@ -2,6 +2,7 @@
 #include "clicontext.h"
 
 #include "core/backup.h"
+#include "core/databasecopy.h"
 #include "core/sql.h"
 
 #include <filesystem>
@@ -61,6 +62,41 @@ int restoreCommand(Context &ctx, const Arguments &args)
     }
     restoreDatabase(in, ctx.dbPath);
     std::cout << "復元しました: " << ctx.dbPath << '\n';
+    return Ok;
+}
+
+
+
+int copyDbCommand(Context &, const Arguments &args)
+{
+    if (args.positional.size() != 2)
+        throw UsageError("copy-db: FROM TO");
+    const std::string &from = args.positional[0];
+    const std::string &to = args.positional[1];
+    if (from == to || sameFile(from, to)) {
+        std::cerr << to << ": コピー元と同じデータベースです。\n";
+        return Refused;
+    }
+    sql::Database source;
+    source.open(from, sql::Database::Mode::ReadOnly);
+
+    // A new file is made for the copy and removed again should it fail.
+    const bool server = sql::Database::isServerLocation(to);
+    std::error_code ec;
+    const bool madeHere = !server && !std::filesystem::exists(to, ec);
+    std::vector<CopiedTable> copied;
+    try {
+        sql::Database target;
+        target.open(to, madeHere ? sql::Database::Mode::Create : sql::Database::Mode::ReadWrite);
+        copied = copyOwnDatabase(source, target);
+    } catch (...) {
+        if (madeHere)
+            std::filesystem::remove(to, ec);
+        throw;
+    }
+    for (const CopiedTable &table : copied)
+        std::cout << table.table << '\t' << table.rows << '\n';
+    std::cout << "コピーしました: " << from << " → " << to << '\n';
     return Ok;
 }
 

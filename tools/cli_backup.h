@@ -13,4 +13,9 @@ int backupCommand(Context &ctx, const Arguments &args);
 // changes nothing.
 int restoreCommand(Context &ctx, const Arguments &args);
 
+// copy-db FROM TO: every table of the own database FROM into TO (a file or a
+// server's database, either engine), which must be empty; one transaction on
+// TO, the row counts compared before it commits.
+int copyDbCommand(Context &ctx, const Arguments &args);
+
 } // namespace pelanova::cli

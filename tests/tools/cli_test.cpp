@@ -332,3 +332,62 @@ TEST_F(CliTest, TwoImportsAtOnceStoreWholeOrAreToldTheDayIsThere)
               0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM M_銀行"), 1);
 }
+
+// An office's data moves from one own database into another, of either
+// engine, and back: every table holds the same rows with the same keys, and
+// the copy goes on numbering after them.
+TEST_F(CliTest, CopyDbMovesEveryTableBothWaysAndRefusesAFilledTarget)
+{
+    ASSERT_EQ(cli("init-db").status, 0);
+    ASSERT_EQ(cli("facility-add 3 第三施設 FB").status, 0);
+    ASSERT_EQ(cli("facility-add 4 支所").status, 0);
+    testdata::writeFile(path("FB.txt"), testdata::header() + testdata::data() + testdata::data()
+                                            + testdata::trailer("000002", "000000024690") + testdata::end());
+    ASSERT_EQ(cli("import --facility 3 --date 20080115 " + path("FB.txt")).status, 0);
+    ASSERT_EQ(cli("write-file --date 20080115 --consignor 0000012345 " + path("OUT.TXT")).status, 0) << err();
+    {
+        pelanova::sql::Database db;
+        db.open(database, pelanova::sql::Database::Mode::ReadWrite);
+        db.exec("UPDATE M_銀行 SET 他銀行3以上文書手数料 = NULL");
+        db.exec("DELETE FROM M_施設 WHERE 施設コード = 4"); // a gap in the keys
+    }
+    const auto tables = [](const std::string &location) {
+        pelanova::sql::Database db;
+        db.open(location, pelanova::sql::Database::Mode::ReadOnly);
+        std::string all;
+        for (const char *table : pelanova::schema::kAllTables) {
+            all += std::string("[") + table + "]\n";
+            pelanova::sql::Statement st = db.prepare(std::string("SELECT * FROM ") + table + " ORDER BY ID");
+            while (st.step()) {
+                for (int i = 0; i < st.columnCount(); ++i)
+                    all += (st.isNull(i) ? std::string("NULL") : st.text(i)) + '|';
+                all += '\n';
+            }
+        }
+        return all;
+    };
+    const std::string original = tables(database);
+    ASSERT_NE(original.find("0000012345"), std::string::npos);
+
+    const Result there = cli("copy-db \"" + database + "\" " + path("copy.db"));
+    ASSERT_EQ(there.status, 0) << err();
+    EXPECT_NE(there.out.find("T_データレコード\t2\n"), std::string::npos) << there.out;
+    EXPECT_EQ(tables(path("copy.db")), original);
+    const std::string back = pelanova::test::ownDatabaseLocation(path("back.db"));
+    ASSERT_EQ(cli("copy-db " + path("copy.db") + " \"" + back + "\"").status, 0) << err();
+    EXPECT_EQ(tables(back), original);
+
+    // A filled target, the same database, and no database at all: refused,
+    // nothing written.
+    EXPECT_EQ(cli("copy-db " + path("copy.db") + " \"" + back + "\"").status, 1);
+    EXPECT_NE(err().find("空ではありません"), std::string::npos) << err();
+    EXPECT_EQ(cli("copy-db " + path("copy.db") + " " + path("copy.db")).status, 1);
+    testdata::writeFile(path("notes.db"), "not a database");
+    EXPECT_EQ(cli("copy-db " + path("notes.db") + " " + path("new.db")).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(path("new.db")));
+    EXPECT_EQ(tables(back), original);
+
+    database = back;
+    ASSERT_EQ(cli("facility-add 5 分室").status, 0) << err();
+    EXPECT_EQ(cli("imports --facility 3").out.substr(0, 12), "第三施設");
+}
