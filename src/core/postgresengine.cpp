@@ -391,6 +391,8 @@ public:
     // same new recipient. The turn is the schema's (every clerk of one office
     // shares it), released with the transaction, and waited for as long as
     // any lock.
+    void beginRead() override { exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); }
+
     void beginWrite() override
     {
         exec("BEGIN");

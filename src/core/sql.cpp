@@ -105,6 +105,24 @@ void Database::rollback()
         exec("ROLLBACK");
 }
 
+void Database::beginRead() const
+{
+    requireOpen();
+    m_connection->beginRead();
+}
+
+void Database::endRead() const
+{
+    // Nothing was written: COMMIT and ROLLBACK end it alike, and ROLLBACK
+    // still ends it when COMMIT could not.
+    try {
+        m_connection->exec("COMMIT");
+    } catch (...) {
+        if (m_connection->inTransaction())
+            m_connection->exec("ROLLBACK");
+    }
+}
+
 int Database::changes() const
 {
     requireOpen();
@@ -191,6 +209,24 @@ void Transaction::rollback()
     } else {
         m_db.exec("ROLLBACK TO " + m_savepoint);
         m_db.exec("RELEASE " + m_savepoint);
+    }
+}
+
+ReadSnapshot::ReadSnapshot(const Database &db) : m_db(db)
+{
+    if (!db.inTransaction()) {
+        db.beginRead();
+        m_began = true;
+    }
+}
+
+ReadSnapshot::~ReadSnapshot()
+{
+    if (!m_began)
+        return;
+    try {
+        m_db.endRead();
+    } catch (...) {
     }
 }
 

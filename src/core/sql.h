@@ -111,7 +111,10 @@ public:
 
 private:
     friend class Transaction;
+    friend class ReadSnapshot;
     void beginWrite();
+    void beginRead() const;
+    void endRead() const;
     void requireOpen() const;
 
     std::unique_ptr<detail::Connection> m_connection;
@@ -136,6 +139,23 @@ private:
     Database &m_db;
     std::string m_savepoint; // empty for a transaction of our own
     bool m_active = false;
+};
+
+// Makes the statements run until its end see one committed state of the
+// database, whatever other clerks commit meanwhile (a read-only transaction);
+// inside a transaction of the caller's it does nothing, that one already
+// being the state read.
+class ReadSnapshot
+{
+public:
+    explicit ReadSnapshot(const Database &db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot &) = delete;
+    ReadSnapshot &operator=(const ReadSnapshot &) = delete;
+
+private:
+    const Database &m_db;
+    bool m_began = false;
 };
 
 class Statement

@@ -49,6 +49,9 @@ public:
     // takes the write lock at once, PostgreSQL the schema's writer turn), so
     // that two writers wait for each other instead of one failing.
     virtual void beginWrite() = 0;
+    // A transaction that only reads, every statement of it seeing the same
+    // committed state.
+    virtual void beginRead() = 0;
     virtual int changes() const = 0;
     virtual bool hasTable(const std::string &name) const = 0;
     virtual std::vector<std::string> columnNames(const std::string &table) const = 0;

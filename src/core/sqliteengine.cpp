@@ -185,6 +185,8 @@ public:
 
     bool inTransaction() const override { return !sqlite3_get_autocommit(m_db); }
     void beginWrite() override { exec("BEGIN IMMEDIATE"); }
+    // The first read takes the shared lock, which no writer commits past.
+    void beginRead() override { exec("BEGIN"); }
     int changes() const override { return sqlite3_changes(m_db); }
 
     bool hasTable(const std::string &name) const override

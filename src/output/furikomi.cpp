@@ -241,6 +241,7 @@ std::string LinesFingerprint::hex()
 
 std::string currentLinesFingerprint(const sql::Database &db, const std::string &consignorCode, int date)
 {
+    const sql::ReadSnapshot snapshot(db);
     const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
     const RecipientRows recipients(db, consignorCode);
     LinesFingerprint fingerprint;
@@ -272,6 +273,8 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
                       FurikomiList &out, const FurikomiLineSink &onLine)
 {
     out = FurikomiList();
+    // The fee table, the recipients' categories and the lines of one moment.
+    const sql::ReadSnapshot snapshot(db);
     const std::optional<ConsignorRow> consignor = loadConsignorRow(db, consignorCode);
     const RecipientRows recipients(db, consignorCode);
 

@@ -230,6 +230,7 @@ BankFile prepareBankFile(const sql::Database &own, const sql::Database &bankMast
     try {
         file.m_consignor = consignorCode;
         file.m_date = transferRequestDate;
+        const sql::ReadSnapshot snapshot(own);
         const std::optional<ConsignorRow> consignor = loadConsignorRow(own, consignorCode);
         const RecipientRows recipients(own, consignorCode);
         const std::vector<FurikomiRow> rows = readFurikomiRows(own, aggregationStatement);

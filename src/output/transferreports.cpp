@@ -61,14 +61,18 @@ void showReport(QPointer<TBaseLRep> &window, MessageBoxes &boxes, const sql::Dat
 void FurikomiDataSet::setUp(const std::string &consignorCode, const std::string &statement)
 {
     close();
-    m_consignor = loadConsignorRow(m_db, consignorCode);
-    m_recipients = RecipientRows(m_db, consignorCode);
+    m_consignorCode = consignorCode;
     m_statement = statement;
 }
 
 void FurikomiDataSet::open()
 {
     close();
+    // The consignor's fee table, the recipients' categories and the lines as
+    // they were at one moment, whatever another clerk stores meanwhile.
+    const sql::ReadSnapshot snapshot(m_db);
+    m_consignor = loadConsignorRow(m_db, m_consignorCode);
+    m_recipients = RecipientRows(m_db, m_consignorCode);
     m_reading = m_db.prepare(m_statement);
     m_reader.emplace(m_reading);
     m_open = true;
@@ -120,6 +124,8 @@ TransferReport::TransferReport(const QString &caption, const sql::Database &db) 
     ReportBand *name = layout().addBand(QRect(37, 85, 720, 40));
     name->addField(QRect(0, 0, 68, 40), QStringLiteral("依頼人名"));
     m_name = name->addField(QRect(68, 0, 652, 40));
+    // The consignor as the data set read it, with the lines.
+    name->beforePrint = [this] { m_name->text = m_rows.consignor() ? q(m_rows.consignor()->name) : QString(); };
 
     m_grid = layout().addRowGrid(QRect(37, 125, 720, 936), kGridRows);
     layout().addBand(QRect(37, 1061, 720, 25)); // keeps the grid above the bottom margin
@@ -130,7 +136,6 @@ void TransferReport::setUp(const std::string &consignorCode, int date, int /*fac
 {
     m_rows.setUp(consignorCode, statement);
     m_date->text = q(formatReportDate(date));
-    m_name->text = m_rows.consignor() ? q(m_rows.consignor()->name) : QString();
 }
 
 // ---------------------------------------------------------------- 振込依頼書

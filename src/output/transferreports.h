@@ -54,6 +54,7 @@ private:
 
     const sql::Database &m_db;
     std::string m_statement;
+    std::string m_consignorCode;
     std::optional<ConsignorRow> m_consignor;
     RecipientRows m_recipients;
     sql::Statement m_reading; // while rows are still to be read

@@ -1,6 +1,7 @@
 #include "core/schema.h"
 #include "core/sql.h"
 #include "support/tempdir.h"
+#include "support/testdatabase.h"
 
 #include <sqlite3.h>
 
@@ -111,4 +112,60 @@ TEST(Schema, ARefusedCommitRollsBackAndLeavesNoTransactionOpen)
     sql::Statement rows = reader.prepare("SELECT GROUP_CONCAT(v) FROM t");
     ASSERT_TRUE(rows.step());
     EXPECT_EQ(rows.text(0), "2");
+}
+
+// What a report or the print screen reads under a snapshot is one moment of
+// the database: another clerk's commit is not seen half-way (on a server it
+// commits and shows after the snapshot; on a file it waits for the snapshot
+// to end). A statement still reading when the snapshot ends leaves no
+// transaction open.
+TEST(Schema, AReadSnapshotSeesOneMomentAndEndsWhole)
+{
+    test::TempDir dir;
+    const std::string location = test::ownDatabaseLocation(dir.file("snapshot.db"));
+    sql::Database reader;
+    reader.open(location, sql::Database::Mode::Create);
+    reader.exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, v INTEGER)");
+    reader.exec("INSERT INTO t (v) VALUES (1)");
+    reader.exec("INSERT INTO t (v) VALUES (2)");
+    sql::Database writer;
+    writer.open(location, sql::Database::Mode::ReadWrite);
+    writer.setBusyTimeout(0);
+    const auto count = [](const sql::Database &db) {
+        sql::Statement st = db.prepare("SELECT COUNT(*) FROM t");
+        return st.step() ? st.int64(0) : -1;
+    };
+
+    sql::Statement pending;
+    {
+        const sql::ReadSnapshot snapshot(reader);
+        EXPECT_EQ(count(reader), 2);
+        bool committed = false;
+        try {
+            sql::Transaction tx(writer);
+            writer.exec("INSERT INTO t (v) VALUES (3)");
+            tx.commit();
+            committed = true;
+        } catch (const sql::Error &e) {
+            EXPECT_TRUE(e.isBusy()) << e.what();
+        }
+        EXPECT_EQ(committed, test::onPostgres());
+        EXPECT_EQ(count(reader), 2) << "the same moment";
+        pending = reader.prepare("SELECT v FROM t ORDER BY ID");
+        ASSERT_TRUE(pending.step());
+        {
+            const sql::ReadSnapshot inner(reader); // inside one: nothing of its own
+            EXPECT_EQ(count(reader), 2);
+        }
+        EXPECT_TRUE(reader.inTransaction());
+    }
+    EXPECT_FALSE(reader.inTransaction());
+    EXPECT_EQ(count(reader), test::onPostgres() ? 3 : 2);
+    pending = sql::Statement();
+    {
+        sql::Transaction tx(writer);
+        writer.exec("INSERT INTO t (v) VALUES (4)");
+        tx.commit();
+    }
+    EXPECT_EQ(count(reader), test::onPostgres() ? 4 : 3);
 }
