@@ -1,6 +1,7 @@
 #include "core/datamodule.h"
 #include "core/unitapp.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -186,6 +187,52 @@ void TDM1::connectRecorded(sql::Database &connection, const SettingsItem &item,
         items.WriteString(item.Name, path);
     } catch (const std::exception &) {
     }
+}
+
+ConnectionAnswer testOwnDatabase(const std::string &location)
+{
+    if (!sql::Database::isServerLocation(location))
+        return {false, "接続先が libpq の形式ではありません（例: host=サーバー名 dbname=pelanova user=利用者名）。"};
+    if (connectionHasPassword(location))
+        return {false, kPasswordInSettingsText};
+    try {
+        sql::Database db;
+        db.open(location, sql::Database::Mode::ReadOnly);
+        if (const std::string problem = schema::schemaProblem(db); !problem.empty()) {
+            if (!schema::hasOwnTables(db))
+                return {false, "接続できましたが、このプログラムのテーブルがありません（pelanova-cli init-db で作成します）。"};
+            return {false, "接続できましたが、" + problem};
+        }
+        return {true, "接続できました。このプログラムのデータベースです。設定はプログラムを起動し直すと使われます。"};
+    } catch (const std::exception &e) {
+        return {false, ErrorText(e)};
+    }
+}
+
+bool connectionHasPassword(std::string_view connection)
+{
+    std::string lower(connection);
+    for (char &c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t scheme = lower.find("://");
+    if (scheme != std::string::npos) {
+        const size_t start = scheme + 3;
+        const size_t at = lower.find('@', start);
+        const size_t end = lower.find_first_of("/?", start);
+        if (at != std::string::npos && (end == std::string::npos || at < end)
+            && lower.substr(start, at - start).find(':') != std::string::npos)
+            return true;
+        return lower.find("password=", start) != std::string::npos;
+    }
+    for (size_t i = lower.find("password"); i != std::string::npos; i = lower.find("password", i + 1)) {
+        const bool wordStart = i == 0 || lower[i - 1] == ' ' || lower[i - 1] == '\t';
+        size_t j = i + 8;
+        while (j < lower.size() && lower[j] == ' ')
+            ++j;
+        if (wordStart && j < lower.size() && lower[j] == '=')
+            return true;
+    }
+    return false;
 }
 
 } // namespace pelanova

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/backup.h"
@@ -94,5 +95,22 @@ private:
     std::string m_ownProblem;
     MessageBoxes *m_boxes = nullptr;
 };
+
+// The settings screen's connection test: whether the program can work on the
+// own database at location (a server's, in libpq's form), said as the
+// start-up would say it.
+inline constexpr const char *kPasswordInSettingsText =
+    "接続先にパスワードは書けません。パスワードは ~/.pgpass か環境変数 PGPASSWORD で渡してください。";
+
+struct ConnectionAnswer
+{
+    bool ok = false;
+    std::string text;
+};
+ConnectionAnswer testOwnDatabase(const std::string &location);
+
+// Whether a connection in libpq's form carries a password (password=…, or
+// user:password@ in a URI): the settings file never holds one.
+bool connectionHasPassword(std::string_view connection);
 
 } // namespace pelanova

@@ -3,6 +3,7 @@
 #include "core/datamodule.h"
 #include "core/inifile.h"
 #include "core/unitapp.h"
+#include "core/userinterface.h"
 #include "masters/masterdata.h"
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
@@ -32,7 +33,8 @@ namespace {
 TSettings screenSettings(const TDM1 &dm)
 {
     return dm.settings({settings::TesuuryouKubun, settings::TesuuryouKingaku, settings::BankData,
-                        settings::LedraData, settings::ClearingHouse, settings::Designation, settings::LineBreak});
+                        settings::LedraData, settings::ClearingHouse, settings::Designation, settings::LineBreak,
+                        settings::DatabaseEngine, settings::DatabaseConnection});
 }
 
 // A choice of the bank file's form: items "stored value TAB shown text", the
@@ -178,6 +180,42 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
     }
     layout->addWidget(grpOutput);
 
+    grpDatabase = group(QStringLiteral("データベース"), body());
+    {
+        auto *grid = new QGridLayout(grpDatabase);
+        cmbEngine = formChoice("cmbEngine", databaseEngineChoice(), grpDatabase);
+        cmbEngine->setMinimumWidth(260);
+        auto *engineCaption = new QLabel(QStringLiteral("保存先"), grpDatabase);
+        engineCaption->setBuddy(cmbEngine);
+        grid->addWidget(engineCaption, 0, 0);
+        grid->addWidget(cmbEngine, 0, 1, 1, 2);
+        EditConnection = new QLineEdit(grpDatabase);
+        EditConnection->setObjectName(QStringLiteral("EditConnection"));
+        EditConnection->setMinimumWidth(380);
+        EditConnection->setPlaceholderText(QStringLiteral("host=サーバー名 dbname=pelanova user=利用者名"));
+        auto *connectionCaption = new QLabel(QStringLiteral("接続先"), grpDatabase);
+        connectionCaption->setBuddy(EditConnection);
+        grid->addWidget(connectionCaption, 1, 0);
+        grid->addWidget(EditConnection, 1, 1);
+        btnTestConnection = masters::bodyButton(QStringLiteral("接続テスト"), grpDatabase, 96);
+        btnTestConnection->setObjectName(QStringLiteral("btnTestConnection"));
+        btnTestConnection->setFixedHeight(26);
+        grid->addWidget(btnTestConnection, 1, 2);
+        lblConnection = new QLabel(grpDatabase);
+        lblConnection->setObjectName(QStringLiteral("lblConnection"));
+        lblConnection->setWordWrap(true);
+        lblConnection->hide();
+        grid->addWidget(lblConnection, 2, 0, 1, 3);
+        grid->setColumnStretch(1, 1);
+        grid->addWidget(note(QStringLiteral("共有のサーバーを使うときは PostgreSQL を選び、接続先を libpq の形式で書きます。"
+                                            "パスワードは ~/.pgpass で渡します。起動し直すと使われます。"),
+                             grpDatabase),
+                        3, 0, 1, 3);
+    }
+    layout->addWidget(grpDatabase);
+    on(cmbEngine, &QComboBox::currentIndexChanged, [this] { engineChanged(); });
+    on(btnTestConnection, &QAbstractButton::clicked, [this] { btnTestConnectionClick(); });
+
     layout->addStretch(1);
 
     FormCreate();
@@ -193,6 +231,9 @@ void TfrmKakusyu::FormCreate()
     selectStored(cmbClearingHouse, items.ReadString("ClearingHouse"));
     selectStored(cmbDesignation, items.ReadString("Designation"));
     selectStored(cmbLineBreak, items.ReadString("LineBreak"));
+    selectStored(cmbEngine, items.ReadString("Engine"));
+    EditConnection->setText(q(items.ReadString("Connection")));
+    engineChanged();
     // The list shows the choice the bank file gets; an unknown stored value
     // is named beside it until the screen stores the choice shown.
     const IniFile ini(context().dm.settingsFile());
@@ -214,6 +255,14 @@ void TfrmKakusyu::FormClose()
         items.WriteString("ClearingHouse", utf8(cmbClearingHouse->currentKey()));
         items.WriteString("Designation", utf8(cmbDesignation->currentKey()));
         items.WriteString("LineBreak", utf8(cmbLineBreak->currentKey()));
+        // The settings file never holds a password.
+        const std::string connection = utf8(EditConnection->text().trimmed());
+        if (connectionHasPassword(connection)) {
+            ErrorMsg(context().messages, kPasswordInSettingsText);
+        } else {
+            items.WriteString("Engine", utf8(cmbEngine->currentKey()));
+            items.WriteString("Connection", connection);
+        }
     } catch (const std::exception &error) {
         ErrorMsg(context().messages, ErrorText(error));
     }
@@ -228,6 +277,28 @@ void TfrmKakusyu::FormClose()
     } else {
         ErrorMsg(context().messages, "銀行マスタデータベースに接続できませんでした。");
     }
+}
+
+void TfrmKakusyu::engineChanged()
+{
+    const bool server = cmbEngine->currentKey() == QLatin1String("PostgreSQL");
+    EditConnection->setEnabled(server);
+    btnTestConnection->setEnabled(server);
+    lblConnection->hide();
+}
+
+void TfrmKakusyu::btnTestConnectionClick()
+{
+    ConnectionAnswer answer;
+    {
+        const BusyScope busy; // a server that does not answer takes up to 10 seconds
+        answer = testOwnDatabase(utf8(EditConnection->text().trimmed()));
+    }
+    QPalette pal = lblConnection->palette();
+    pal.setColor(QPalette::WindowText, answer.ok ? QColor(0, 128, 0) : QColor(Qt::red));
+    lblConnection->setPalette(pal);
+    lblConnection->setText(q(displayText(answer.text)));
+    lblConnection->show();
 }
 
 void TfrmKakusyu::btnBankToClick()

@@ -7,7 +7,11 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "core/datamodule.h"
 #include "core/inifile.h"
+#include "support/testdatabase.h"
+#include "widgets/gradientbutton.h"
+#include "widgets/utf8text.h"
 #include "masters/formkakusyu.h"
 #include "output/transferfile.h"
 #include "screenfixture.h"
@@ -252,6 +256,62 @@ private slots:
         QCOMPARE(shown(again.cmbClearingHouse), "空白（既定）");
         again.closeScreen();
         QCOMPARE(ini("Output", "ClearingHouse"), "0");
+    }
+
+    void databaseEngineIsChosenTestedAndStoredWithoutAPassword()
+    {
+        {
+            TfrmKakusyu &s = open();
+            QCOMPARE(shown(s.cmbEngine), "SQLite（このパソコンのファイル、既定）");
+            QVERIFY(!s.EditConnection->isEnabled() && !s.btnTestConnection->isEnabled());
+            s.cmbEngine->setCurrentIndex(1);
+            QVERIFY(s.EditConnection->isEnabled() && s.btnTestConnection->isEnabled());
+
+            // A server that is not there is told at once, in the start-up's words.
+            s.EditConnection->setText(QStringLiteral("host=") + q(f->folder().file("no-server")) + " dbname=pelanova");
+            s.btnTestConnectionClick();
+            QVERIFY(!s.lblConnection->isHidden());
+            QVERIFY2(s.lblConnection->text().contains("データベースサーバーに接続できません"),
+                     qPrintable(s.lblConnection->text()));
+            s.EditConnection->setText(QStringLiteral("myserver"));
+            s.btnTestConnectionClick();
+            QVERIFY(s.lblConnection->text().contains("libpq の形式ではありません"));
+
+            if (test::onPostgres()) {
+                const std::string location = test::freshServerSchema();
+                s.EditConnection->setText(q(location));
+                s.btnTestConnectionClick();
+                QVERIFY2(s.lblConnection->text().contains("このプログラムのテーブルがありません"),
+                         qPrintable(s.lblConnection->text()));
+                {
+                    sql::Database db;
+                    db.open(location, sql::Database::Mode::ReadWrite);
+                    schema::createOwnDatabase(db);
+                }
+                s.btnTestConnectionClick();
+                QVERIFY2(s.lblConnection->text().startsWith("接続できました。"), qPrintable(s.lblConnection->text()));
+            }
+
+            // A password is never written into the settings file.
+            s.EditConnection->setText(QStringLiteral("host=db1 dbname=pelanova user=keiri password=secret"));
+            s.btnTestConnectionClick();
+            QCOMPARE(s.lblConnection->text(), q(kPasswordInSettingsText));
+            s.closeScreen();
+            QVERIFY(!f->boxes.empty());
+            QCOMPARE(f->boxes.shown().front().text, kPasswordInSettingsText);
+            QCOMPARE(ini("Database", "Engine"), "<none>");
+            QCOMPARE(ini("Database", "Connection"), "<none>");
+        }
+        TfrmKakusyu &s = open();
+        s.cmbEngine->setCurrentIndex(1);
+        s.EditConnection->setText(QStringLiteral(" host=db1 dbname=pelanova user=keiri "));
+        s.closeScreen();
+        QCOMPARE(ini("Database", "Engine"), "PostgreSQL");
+        QCOMPARE(ini("Database", "Connection"), "host=db1 dbname=pelanova user=keiri");
+        QCOMPARE(TDM1::ownDatabaseOf(DataLocation{f->iniPath(), "FBDB.db"}), "host=db1 dbname=pelanova user=keiri");
+        TfrmKakusyu &again = open();
+        QCOMPARE(shown(again.cmbEngine), "PostgreSQL（共有のサーバー）");
+        QCOMPARE(again.EditConnection->text(), "host=db1 dbname=pelanova user=keiri");
     }
 };
 
