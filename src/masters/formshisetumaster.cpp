@@ -3,6 +3,7 @@
 #include "core/datamodule.h"
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
+#include "masters/masterrules.h"
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
 #include "widgets/gradientbutton.h"
@@ -73,14 +74,14 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
 
     EditCode = new NumericEdit(entry);
     EditCode->setObjectName(QStringLiteral("EditCode"));
-    EditCode->setMaxDigits(4);
+    EditCode->setMaxDigits(masters::rules::kFacilityCodeDigits);
     EditCode->setFixedWidth(60);
     EditName = new QLineEdit(entry);
     EditName->setObjectName(QStringLiteral("EditName"));
     EditName->setMinimumWidth(300);
     EditFileName = new QLineEdit(entry);
     EditFileName->setObjectName(QStringLiteral("EditFileName"));
-    EditFileName->setMaxLength(20);
+    EditFileName->setMaxLength(masters::rules::kFileNameCharacters);
     EditFileName->setAttribute(Qt::WA_InputMethodEnabled, false);
     EditFileName->setFixedWidth(EditFileName->fontMetrics().horizontalAdvance(QStringLiteral("12345678901234567890")) + 16);
 
@@ -201,13 +202,13 @@ void TfrmShisetuMaster::GridListDblClick(int row)
 
 bool TfrmShisetuMaster::CheckEntry()
 {
-    if (EditCode->text().isEmpty()) {
-        ErrorMsg(context().messages, "施設コードを入力してください。");
+    if (const masters::rules::Fault fault = masters::rules::facilityCodeFault(utf8(EditCode->text()))) {
+        ErrorMsg(context().messages, *fault);
         EditCode->setFocus();
         return false;
     }
-    if (EditName->text().isEmpty()) {
-        ErrorMsg(context().messages, "施設名を入力してください。");
+    if (const masters::rules::Fault fault = masters::rules::facilityNameFault(utf8(EditName->text()))) {
+        ErrorMsg(context().messages, *fault);
         EditName->setFocus();
         return false;
     }
