@@ -3,6 +3,7 @@
 #include "core/datamodule.h"
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
+#include "masters/masterfileactions.h"
 #include "masters/masterrules.h"
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
@@ -10,6 +11,7 @@
 #include "widgets/numericedit.h"
 #include "widgets/stripedgrid.h"
 
+#include <QDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QHBoxLayout>
@@ -34,6 +36,13 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     btnNew->setObjectName(QStringLiteral("btnNew"));
     btnEdit = createHeaderButton(QStringLiteral(" 修　正"));
     btnEdit->setObjectName(QStringLiteral("btnEdit"));
+    btnExport = createHeaderButton(QStringLiteral("エクスポート…"));
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnImport = createHeaderButton(QStringLiteral("インポート…"));
+    btnImport->setObjectName(QStringLiteral("btnImport"));
+    execDialog = [](QDialog &dialog) { return dialog.exec(); };
+    on(btnExport, &QAbstractButton::clicked, [this] { btnExportClick(); });
+    on(btnImport, &QAbstractButton::clicked, [this] { btnImportClick(); });
     on(btnNew, &QAbstractButton::clicked, [this] { btnNewClick(); });
     on(btnEdit, &QAbstractButton::clicked, [this] { btnEditClick(); });
 
@@ -138,6 +147,8 @@ void TfrmShisetuMaster::SetEditMode(EditMode mode)
     setFieldEnabled(EditFileName, !browsing);
     btnNew->setEnabled(browsing);
     btnEdit->setEnabled(browsing);
+    btnExport->setEnabled(browsing);
+    btnImport->setEnabled(browsing);
     btnSave->setEnabled(!browsing);
     btnCancel->setEnabled(!browsing);
 }
@@ -191,6 +202,17 @@ void TfrmShisetuMaster::btnEditClick()
     fillField(EditName, q(facility->name));
     fillField(EditFileName, q(facility->fileName.value_or(std::string())));
     EditName->setFocus();
+}
+
+void TfrmShisetuMaster::btnExportClick()
+{
+    exportMasterFile(context(), this, masters::MasterKind::Facilities);
+}
+
+void TfrmShisetuMaster::btnImportClick()
+{
+    if (importMasterFile(context(), this, masters::MasterKind::Facilities, execDialog))
+        LoadFacilityList();
 }
 
 void TfrmShisetuMaster::GridListDblClick(int row)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include "shell/formbase.h"
 
 class QLineEdit;
 class QPushButton;
+
+class QDialog;
 
 namespace pelanova {
 
@@ -36,8 +40,17 @@ public:
     void btnSaveClick();
     void btnCancelClick();
 
+    // The facilities written to a CSV or Excel file, and read back from CSV.
+    void btnExportClick();
+    void btnImportClick();
+    // Runs a modal dialog of this screen (the import's preview); tests
+    // replace it to answer the dialog.
+    std::function<int(QDialog &)> execDialog;
+
     GradientButton *btnNew;
     GradientButton *btnEdit;
+    GradientButton *btnExport;
+    GradientButton *btnImport;
     StripedGrid *GridList;
     NumericEdit *EditCode;
     QLineEdit *EditName;
