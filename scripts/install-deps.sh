@@ -14,6 +14,7 @@
 #   bank master: mdbtools-dev (libmdb: the accounting system's Access bank master is read as it is),
 #            nlohmann-json3-dev (the public bank code list is JSON),
 #            fp-units-db (ships testodbc.mdb.gz, a small Access 97 database the Access reader's tests read)
+#   masters: libxlsxwriter-dev (the masters and the recipient list are written as Excel workbooks)
 # npm, which only scripts/bank-master.sh needs, is installed by that script.
 # Packages named as arguments are installed with these (what one script alone
 # needs: the fuzzing's clang, the print test's CUPS).
@@ -22,7 +23,7 @@
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n poppler-utils xvfb xauth dpkg-dev file
-          mdbtools-dev nlohmann-json3-dev fp-units-db libpq-dev postgresql-client "$@")
+          mdbtools-dev nlohmann-json3-dev fp-units-db libpq-dev postgresql-client libxlsxwriter-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,6 +2,7 @@
 #include "cliarguments.h"
 #include "cli_backup.h"
 #include "cli_check.h"
+#include "cli_masters.h"
 #include "cli_transfers.h"
 #include "cli_report.h"
 #include "clicontext.h"
@@ -57,6 +58,14 @@ constexpr const char *kUsage =
     "  report request|fees --date YYYYMMDD --consignor CODE [--facility KEY] OUT.pdf\n"
     "                                            the transfer request form or the fee list as PDF\n"
     "  report recipients OUT.pdf                 the recipient list as PDF\n"
+    "  export recipients|consignors|facilities|recipient-list OUT.csv|OUT.xlsx\n"
+    "                                            write a master (or the recipient list) as CSV (CP932) or\n"
+    "                                            as an Excel workbook\n"
+    "  import-master recipients|consignors|facilities IN.csv [--dry-run]\n"
+    "                                            read a master back from CSV (CP932 or UTF-8): rows matched\n"
+    "                                            by their key are changed, new ones added, none deleted;\n"
+    "                                            prints the counts and the rows it changes (--dry-run:\n"
+    "                                            changes nothing); a bad line refuses the whole file\n"
     "  check FILE [--date YYYYMMDD]              the Zengin check of a transfer file, one finding a\n"
     "                                            line (TSV: record, column, error|warning, sentence);\n"
     "                                            without --date the header's day is the next such day\n"
@@ -247,6 +256,8 @@ const std::map<std::string, Command> &commands()
         {"bank-master", bankMaster},
         {"sample-files", sampleFiles},
         {"demo", demoDatabase},
+        {"export", exportCommand},
+        {"import-master", importMasterCommand},
     };
     return table;
 }

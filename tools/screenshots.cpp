@@ -18,6 +18,8 @@
 #include "masters/formfurikomitesuuryou.h"
 #include "masters/formfurikomitesuuryouall.h"
 #include "masters/formshisetumaster.h"
+#include "masters/masterfiles.h"
+#include "masters/masterimportdialog.h"
 #include "output/frmfurikomicreate.h"
 #include "output/frmfurikomiprint.h"
 #include "reports/baselrep.h"
@@ -61,6 +63,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -222,6 +226,25 @@ void printerMenu(TBaseLRep &preview)
     file->hide();
 }
 
+// The preview of an import of the recipients: the demo's recipients as
+// exported, two fee categories and a name changed.
+void masterImportPreview(const sql::Database &db)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("recipients.csv")).toStdString();
+    masters::exportMaster(db, masters::MasterKind::Recipients, path);
+    std::ifstream in(path, std::ios::binary);
+    std::string text = cp932::decode(std::string(std::istreambuf_iterator<char>(in), {}));
+    int edited = 0;
+    for (size_t at = text.find(",1,30000\r\n"); at != std::string::npos && edited < 2;
+         at = text.find(",1,30000\r\n", at + 1), ++edited)
+        text.replace(at, 8, edited == 0 ? ",0,30000" : ",1,50000");
+    const masters::ImportPlan plan = masters::planImport(db, masters::MasterKind::Recipients, text, {});
+    TfrmMasterImport preview(plan, QString::fromStdString(path));
+    preview.show();
+    save(preview, "master-import");
+}
+
 // The controls of the kit side by side.
 void controlKit()
 {
@@ -378,6 +401,21 @@ void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFol
         TfrmFurikomiTesuuryouAll bulk(boxes, main.dm().ADOConFurikomi, [consignor] { return consignor; });
         bulk.show();
         save(bulk, "fees-bulk");
+
+        // The header buttons' menus, drawn onto the screen where they open.
+        for (auto [button, name] : {std::pair{fees->btnMasterFiles, "fees-master-files"},
+                                    std::pair{fees->btnFurikomiPrint, "fees-print-menu"}}) {
+            QMenu *menu = button->menu();
+            menu->popup(button->mapToGlobal(button->rect().bottomLeft()));
+            settle();
+            QPixmap picture = main.grab();
+            QPainter painter(&picture);
+            painter.drawPixmap(main.mapFromGlobal(menu->pos()), menu->grab());
+            painter.end();
+            save(picture, name);
+            menu->hide();
+        }
+        masterImportPreview(main.dm().ADOConFurikomi);
     }
 
     // Left open: the window's end drops it without storing anything.

@@ -7,7 +7,9 @@
 // the change has left behind.
 
 #include <optional>
+#include <utility>
 #include <string>
+#include <vector>
 
 namespace pelanova {
 
@@ -21,27 +23,40 @@ public:
     virtual void after(const std::string &consignorCode, std::optional<int> date) = 0;
 };
 
-// Runs a change of a consignor's (and a date's) data between the watcher's
-// before and after; without a watcher it only runs the change. A change that
-// throws has changed nothing: after() is still called, to end the watch.
+// Runs a change of several consignors' (and a date's) data between the
+// watcher's before and after of each; without a watcher it only runs the
+// change. A change that throws has changed nothing: after() is still called,
+// to end the watch.
 template <typename Change>
-void changeWatched(LinesWatcher *watcher, const std::string &consignorCode, std::optional<int> date, Change &&change)
+void changeWatched(LinesWatcher *watcher, const std::vector<std::string> &consignorCodes, std::optional<int> date,
+                   Change &&change)
 {
     if (!watcher) {
         change();
         return;
     }
-    watcher->before(consignorCode, date);
+    for (const std::string &code : consignorCodes)
+        watcher->before(code, date);
     try {
         change();
     } catch (...) {
-        try {
-            watcher->after(consignorCode, date);
-        } catch (...) {
+        for (const std::string &code : consignorCodes) {
+            try {
+                watcher->after(code, date);
+            } catch (...) {
+            }
         }
         throw;
     }
-    watcher->after(consignorCode, date);
+    for (const std::string &code : consignorCodes)
+        watcher->after(code, date);
+}
+
+// The same for one consignor.
+template <typename Change>
+void changeWatched(LinesWatcher *watcher, const std::string &consignorCode, std::optional<int> date, Change &&change)
+{
+    changeWatched(watcher, std::vector<std::string>{consignorCode}, date, std::forward<Change>(change));
 }
 
 } // namespace pelanova

@@ -1,3 +1,4 @@
+#include "masters/masterrules.h"
 #include "masters/feetablepage.h"
 
 #include "masters/masterswidgets.h"
@@ -101,6 +102,7 @@ QWidget *FeeTablePage::buildTable()
 
     auto entry = [frame](const QString &name) {
         auto *edit = new NumericEdit(frame);
+        edit->setMaxDigits(masters::rules::kAmountDigits);
         edit->setObjectName(name);
         edit->setDigitGrouping(true);
         edit->setFixedWidth(90);

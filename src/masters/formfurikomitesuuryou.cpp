@@ -3,6 +3,9 @@
 #include "core/datamodule.h"
 #include "core/unitapp.h"
 #include "masters/formfurikomitesuuryouall.h"
+#include "masters/masterfileactions.h"
+#include "widgets/filedialogs.h"
+#include "widgets/utf8text.h"
 #include "masters/masterswidgets.h"
 #include "masters/recipientlist.h"
 #include "reports/baselrep.h"
@@ -11,7 +14,11 @@
 #include "widgets/pagecontrol.h"
 #include "widgets/stripedgrid.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -37,7 +44,27 @@ TfrmFurikomiTesuuryou::TfrmFurikomiTesuuryou(ScreenContext &context, QWidget *pa
     btnTesuuryouAll->setObjectName(QStringLiteral("btnTesuuryouAll"));
     btnFurikomiPrint = createHeaderButton(QStringLiteral("振込先"), QStringLiteral("印　刷"));
     btnFurikomiPrint->setObjectName(QStringLiteral("btnFurikomiPrint"));
-    on(btnFurikomiPrint, &QAbstractButton::clicked, [this] { btnFurikomiPrintClick(); });
+    auto *printMenu = new QMenu(btnFurikomiPrint);
+    actFurikomiPreview = printMenu->addAction(QStringLiteral("印刷プレビュー…"));
+    actFurikomiExcel = printMenu->addAction(QStringLiteral("Excel に書き出す（.xlsx）…"));
+    btnFurikomiPrint->setMenu(printMenu);
+    on(actFurikomiPreview, &QAction::triggered, [this] { btnFurikomiPrintClick(); });
+    on(actFurikomiExcel, &QAction::triggered, [this] { recipientListExcelClick(); });
+
+    btnMasterFiles = createHeaderButton(QStringLiteral("マスタ"), QStringLiteral("入出力"));
+    btnMasterFiles->setObjectName(QStringLiteral("btnMasterFiles"));
+    auto *filesMenu = new QMenu(btnMasterFiles);
+    actExportRecipients = filesMenu->addAction(QStringLiteral("受取人マスタのエクスポート…"));
+    actImportRecipients = filesMenu->addAction(QStringLiteral("受取人マスタのインポート…"));
+    filesMenu->addSeparator();
+    actExportConsignors = filesMenu->addAction(QStringLiteral("委託者マスタ（銀行手数料）のエクスポート…"));
+    actImportConsignors = filesMenu->addAction(QStringLiteral("委託者マスタ（銀行手数料）のインポート…"));
+    btnMasterFiles->setMenu(filesMenu);
+    using masters::MasterKind;
+    on(actExportRecipients, &QAction::triggered, [this] { exportClick(MasterKind::Recipients); });
+    on(actImportRecipients, &QAction::triggered, [this] { importClick(MasterKind::Recipients); });
+    on(actExportConsignors, &QAction::triggered, [this] { exportClick(MasterKind::Consignors); });
+    on(actImportConsignors, &QAction::triggered, [this] { importClick(MasterKind::Consignors); });
     on(btnTesuuryouAll, &QAbstractButton::clicked, [this] { btnTesuuryouAllClick(); });
 
     auto *layout = new QVBoxLayout(body());
@@ -208,6 +235,53 @@ void TfrmFurikomiTesuuryou::btnTesuuryouAllClick()
 void TfrmFurikomiTesuuryou::btnFurikomiPrintClick()
 {
     ShowRecipientList(m_recipientList, context().messages, db(), this);
+}
+
+} // namespace pelanova
+
+namespace pelanova {
+
+void TfrmFurikomiTesuuryou::recipientListExcelClick()
+{
+    QString chosen;
+    QString path = context().files.getSaveFileName(this, QStringLiteral("振込先一覧の書き出し"), QDir::homePath(),
+                                                   QStringLiteral("Excel ブック(*.xlsx)|*.xlsx"),
+                                                   QStringLiteral("受取人一覧.xlsx"), &chosen);
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    if (QFileInfo::exists(path)
+        && YesNoMsg(context().messages, utf8(path) + "\n\rはすでにあります。上書きしますか？", kDefaultButton2) != IdYes)
+        return;
+    masters::exportMaster(db(), masters::MasterKind::RecipientList, utf8(path));
+    context().messages.messageBox("受取人一覧を書き出しました。\n\r" + utf8(path), kAppTitle, MessageIcon::Information,
+                                  MessageButtons::Ok, kDefaultButton1);
+}
+
+void TfrmFurikomiTesuuryou::exportClick(masters::MasterKind kind)
+{
+    exportMasterFile(context(), this, kind);
+}
+
+void TfrmFurikomiTesuuryou::importClick(masters::MasterKind kind)
+{
+    // Edits not yet saved are the user's to keep or drop first.
+    FeeMasterPage *shown = page(PageControl1->currentIndex());
+    if (shown)
+        shown->offerToSave(FeeMasterPage::kAskSave);
+    if (!importMasterFile(context(), this, kind, execDialog))
+        return;
+    // A consignor the import added joins the list; the one shown stays.
+    const QString selected = cmbItakusya->currentKey();
+    LoadConsignors();
+    for (int i = 0; i < cmbItakusya->count(); ++i) {
+        if (cmbItakusya->key(i) == selected)
+            cmbItakusya->setCurrentIndex(i);
+    }
+    if (cmbItakusya->currentIndex() < 0 && cmbItakusya->count() > 0)
+        cmbItakusya->setCurrentIndex(0);
+    loadPages();
 }
 
 } // namespace pelanova

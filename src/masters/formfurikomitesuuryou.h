@@ -1,6 +1,7 @@
 #pragma once
 
 #include "masters/feetablepage.h"
+#include "masters/masterfiles.h"
 #include "masters/recipientfeepage.h"
 #include "reports/baselrep.h"
 #include "shell/formbase.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <string>
 
+class QAction;
 class QCheckBox;
 class QDialog;
 class QLabel;
@@ -55,6 +57,11 @@ public:
     // Shows the recipient list, in the one preview window this screen keeps.
     void btnFurikomiPrintClick();
     TBaseLRep *recipientList() const { return m_recipientList; }
+    // The recipient list as an Excel workbook, the printed list's columns.
+    void recipientListExcelClick();
+    // The recipients and the consignors (their fee tables) as files, and back.
+    void exportClick(masters::MasterKind kind);
+    void importClick(masters::MasterKind kind);
 
     // Code of the consignor selected in cmbItakusya; empty when none.
     std::string selectedConsignor() const;
@@ -65,6 +72,15 @@ public:
 
     GradientButton *btnTesuuryouAll;
     GradientButton *btnFurikomiPrint;
+    // btnFurikomiPrint's menu: the preview as ever, or an Excel workbook.
+    QAction *actFurikomiPreview;
+    QAction *actFurikomiExcel;
+    // マスタ入出力: export and import of the recipients and the consignors.
+    GradientButton *btnMasterFiles;
+    QAction *actExportRecipients;
+    QAction *actImportRecipients;
+    QAction *actExportConsignors;
+    QAction *actImportConsignors;
     KeyedComboBox *cmbItakusya;
     PageControl *PageControl1;
     RecipientFeePage *TabFurikomi;

@@ -1,3 +1,4 @@
+#include "masters/masterrules.h"
 #include "masters/formfurikomitesuuryouall.h"
 
 #include "core/sql.h"
@@ -45,6 +46,7 @@ TfrmFurikomiTesuuryouAll::TfrmFurikomiTesuuryouAll(MessageBoxes &messages, sql::
     chkTesuuryou->setObjectName(QStringLiteral("chkTesuuryou"));
     fee->addWidget(chkTesuuryou);
     EditTesuuryou = new NumericEdit(this);
+    EditTesuuryou->setMaxDigits(masters::rules::kAmountDigits);
     EditTesuuryou->setObjectName(QStringLiteral("EditTesuuryou"));
     EditTesuuryou->setFixedWidth(100);
     fee->addWidget(EditTesuuryou);

@@ -3,12 +3,15 @@
 #include "core/datamodule.h"
 #include "core/unitapp.h"
 #include "masters/masterdata.h"
+#include "masters/masterfileactions.h"
+#include "masters/masterrules.h"
 #include "masters/masterswidgets.h"
 #include "widgets/busyscope.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/numericedit.h"
 #include "widgets/stripedgrid.h"
 
+#include <QDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QHBoxLayout>
@@ -33,6 +36,13 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
     btnNew->setObjectName(QStringLiteral("btnNew"));
     btnEdit = createHeaderButton(QStringLiteral(" 修　正"));
     btnEdit->setObjectName(QStringLiteral("btnEdit"));
+    btnExport = createHeaderButton(QStringLiteral("エクスポート…"));
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnImport = createHeaderButton(QStringLiteral("インポート…"));
+    btnImport->setObjectName(QStringLiteral("btnImport"));
+    execDialog = [](QDialog &dialog) { return dialog.exec(); };
+    on(btnExport, &QAbstractButton::clicked, [this] { btnExportClick(); });
+    on(btnImport, &QAbstractButton::clicked, [this] { btnImportClick(); });
     on(btnNew, &QAbstractButton::clicked, [this] { btnNewClick(); });
     on(btnEdit, &QAbstractButton::clicked, [this] { btnEditClick(); });
 
@@ -73,14 +83,14 @@ TfrmShisetuMaster::TfrmShisetuMaster(ScreenContext &context, QWidget *parent)
 
     EditCode = new NumericEdit(entry);
     EditCode->setObjectName(QStringLiteral("EditCode"));
-    EditCode->setMaxDigits(4);
+    EditCode->setMaxDigits(masters::rules::kFacilityCodeDigits);
     EditCode->setFixedWidth(60);
     EditName = new QLineEdit(entry);
     EditName->setObjectName(QStringLiteral("EditName"));
     EditName->setMinimumWidth(300);
     EditFileName = new QLineEdit(entry);
     EditFileName->setObjectName(QStringLiteral("EditFileName"));
-    EditFileName->setMaxLength(20);
+    EditFileName->setMaxLength(masters::rules::kFileNameCharacters);
     EditFileName->setAttribute(Qt::WA_InputMethodEnabled, false);
     EditFileName->setFixedWidth(EditFileName->fontMetrics().horizontalAdvance(QStringLiteral("12345678901234567890")) + 16);
 
@@ -137,6 +147,8 @@ void TfrmShisetuMaster::SetEditMode(EditMode mode)
     setFieldEnabled(EditFileName, !browsing);
     btnNew->setEnabled(browsing);
     btnEdit->setEnabled(browsing);
+    btnExport->setEnabled(browsing);
+    btnImport->setEnabled(browsing);
     btnSave->setEnabled(!browsing);
     btnCancel->setEnabled(!browsing);
 }
@@ -193,6 +205,17 @@ void TfrmShisetuMaster::btnEditClick()
     EditName->setFocus();
 }
 
+void TfrmShisetuMaster::btnExportClick()
+{
+    exportMasterFile(context(), this, masters::MasterKind::Facilities);
+}
+
+void TfrmShisetuMaster::btnImportClick()
+{
+    if (importMasterFile(context(), this, masters::MasterKind::Facilities, execDialog))
+        LoadFacilityList();
+}
+
 void TfrmShisetuMaster::GridListDblClick(int row)
 {
     if (!GridList->isEnabled() || StripedGrid::lineOfRow(row) < 0)
@@ -202,13 +225,13 @@ void TfrmShisetuMaster::GridListDblClick(int row)
 
 bool TfrmShisetuMaster::CheckEntry()
 {
-    if (EditCode->text().isEmpty()) {
-        ErrorMsg(context().messages, "施設コードを入力してください。");
+    if (const masters::rules::Fault fault = masters::rules::facilityCodeFault(utf8(EditCode->text()))) {
+        ErrorMsg(context().messages, *fault);
         EditCode->setFocus();
         return false;
     }
-    if (EditName->text().isEmpty()) {
-        ErrorMsg(context().messages, "施設名を入力してください。");
+    if (const masters::rules::Fault fault = masters::rules::facilityNameFault(utf8(EditName->text()))) {
+        ErrorMsg(context().messages, *fault);
         EditName->setFocus();
         return false;
     }

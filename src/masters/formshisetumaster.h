@@ -3,10 +3,13 @@
 #include "masters/masterdata.h"
 #include "shell/formbase.h"
 
+#include <functional>
 #include <optional>
 
 class QLineEdit;
 class QPushButton;
+
+class QDialog;
 
 namespace pelanova {
 
@@ -39,8 +42,17 @@ public:
     void btnSaveClick();
     void btnCancelClick();
 
+    // The facilities written to a CSV or Excel file, and read back from CSV.
+    void btnExportClick();
+    void btnImportClick();
+    // Runs a modal dialog of this screen (the import's preview); tests
+    // replace it to answer the dialog.
+    std::function<int(QDialog &)> execDialog;
+
     GradientButton *btnNew;
     GradientButton *btnEdit;
+    GradientButton *btnExport;
+    GradientButton *btnImport;
     StripedGrid *GridList;
     NumericEdit *EditCode;
     QLineEdit *EditName;

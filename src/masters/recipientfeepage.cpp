@@ -1,3 +1,4 @@
+#include "masters/masterrules.h"
 #include "masters/recipientfeepage.h"
 
 #include "core/tesuuryou.h"
@@ -195,6 +196,7 @@ void RecipientFeePage::buildDetail(QVBoxLayout *right)
     chkTesuuryou->setObjectName(QStringLiteral("chkTesuuryou"));
     fee->addWidget(chkTesuuryou);
     EditTesuuryou = new NumericEdit(this);
+    EditTesuuryou->setMaxDigits(masters::rules::kAmountDigits);
     EditTesuuryou->setObjectName(QStringLiteral("EditTesuuryou"));
     EditTesuuryou->setDigitGrouping(true);
     EditTesuuryou->setFixedWidth(100);

@@ -2,7 +2,7 @@
 #include "widgets/utf8text.h"
 
 #include "core/format.h"
-#include "core/tesuuryou.h"
+#include "masters/masterfiles.h"
 #include "reports/baselrep.h"
 
 #include <QDate>
@@ -62,16 +62,17 @@ TrptFurikomisakiPrint::TrptFurikomisakiPrint(const sql::Database &db)
             data->clearTexts();
             return;
         }
-        code->text = q(formatBankBranch(r.int64("銀行番号"), r.int64("支店番号")));
-        const std::string bankKanji = r.text("銀行名漢字");
-        const std::string branchKanji = r.text("支店名漢字");
-        bank->text = q(bankKanji.empty() ? r.text("銀行名") : bankKanji);
-        branch->text = q(branchKanji.empty() ? r.text("支店名") : branchKanji);
-        type->text = q(GetYokinSyubetuName(r.int64("預金種別")));
-        account->text = q(r.text("口座番号"));
-        name->text = q(r.text("受取人名"));
-        fee->text = r.int64("手数料区分") != 0 ? q(formatGrouped(r.int64("手数料金額"))) + QStringLiteral("円以上")
-                                               : QString();
+        const masters::RecipientListLine line = masters::recipientListLine(
+            r.int64("銀行番号"), r.int64("支店番号"), r.text("銀行名"), r.text("銀行名漢字"), r.text("支店名"),
+            r.text("支店名漢字"), r.int64("預金種別"), r.text("口座番号"), r.text("受取人名"), r.int64("手数料区分"),
+            r.int64("手数料金額"));
+        code->text = q(line.code);
+        bank->text = q(line.bank);
+        branch->text = q(line.branch);
+        type->text = q(line.type);
+        account->text = q(line.account);
+        name->text = q(line.name);
+        fee->text = q(line.feeText());
         r.next();
     };
 

@@ -92,7 +92,7 @@ private:
 };
 
 QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &caption, const QString &folder,
-                  const QString &filter, const QString &fileName)
+                  const QString &filter, const QString &fileName, QString *selectedFilter = nullptr)
 {
     QFileDialog dialog(parent, caption, folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -132,6 +132,13 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
     japaneseDialogTexts(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (selectedFilter) {
+        const QString chosen = dialog.selectedNameFilter();
+        for (const FileFilter &f : filters) {
+            if (chosen == f.description || chosen == f.description + QStringLiteral(" (*)"))
+                *selectedFilter = f.description;
+        }
+    }
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
@@ -144,19 +151,21 @@ QString QtFileDialogs::getOpenFileName(QWidget *parent, const QString &caption, 
 }
 
 QString QtFileDialogs::getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
-                                       const QString &filter, const QString &fileName)
+                                       const QString &filter, const QString &fileName, QString *selectedFilter)
 {
-    return runDialog(parent, QFileDialog::AcceptSave, caption, folder, filter, fileName);
+    return runDialog(parent, QFileDialog::AcceptSave, caption, folder, filter, fileName, selectedFilter);
 }
 
 QString ScriptedFileDialogs::next(Kind kind, const QString &caption, const QString &folder, const QString &filter,
-                                  const QString &fileName)
+                                  const QString &fileName, QString *selectedFilter)
 {
     m_calls.push_back({kind, caption, folder, filter, fileName});
     if (m_answers.empty())
         return {};
-    QString path = m_answers.front();
+    auto [path, chosen] = m_answers.front();
     m_answers.pop_front();
+    if (selectedFilter)
+        *selectedFilter = chosen;
     return path;
 }
 
@@ -167,9 +176,9 @@ QString ScriptedFileDialogs::getOpenFileName(QWidget *, const QString &caption, 
 }
 
 QString ScriptedFileDialogs::getSaveFileName(QWidget *, const QString &caption, const QString &folder,
-                                             const QString &filter, const QString &fileName)
+                                             const QString &filter, const QString &fileName, QString *selectedFilter)
 {
-    return next(Kind::Save, caption, folder, filter, fileName);
+    return next(Kind::Save, caption, folder, filter, fileName, selectedFilter);
 }
 
 } // namespace pelanova

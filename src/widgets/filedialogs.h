@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -14,7 +15,8 @@ namespace pelanova {
 // it: pairs of description and pattern separated by "|"
 // ("振込データ(FB*.txt)|FB*.txt"); several patterns in one pair are separated
 // by ";". Each call returns the chosen full path, or an empty text when the
-// user cancels.
+// user cancels; a save dialog also tells the description of the filter
+// chosen, when asked (selectedFilter).
 class FileDialogs
 {
 public:
@@ -22,7 +24,8 @@ public:
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
                                     const QString &filter, const QString &fileName = QString()) = 0;
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
-                                    const QString &filter, const QString &fileName = QString()) = 0;
+                                    const QString &filter, const QString &fileName = QString(),
+                                    QString *selectedFilter = nullptr) = 0;
 };
 
 struct FileFilter
@@ -43,7 +46,8 @@ public:
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
                             const QString &filter, const QString &fileName = QString()) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
-                            const QString &filter, const QString &fileName = QString()) override;
+                            const QString &filter, const QString &fileName = QString(),
+                            QString *selectedFilter = nullptr) override;
 };
 
 // File dialogs for tests: every call is recorded and answered from the queue;
@@ -61,21 +65,23 @@ public:
         QString fileName;
     };
 
-    // An empty path answers as a cancel.
-    void answer(const QString &path) { m_answers.push_back(path); }
+    // An empty path answers as a cancel; a save dialog reports the filter
+    // given (its description), or none.
+    void answer(const QString &path, const QString &filter = QString()) { m_answers.push_back({path, filter}); }
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
                             const QString &filter, const QString &fileName = QString()) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &folder,
-                            const QString &filter, const QString &fileName = QString()) override;
+                            const QString &filter, const QString &fileName = QString(),
+                            QString *selectedFilter = nullptr) override;
 
     const std::vector<Call> &calls() const { return m_calls; }
     size_t answersLeft() const { return m_answers.size(); }
 
 private:
     QString next(Kind kind, const QString &caption, const QString &folder, const QString &filter,
-                 const QString &fileName);
+                 const QString &fileName, QString *selectedFilter = nullptr);
 
-    std::deque<QString> m_answers;
+    std::deque<std::pair<QString, QString>> m_answers;
     std::vector<Call> m_calls;
 };
 

@@ -85,17 +85,17 @@ private slots:
     void printButtonOpensTheRecipientListOnceAndReusesIt()
     {
         TfrmFurikomiTesuuryou &s = open();
-        s.btnFurikomiPrint->click();
+        s.actFurikomiPreview->trigger();
         QPointer<TBaseLRep> list = s.recipientList();
         QVERIFY(list);
         QCOMPARE(list->windowTitle(), QStringLiteral("印刷プレビュー（受取人一覧）"));
         QCOMPARE(list->pageDisplayText(), QStringLiteral("1/1"));
-        s.btnFurikomiPrint->click();
+        s.actFurikomiPreview->trigger();
         QCOMPARE(s.recipientList(), list.data());
         list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!list);
-        s.btnFurikomiPrint->click();
+        s.actFurikomiPreview->trigger();
         QVERIFY(s.recipientList());
     }
 

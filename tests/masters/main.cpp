@@ -12,6 +12,7 @@ QObject *createFurikomiTesuuryouTest();
 QObject *createKakusyuTest();
 QObject *createHostingTest();
 QObject *createBankMasterScreensTest();
+QObject *createMasterFilesScreensTest();
 
 int main(int argc, char **argv)
 {
@@ -21,7 +22,8 @@ int main(int argc, char **argv)
     pelanova::installJapaneseFonts();
     int failures = 0;
     for (QObject *make : {createShisetuMasterTest(), createFurikomiTesuuryouTest(), createKakusyuTest(),
-                          createHostingTest(), createBankMasterScreensTest()}) {
+                          createHostingTest(), createBankMasterScreensTest(),
+                          createMasterFilesScreensTest()}) {
         std::unique_ptr<QObject> test(make);
         failures += QTest::qExec(test.get(), argc, argv);
     }
