@@ -18,6 +18,7 @@
 #include "shell/startup.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/scriptedscreencontext.h"
+#include "support/testdatabase.h"
 #include "widgets/filedialogs.h"
 #include "widgets/gradientbutton.h"
 #include "widgets/guard.h"
@@ -27,6 +28,8 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -135,6 +138,7 @@ private slots:
     void baseScreenAloneReturnsToTheMenu();
     void closeQuestionDefaultsToNoAndKeepsTheScreen();
     void missingOrBrokenDatabaseEndsWithoutCloseQuestion();
+    void aServerDatabaseThatCannotServeEndsTheStartSayingWhy();
     void startsWhenTheDatabaseIsThere();
     void hostedScreenFollowsResizing();
     void calendarOkWritesTheDateBack();
@@ -362,6 +366,44 @@ void ShellTest::missingOrBrokenDatabaseEndsWithoutCloseQuestion()
         QCOMPARE(box.icon, MessageIcon::Error);
         QCOMPARE(box.buttons, MessageButtons::Ok);
         QVERIFY(!QFile::exists(QString::fromStdString(TDM1::ownDatabaseFor(inst.exe))) || broken);
+    }
+}
+
+void ShellTest::aServerDatabaseThatCannotServeEndsTheStartSayingWhy()
+{
+    // A stopped server (no socket where the connection points), and on the
+    // test server a database that is not there and one without the tables.
+    std::vector<std::pair<std::string, std::string>> cases;
+    const QTemporaryDir nowhere;
+    cases.emplace_back("host=" + nowhere.path().toStdString() + " dbname=pelanova",
+                       "データベースサーバーに接続できません（サーバーが止まっているか、接続先が違います）。");
+    if (test::onPostgres()) {
+        cases.emplace_back(std::string(test::postgresTestDatabase()) + " dbname=pelanova_none",
+                           "データベースサーバーに、接続先のデータベースがありません。");
+        cases.emplace_back(test::freshServerSchema(), "このプログラムのデータベースではありません");
+    }
+    for (const auto &[connection, reason] : cases) {
+        m_boxes.clear();
+        Installation inst(false);
+        IniFile settings(portableLocation(inst.exe).settingsFile);
+        settings.writeString("Database", "Engine", "PostgreSQL");
+        settings.writeString("Database", "Connection", connection);
+        QElapsedTimer clock;
+        clock.start();
+        bool ran = false;
+        const int status = runMainWindow(portableLocation(inst.exe), services(), applicationScreens(), [&] {
+            ran = true;
+            return 0;
+        });
+        QVERIFY(status != 0);
+        QVERIFY(!ran);
+        QVERIFY2(clock.elapsed() < 10000, "never a hang");
+        QCOMPARE(m_boxes.count(), size_t(1));
+        const std::string &text = m_boxes.last().text;
+        QCOMPARE(text.rfind("データベースの接続に失敗しました。\n\r処理を中断します。\n\r", 0), size_t(0));
+        QVERIFY2(text.find(reason) != std::string::npos, text.c_str());
+        // No file database was made in its place.
+        QVERIFY(!QFile::exists(QString::fromStdString(TDM1::ownDatabaseFor(inst.exe))));
     }
 }
 
