@@ -453,6 +453,30 @@ public:
         exec("SET lock_timeout = " + std::to_string(std::max(milliseconds, 1)));
     }
 
+    std::unique_ptr<Bulk> bulkInsert(const std::string &table, const std::vector<std::string> &columns) override;
+
+    // Sends one COPY of the rows in text form.
+    void copy(const std::string &statement, const std::string &rows)
+    {
+        dropPending();
+        PGresult *started = PQexec(m_conn, statement.c_str());
+        if (PQresultStatus(started) != PGRES_COPY_IN)
+            fail(started);
+        PQclear(started);
+        if (PQputCopyData(m_conn, rows.data(), static_cast<int>(rows.size())) != 1
+            || PQputCopyEnd(m_conn, nullptr) != 1)
+            fail(nullptr);
+        PGresult *result = PQgetResult(m_conn);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        // The end of the command: its last result, then none.
+        for (PGresult *more = PQgetResult(m_conn); more; more = PQgetResult(m_conn))
+            PQclear(more);
+        if (!ok)
+            fail(result);
+        noteChanges(result);
+        PQclear(result);
+    }
+
     // A prepared statement that could not be released in a failed
     // transaction is released once the connection works again.
     void deallocate(const std::string &name)
@@ -551,6 +575,68 @@ bool PgCursor::step()
 }
 
 } // namespace
+
+// Rows gathered in COPY's text form and sent a chunk at a time, each chunk a
+// COPY of its own, so that other statements may come between two chunks.
+class PgBulk : public Bulk
+{
+public:
+    PgBulk(PgConnection &connection, const std::string &table, const std::vector<std::string> &columns)
+        : m_connection(connection)
+    {
+        m_statement = "COPY " + table + " (";
+        for (size_t i = 0; i < columns.size(); ++i)
+            m_statement += (i ? ", " : "") + columns[i];
+        m_statement += ") FROM STDIN";
+    }
+
+    void row(const std::vector<BulkValue> &values) override
+    {
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (i)
+                m_rows += '\t';
+            const BulkValue &v = values[i];
+            if (v.type == ValueType::Null) {
+                m_rows += "\\N";
+            } else if (v.type == ValueType::Integer) {
+                m_rows += std::to_string(v.integer);
+            } else {
+                for (const char c : v.text) {
+                    switch (c) {
+                    case '\\': m_rows += "\\\\"; break;
+                    case '\t': m_rows += "\\t"; break;
+                    case '\n': m_rows += "\\n"; break;
+                    case '\r': m_rows += "\\r"; break;
+                    default: m_rows += c;
+                    }
+                }
+            }
+        }
+        m_rows += '\n';
+        if (m_rows.size() >= kChunkBytes)
+            finish();
+    }
+
+    void finish() override
+    {
+        if (m_rows.empty())
+            return;
+        std::string rows;
+        rows.swap(m_rows);
+        m_connection.copy(m_statement, rows);
+    }
+
+private:
+    static constexpr size_t kChunkBytes = 1 << 20;
+    PgConnection &m_connection;
+    std::string m_statement;
+    std::string m_rows;
+};
+
+std::unique_ptr<Bulk> PgConnection::bulkInsert(const std::string &table, const std::vector<std::string> &columns)
+{
+    return std::make_unique<PgBulk>(*this, table, columns);
+}
 
 std::unique_ptr<Connection> openPostgres(const std::string &location, Database::Mode mode)
 {

@@ -230,6 +230,89 @@ ReadSnapshot::~ReadSnapshot()
     }
 }
 
+// -------------------------------------------------------------- BulkInsert
+
+BulkInsert::BulkInsert(Database &db, const std::string &table, std::vector<std::string> columns)
+{
+    db.requireOpen();
+    m_bulk = db.m_connection->bulkInsert(table, columns);
+    if (!m_bulk) {
+        std::string names;
+        std::string places;
+        for (const std::string &column : columns) {
+            names += (names.empty() ? "" : ", ") + column;
+            places += places.empty() ? "?" : ", ?";
+        }
+        m_insert = std::make_unique<Statement>(db.prepare("INSERT INTO " + table + " (" + names + ")\nVALUES (" + places + ")"));
+    }
+    m_row.resize(columns.size());
+}
+
+BulkInsert::~BulkInsert() = default;
+
+detail::BulkValue &BulkInsert::next()
+{
+    if (m_filled >= m_row.size())
+        throw std::logic_error("BulkInsert: more values than columns");
+    return m_row[m_filled++];
+}
+
+BulkInsert &BulkInsert::add(int64_t value)
+{
+    detail::BulkValue &v = next();
+    v.type = detail::ValueType::Integer;
+    v.integer = value;
+    return *this;
+}
+
+BulkInsert &BulkInsert::add(std::string_view text)
+{
+    detail::BulkValue &v = next();
+    v.type = detail::ValueType::Text;
+    v.text.assign(text);
+    return *this;
+}
+
+BulkInsert &BulkInsert::add(const std::optional<std::string> &text)
+{
+    return text ? add(std::string_view(*text)) : addNull();
+}
+
+BulkInsert &BulkInsert::addNull()
+{
+    next().type = detail::ValueType::Null;
+    return *this;
+}
+
+void BulkInsert::endRow()
+{
+    if (m_filled != m_row.size())
+        throw std::logic_error("BulkInsert: a row of fewer values than columns");
+    m_filled = 0;
+    if (m_bulk) {
+        m_bulk->row(m_row);
+        return;
+    }
+    m_insert->reset();
+    for (size_t i = 0; i < m_row.size(); ++i) {
+        const int index = static_cast<int>(i + 1);
+        const detail::BulkValue &v = m_row[i];
+        if (v.type == detail::ValueType::Integer)
+            m_insert->bind(index, v.integer);
+        else if (v.type == detail::ValueType::Text)
+            m_insert->bind(index, std::string_view(v.text));
+        else
+            m_insert->bindNull(index);
+    }
+    m_insert->run();
+}
+
+void BulkInsert::finish()
+{
+    if (m_bulk)
+        m_bulk->finish();
+}
+
 // --------------------------------------------------------------- Statement
 
 Statement::Statement() = default;

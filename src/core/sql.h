@@ -44,8 +44,10 @@ private:
 };
 
 namespace detail {
+class Bulk;
 class Connection;
 class Cursor;
+struct BulkValue;
 }
 
 class Statement;
@@ -112,6 +114,7 @@ public:
 private:
     friend class Transaction;
     friend class ReadSnapshot;
+    friend class BulkInsert;
     void beginWrite();
     void beginRead() const;
     void endRead() const;
@@ -156,6 +159,40 @@ public:
 private:
     const Database &m_db;
     bool m_began = false;
+};
+
+// Many rows for one table, stored as fast as the engine takes them: a
+// prepared INSERT a row on SQLite, COPY in chunks on a server. The rows keep
+// their order, and so their insertion keys. A row may reach the database only
+// with a later one or with finish(), so an error of the database shows there;
+// other statements meanwhile see only the rows sent. Rows not finished when
+// this goes are dropped (the caller's transaction is rolled back anyway).
+class BulkInsert
+{
+public:
+    BulkInsert(Database &db, const std::string &table, std::vector<std::string> columns);
+    ~BulkInsert();
+    BulkInsert(const BulkInsert &) = delete;
+    BulkInsert &operator=(const BulkInsert &) = delete;
+
+    BulkInsert &add(int64_t value);
+    BulkInsert &add(std::string_view text);
+    BulkInsert &add(const std::string &text) { return add(std::string_view(text)); }
+    BulkInsert &add(const char *text) { return add(std::string_view(text)); }
+    BulkInsert &add(const std::optional<std::string> &text);
+    BulkInsert &addNull();
+    // Ends the row of the values added.
+    void endRow();
+    // Stores every row added.
+    void finish();
+
+private:
+    detail::BulkValue &next();
+
+    std::unique_ptr<detail::Bulk> m_bulk; // the engine's, or null
+    std::unique_ptr<Statement> m_insert;  // otherwise
+    std::vector<detail::BulkValue> m_row;
+    size_t m_filled = 0;
 };
 
 class Statement

@@ -37,6 +37,23 @@ public:
     virtual std::string sql() const = 0;
 };
 
+// One value of a row for BulkInsert.
+struct BulkValue
+{
+    ValueType type = ValueType::Null;
+    int64_t integer = 0;
+    std::string text;
+};
+
+// An engine's own way of storing many rows of one table.
+class Bulk
+{
+public:
+    virtual ~Bulk() = default;
+    virtual void row(const std::vector<BulkValue> &values) = 0;
+    virtual void finish() = 0;
+};
+
 class Connection
 {
 public:
@@ -58,6 +75,11 @@ public:
     virtual int schemaVersion() const = 0;
     virtual void setSchemaVersion(int version) = 0;
     virtual void setBusyTimeout(int milliseconds) = 0;
+    // Null where a prepared INSERT a row is the engine's fastest way.
+    virtual std::unique_ptr<Bulk> bulkInsert(const std::string & /*table*/, const std::vector<std::string> & /*columns*/)
+    {
+        return nullptr;
+    }
     virtual sqlite3 *sqliteHandle() const { return nullptr; }
 };
 

@@ -27,14 +27,10 @@ constexpr const char *kDeleteFailed = "取込データの削除に失敗しま�
 constexpr const char *kDeleted = "削除しました。";
 constexpr const char *kBackupFailed = "バックアップを作成できないため、削除を中止しました。\n\r";
 
-std::string insertSql(const char *table, int kind, bool withSequence)
+std::string insertSql(const char *table, int kind)
 {
     std::string columns = "振込依頼日, 施設コード";
     std::string values = "?, ?";
-    if (withSequence) {
-        columns += ", 取込順番";
-        values += ", ?";
-    }
     for (const zengin::Field &f : zengin::layout(kind)) {
         columns += ", ";
         columns += f.column;
@@ -43,6 +39,16 @@ std::string insertSql(const char *table, int kind, bool withSequence)
     columns += ", 更新年月日";
     values += ", ?";
     return std::string("INSERT INTO ") + table + " (" + columns + ")\nVALUES (" + values + ")";
+}
+
+// The columns of a data record's row, in the order storeRecord adds them.
+std::vector<std::string> dataColumns()
+{
+    std::vector<std::string> columns{"振込依頼日", "施設コード", "取込順番"};
+    for (const zengin::Field &f : zengin::layout(zengin::Data))
+        columns.emplace_back(f.column);
+    columns.emplace_back("更新年月日");
+    return columns;
 }
 
 std::optional<std::string> nullIfEmpty(std::string s)
@@ -63,10 +69,9 @@ ImportEngine::ImportEngine(sql::Database &own, const sql::Database *bank, Messag
 
 void ImportEngine::prepare()
 {
-    m_insertHeader = m_db.prepare(insertSql(schema::kHeader, zengin::Header, false));
-    m_insertData = m_db.prepare(insertSql(schema::kData, zengin::Data, true));
-    m_insertTrailer = m_db.prepare(insertSql(schema::kTrailer, zengin::Trailer, false));
-    m_insertEnd = m_db.prepare(insertSql(schema::kEnd, zengin::End, false));
+    m_insertHeader = m_db.prepare(insertSql(schema::kHeader, zengin::Header));
+    m_insertTrailer = m_db.prepare(insertSql(schema::kTrailer, zengin::Trailer));
+    m_insertEnd = m_db.prepare(insertSql(schema::kEnd, zengin::End));
 
     m_findConsignor = m_db.prepare("SELECT 委託者コード FROM M_銀行\nWHERE 委託者コード = :委託者コード");
     // A new consignor gets the default fee table.
@@ -76,15 +81,9 @@ void ImportEngine::prepare()
                                + feeValueList(kDefaultFeeTable) + ", :銀行名漢字, :支店名漢字";
     m_addConsignor = m_db.prepare("INSERT INTO M_銀行 (" + columns + ")\nVALUES (" + values + ")");
 
-    m_findRecipient = m_db.prepare(
-        "SELECT 委託者コード FROM M_受取人\n"
-        "WHERE 委託者コード = :委託者コード AND 銀行番号 = :銀行番号\n"
-        "AND 支店番号 = :支店番号 AND 口座番号 = :口座番号");
-    m_addRecipient = m_db.prepare(
-        "INSERT INTO M_受取人 (委託者コード, 銀行番号, 銀行名, 支店番号, 支店名, 預金種別, 受取人名,\n"
-        "口座番号, 手数料区分, 手数料金額, 銀行名漢字, 支店名漢字)\n"
-        "VALUES (:委託者コード, :銀行番号, :銀行名, :支店番号, :支店名, :預金種別, :受取人名,\n"
-        ":口座番号, :手数料区分, :手数料金額, :銀行名漢字, :支店名漢字)");
+    m_findRecipients = m_db.prepare(
+        "SELECT 銀行番号, 支店番号, 口座番号 FROM M_受取人\n"
+        "WHERE 委託者コード = :委託者コード");
 }
 
 void ImportEngine::setRecipientDefaults(bool feeCategory, int feeThreshold)
@@ -203,50 +202,72 @@ void ImportEngine::EnsureConsignor(std::string_view header)
     st.run();
 }
 
+namespace {
+
+// A recipient of the consignor: its bank, branch and account.
+std::string recipientKey(int64_t bank, int64_t branch, std::string_view account)
+{
+    std::string key = std::to_string(bank);
+    key.append(1, '\0').append(std::to_string(branch)).append(1, '\0').append(account);
+    return key;
+}
+
+// The columns of a new recipient's row, in the order EnsureRecipient adds them.
+std::vector<std::string> recipientColumns()
+{
+    return {"委託者コード", "銀行番号", "銀行名", "支店番号", "支店名", "預金種別", "受取人名",
+            "口座番号", "手数料区分", "手数料金額", "銀行名漢字", "支店名漢字"};
+}
+
+} // namespace
+
+void ImportEngine::loadKnownRecipients(const std::string &consignor)
+{
+    if (m_recipientsOf == consignor)
+        return;
+    // The recipients met under another consignor's header are stored first,
+    // so that the look-up sees every row.
+    m_newRecipients->finish();
+    m_recipientsOf = consignor;
+    m_knownRecipients.clear();
+    m_recipientsOf.reset();
+    m_findRecipients.reset();
+    m_findRecipients.bind(":委託者コード", consignor);
+    while (m_findRecipients.step()) {
+        if (m_findRecipients.isNull(0) || m_findRecipients.isNull(1) || m_findRecipients.isNull(2))
+            continue; // a row no account equals
+        m_knownRecipients.insert(
+            recipientKey(m_findRecipients.int64(0), m_findRecipients.int64(1), m_findRecipients.text(2)));
+    }
+    m_findRecipients.reset();
+}
+
 void ImportEngine::EnsureRecipient(std::string_view header, std::string_view data)
 {
     using zengin::field;
-    const std::string_view consignorBytes = field(header, 5, 10);
-    const std::string_view accountBytes = field(data, 44, 7);
+    const std::string account = cp932::decode(field(data, 44, 7));
     const int bank = zengin::parseLenient(field(data, 2, 4));
     const int branch = zengin::parseLenient(field(data, 21, 3));
 
-    // Within one run nothing else writes M_受取人, so an account met before
-    // needs no second look-up.
-    std::string key;
-    key.reserve(32);
-    key.append(consignorBytes).append(1, '\0').append(std::to_string(bank)).append(1, '\0');
-    key.append(std::to_string(branch)).append(1, '\0').append(accountBytes);
-    if (!m_knownRecipients.insert(key).second)
+    // The consignor's recipients were read at its header; nothing else
+    // writes M_受取人 meanwhile (writers take turns), so the set is the table.
+    if (!m_knownRecipients.insert(recipientKey(bank, branch, account)).second)
         return;
-
-    const std::string consignor = cp932::decode(consignorBytes);
-    const std::string account = cp932::decode(accountBytes);
-    m_findRecipient.reset();
-    m_findRecipient.bind(":委託者コード", consignor)
-        .bind(":銀行番号", bank)
-        .bind(":支店番号", branch)
-        .bind(":口座番号", account);
-    const bool known = m_findRecipient.step();
-    m_findRecipient.reset();
-    if (known)
-        return;
+    const std::string consignor = cp932::decode(field(header, 5, 10));
     const auto &[bankKanji, branchKanji] = kanjiNamesInRun(bank, branch);
-    sql::Statement &st = m_addRecipient;
-    st.reset();
-    st.bind(":委託者コード", consignor);
-    st.bind(":銀行番号", bank);
-    st.bind(":銀行名", cp932::decode(field(data, 6, 15)));
-    st.bind(":支店番号", branch);
-    st.bind(":支店名", cp932::decode(field(data, 24, 15)));
-    st.bind(":預金種別", zengin::parseLenient(field(data, 43, 1)));
-    st.bind(":受取人名", cp932::decode(field(data, 51, 30)));
-    st.bind(":口座番号", account);
-    st.bind(":手数料区分", m_feeCategory ? 1 : 0);
-    st.bind(":手数料金額", m_feeThreshold);
-    st.bind(":銀行名漢字", nullIfEmpty(bankKanji));
-    st.bind(":支店名漢字", nullIfEmpty(branchKanji));
-    st.run();
+    m_newRecipients->add(std::string_view(consignor))
+        .add(int64_t(bank))
+        .add(std::string_view(cp932::decode(field(data, 6, 15))))
+        .add(int64_t(branch))
+        .add(std::string_view(cp932::decode(field(data, 24, 15))))
+        .add(int64_t(zengin::parseLenient(field(data, 43, 1))))
+        .add(std::string_view(cp932::decode(field(data, 51, 30))))
+        .add(std::string_view(account))
+        .add(int64_t(m_feeCategory ? 1 : 0))
+        .add(int64_t(m_feeThreshold))
+        .add(nullIfEmpty(bankKanji))
+        .add(nullIfEmpty(branchKanji));
+    m_newRecipients->endRow();
 }
 
 ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, std::optional<int> facility,
@@ -334,6 +355,19 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
         m_progress.setBusy(true);
         const LongWait wait(m_db);
         sql::Transaction tx(m_db);
+        // The data records go in bulk (on a server, COPY in chunks), sent
+        // whole before the commit.
+        struct DataRows
+        {
+            std::unique_ptr<sql::BulkInsert> &rows, &recipients;
+            ~DataRows()
+            {
+                rows.reset();
+                recipients.reset();
+            }
+        } dataRows{m_dataRows, m_newRecipients};
+        m_dataRows = std::make_unique<sql::BulkInsert>(m_db, schema::kData, dataColumns());
+        m_newRecipients = std::make_unique<sql::BulkInsert>(m_db, schema::kRecipient, recipientColumns());
         m_progress.open();
         m_progress.setMessage(kProgressText);
         m_progress.setRange(reader->expectedRecords());
@@ -359,6 +393,8 @@ ImportEngine::Outcome ImportEngine::ImportTransferFile(const std::string &path, 
             refuse(reader->result());
             return Outcome::Refused;
         }
+        m_dataRows->finish();
+        m_newRecipients->finish();
         tx.commit();
     } catch (const std::exception &e) {
         failure = ErrorText(e);
@@ -409,12 +445,23 @@ bool ImportEngine::storeRecord(std::string_view record, int64_t &sequence)
         }
         insertRecord(m_insertHeader, m_values, std::nullopt);
         EnsureConsignor(m_header);
+        loadKnownRecipients(cp932::decode(zengin::field(record, 5, 10)));
         break;
-    case zengin::Data:
-        insertRecord(m_insertData, m_values, sequence);
+    case zengin::Data: {
+        sql::BulkInsert &rows = *m_dataRows;
+        rows.add(int64_t(m_requestDate)).add(int64_t(m_facility)).add(sequence);
+        for (const zengin::Value &v : m_values) {
+            if (v.isText)
+                rows.add(std::string_view(v.text));
+            else
+                rows.add(int64_t(v.number));
+        }
+        rows.add(int64_t(m_importDay));
+        rows.endRow();
         EnsureRecipient(m_header, record);
         ++sequence;
         break;
+    }
     case zengin::Trailer:
         insertRecord(m_insertTrailer, m_values, std::nullopt);
         break;

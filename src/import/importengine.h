@@ -77,6 +77,8 @@ private:
                       std::optional<int64_t> sequence);
     void EnsureConsignor(std::string_view header);
     void EnsureRecipient(std::string_view header, std::string_view data);
+    // Reads the consignor's stored recipients into the set of known ones.
+    void loadKnownRecipients(const std::string &consignor);
     // FindBankKanjiNames once per branch of a run: the recipients of one file
     // share few branches, and the bank master does not change during a run.
     const std::pair<std::string, std::string> &kanjiNamesInRun(int bank, int branch);
@@ -98,11 +100,14 @@ private:
     int m_importDay = 0;
     std::vector<zengin::Value> m_values;
     std::string m_header; // the header read last
-    std::unordered_set<std::string> m_knownRecipients; // accounts seen in this run
+    std::optional<std::string> m_recipientsOf;         // the consignor whose recipients these are
+    std::unordered_set<std::string> m_knownRecipients; // its recipients: stored or added in this run
     std::unordered_map<int64_t, std::pair<std::string, std::string>> m_branchNames; // branches seen in this run
 
-    sql::Statement m_insertHeader, m_insertData, m_insertTrailer, m_insertEnd;
-    sql::Statement m_findConsignor, m_addConsignor, m_findRecipient, m_addRecipient;
+    sql::Statement m_insertHeader, m_insertTrailer, m_insertEnd;
+    std::unique_ptr<sql::BulkInsert> m_dataRows;      // the running import's data records
+    std::unique_ptr<sql::BulkInsert> m_newRecipients; // and the recipients it adds
+    sql::Statement m_findConsignor, m_addConsignor, m_findRecipients;
     sql::Statement m_findBank;
     int m_findBankBank = 0, m_findBankBranch = 0; // its parameters' indexes
 };

@@ -169,3 +169,52 @@ TEST(Schema, AReadSnapshotSeesOneMomentAndEndsWhole)
     }
     EXPECT_EQ(count(reader), test::onPostgres() ? 4 : 3);
 }
+
+// Rows stored in bulk read back as they were given, in their order, on
+// either engine: text with the characters a server's COPY treats specially,
+// NULL, 64-bit integers, and more rows than one chunk holds.
+TEST(Schema, ABulkInsertStoresEveryRowAsGivenInItsOrder)
+{
+    test::TempDir dir;
+    sql::Database db;
+    db.open(test::ownDatabaseLocation(dir.file("bulk.db")), sql::Database::Mode::Create);
+    db.exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, n INTEGER, s TEXT)");
+    const std::vector<std::string> odd = {"a\tb", "line\nnext\r", "back\\slash \\N", "\\", "ｶﾌﾞｼｷｶﾞｲｼｬ 日本", ""};
+    const int many = 20000; // several chunks of a server's COPY
+    {
+        sql::Transaction tx(db);
+        sql::BulkInsert rows(db, "t", {"n", "s"});
+        for (size_t i = 0; i < odd.size(); ++i)
+            rows.add(int64_t(i)).add(std::string_view(odd[i])).endRow();
+        rows.add(int64_t(9000000000LL)).addNull().endRow();
+        for (int i = 0; i < many; ++i)
+            rows.add(int64_t(i)).add(std::string(60, 'x') + std::to_string(i)).endRow();
+        EXPECT_THROW(rows.add(int64_t(1)).endRow(), std::logic_error); // a value short
+        rows.finish();
+        tx.commit();
+    }
+    sql::Statement st = db.prepare("SELECT n, s FROM t ORDER BY ID");
+    for (size_t i = 0; i < odd.size(); ++i) {
+        ASSERT_TRUE(st.step());
+        EXPECT_EQ(st.int64(0), int64_t(i));
+        EXPECT_EQ(st.text(1), odd[i]);
+    }
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.int64(0), 9000000000LL);
+    EXPECT_TRUE(st.isNull(1));
+    for (int i = 0; i < many; ++i) {
+        ASSERT_TRUE(st.step());
+        ASSERT_EQ(st.text(1), std::string(60, 'x') + std::to_string(i));
+    }
+    EXPECT_FALSE(st.step());
+
+    // Rows not finished go with a rolled-back transaction.
+    {
+        sql::Transaction tx(db);
+        sql::BulkInsert rows(db, "t", {"n", "s"});
+        rows.add(int64_t(1)).add(std::string_view("gone")).endRow();
+    }
+    sql::Statement count = db.prepare("SELECT COUNT(*) FROM t WHERE s = 'gone'");
+    ASSERT_TRUE(count.step());
+    EXPECT_EQ(count.int64(0), 0);
+}
