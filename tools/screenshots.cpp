@@ -27,6 +27,10 @@
 #include "reports/printmsg.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
+#include "masters/formkakusyu.h"
+#include "core/inifile.h"
+#include "core/datalocation.h"
+#include "widgets/keyedlists.h"
 #include "shell/startup.h"
 #include "widgets/ellipsisedit.h"
 #include "widgets/filedialogs.h"
@@ -298,6 +302,10 @@ void controlKit()
 // states a clerk sees most.
 void importLateFile(TDM1 &dm, const std::string &folder);
 
+// The server the settings screen's connection test reaches (--server), or
+// one that is not there.
+std::string g_server;
+
 void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFolder)
 {
     ScriptedFileDialogs files;
@@ -421,6 +429,31 @@ void screens(const std::string &exe, PictureBoxes &boxes, const QString &workFol
     // Left open: the window's end drops it without storing anything.
     main.ShowScreen(ScreenKakusyu);
     save(main, "settings");
+    if (auto *settings = qobject_cast<TfrmKakusyu *>(main.hostedScreen())) {
+        settings->cmbEngine->setCurrentIndex(1);
+        const QTemporaryDir nowhere;
+        settings->EditConnection->setText(g_server.empty() ? QStringLiteral("host=") + nowhere.path()
+                                                                 + QStringLiteral(" dbname=pelanova user=keiri")
+                                                           : QString::fromStdString(g_server));
+        settings->btnTestConnectionClick();
+        save(main, "settings-postgres");
+    }
+}
+
+// The start-up when the settings name a server that is not running.
+void startupServerStopped(PictureBoxes &boxes)
+{
+    QTemporaryDir installation;
+    const std::string exe = QDir(installation.path()).filePath(QStringLiteral("pelanova")).toStdString();
+    std::filesystem::create_directories(std::filesystem::path(installation.path().toStdString()) / "data");
+    const DataLocation location = portableLocation(exe);
+    IniFile settings(location.settingsFile);
+    settings.writeString("Database", "Engine", "PostgreSQL");
+    settings.writeString("Database", "Connection", "host=" + installation.path().toStdString() + " dbname=pelanova user=keiri");
+    ScriptedFileDialogs files;
+    ScriptedDatePicker dates;
+    boxes.pictureNext("startup-server-stopped");
+    runMainWindow(location, applicationServices(boxes, files, dates), applicationScreens(), [] { return 0; });
 }
 
 // The print dialog as the preview opens it, for a report of 12 pages.
@@ -539,13 +572,15 @@ int main(int argc, char **argv)
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--bank-master") && i + 1 < args.size())
             bankMaster = args[++i];
+        else if (args[i] == QStringLiteral("--server") && i + 1 < args.size())
+            g_server = args[++i].toStdString();
         else if (folder.isEmpty() && !args[i].startsWith(QLatin1Char('-')))
             folder = args[i];
         else
             understood = false;
     }
     if (!understood || folder.isEmpty()) {
-        std::fprintf(stderr, "usage: pelanova-screenshots FOLDER [--bank-master FILE]\n");
+        std::fprintf(stderr, "usage: pelanova-screenshots FOLDER [--bank-master FILE] [--server CONNECTION]\n");
         return 2;
     }
     if (!QDir().mkpath(folder)) {
@@ -580,6 +615,7 @@ int main(int argc, char **argv)
     controlKit();
     PictureBoxes pictured(boxes);
     screens(exe, pictured, installation.path());
+    startupServerStopped(pictured);
     calendar();
     fileDialog();
     printDialog();

@@ -203,7 +203,7 @@ ConnectionAnswer testOwnDatabase(const std::string &location)
                 return {false, "接続できましたが、このプログラムのテーブルがありません（pelanova-cli init-db で作成します）。"};
             return {false, "接続できましたが、" + problem};
         }
-        return {true, "接続できました。このプログラムのデータベースです。設定はプログラムを起動し直すと使われます。"};
+        return {true, "接続できました。このプログラムのデータベースです（起動し直すと使われます）。"};
     } catch (const std::exception &e) {
         return {false, ErrorText(e)};
     }

@@ -218,7 +218,7 @@ std::string firstLine(const char *message)
 }
 
 // What a failed connection means to the clerk.
-Error connectionError(PGconn *conn, const std::string &location)
+Error connectionError(PGconn *conn)
 {
     const std::string message = firstLine(PQerrorMessage(conn));
     std::string sentence;
@@ -230,7 +230,9 @@ Error connectionError(PGconn *conn, const std::string &location)
         sentence = "データベースサーバーが応答しません（10秒待ちました）。";
     else
         sentence = "データベースサーバーに接続できません（サーバーが止まっているか、接続先が違います）。";
-    return Error(sentence + "\n\r" + location + "\n\r" + message, Error::kPostgresConnection);
+    // libpq's own words, for whoever looks after the server: their first line.
+    const std::string detail = message.substr(0, message.find('\n'));
+    return Error(sentence + "\n\r（" + detail + "）", Error::kPostgresConnection);
 }
 
 class PgConnection;
@@ -648,7 +650,7 @@ std::unique_ptr<Connection> openPostgres(const std::string &location, Database::
     if (!conn)
         throw Error("データベースサーバーに接続できません。", Error::kPostgresConnection);
     if (PQstatus(conn) != CONNECTION_OK) {
-        const Error error = connectionError(conn, location);
+        const Error error = connectionError(conn);
         PQfinish(conn);
         throw error;
     }

@@ -207,10 +207,11 @@ TfrmKakusyu::TfrmKakusyu(ScreenContext &context, QWidget *parent)
         lblConnection->hide();
         grid->addWidget(lblConnection, 2, 0, 1, 3);
         grid->setColumnStretch(1, 1);
-        grid->addWidget(note(QStringLiteral("共有のサーバーを使うときは PostgreSQL を選び、接続先を libpq の形式で書きます。"
-                                            "パスワードは ~/.pgpass で渡します。起動し直すと使われます。"),
-                             grpDatabase),
-                        3, 0, 1, 3);
+        QLabel *remark = note(QStringLiteral("共有のサーバーを使うときは PostgreSQL を選び、接続先を libpq の形式で"
+                                             "書きます。パスワードは ~/.pgpass で渡します。起動し直すと使われます。"),
+                              grpDatabase);
+        remark->setWordWrap(true);
+        grid->addWidget(remark, 3, 0, 1, 3);
     }
     layout->addWidget(grpDatabase);
     on(cmbEngine, &QComboBox::currentIndexChanged, [this] { engineChanged(); });
