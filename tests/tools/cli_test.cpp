@@ -67,6 +67,21 @@ TEST_F(CliTest, MissingDatabaseIsAFailureNotACreation)
         EXPECT_NE(err().find("このプログラムのデータベースではありません"), std::string::npos) << err();
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "FBDB.db"));
+
+    // A server that is not running, and (on the test server) a database it
+    // does not have: a sentence of their own, at once.
+    std::vector<std::pair<std::string, std::string>> servers = {
+        {"host=" + path("no-server") + " dbname=pelanova", "データベースサーバーに接続できません"}};
+    if (pelanova::test::onPostgres())
+        servers.emplace_back(std::string(pelanova::test::postgresTestDatabase()) + " dbname=pelanova_none",
+                             "接続先のデータベースがありません");
+    for (const auto &[server, sentence] : servers) {
+        database = server;
+        EXPECT_EQ(cli("lines --date 20080115 --consignor 0000012345").status, 1);
+        EXPECT_NE(err().find(sentence), std::string::npos) << err();
+        EXPECT_EQ(cli("init-db").status, 1);
+        EXPECT_NE(err().find(sentence), std::string::npos) << err();
+    }
 }
 
 TEST_F(CliTest, NewRecipientsTakeTheFeeCategoryFromTheSettingsFile)
