@@ -21,13 +21,19 @@ int linesCommand(Context &ctx, const Arguments &args)
     const std::string consignor = args.option("--consignor");
     const int facility = parseInteger(args.option("--facility", "-1"), "--facility");
 
-    const output::FurikomiList list = output::LoadFurikomiList(ctx.readDatabase(), date, consignor, facility);
-    for (const output::TFurikomiLine &line : list.lines) {
-        std::cout << line.code << '\t' << line.bankName << '\t' << line.branchName << '\t' << line.depositType
-                  << '\t' << line.payee << '\t' << line.amount << '\t' << line.ownFee << '\t' << line.recipientFee
-                  << '\n';
-    }
-    std::cout << "TOTAL\t" << list.count << '\t' << output::formatAmount(list.sum) << '\n';
+    // Written once every line is read: a failure part way prints no line.
+    std::string out;
+    output::FurikomiList list;
+    output::ReadFurikomiLines(ctx.readDatabase(), date, consignor, facility, list, [&out](const output::TFurikomiLine &line) {
+        for (const std::string *field : {&line.code, &line.bankName, &line.branchName, &line.depositType, &line.payee,
+                                         &line.amount, &line.ownFee}) {
+            out += *field;
+            out += '\t';
+        }
+        out += line.recipientFee;
+        out += '\n';
+    }, false);
+    std::cout << out << "TOTAL\t" << list.count << '\t' << output::formatAmount(list.sum) << '\n';
     return Ok;
 }
 

@@ -267,8 +267,8 @@ TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const PricedTransfer &pri
     return line;
 }
 
-void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
-                      FurikomiList &out, const FurikomiLineSink &onLine)
+void ReadFurikomiLines(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                       FurikomiList &out, const FurikomiLineSink &onLine, bool withFingerprint)
 {
     out = FurikomiList();
     // The fee table, the recipients' categories and the lines of one moment.
@@ -281,17 +281,16 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
     sql::Statement st = db.prepare(out.statement);
     const FurikomiRowReader reader(st);
 
+    withFingerprint = withFingerprint && out.allFacilities;
     LinesFingerprint fingerprint;
     fingerprint.consignor(consignor);
     try {
         while (st.step()) {
             const FurikomiRow row = reader.read();
             const PricedTransfer priced = priceTransfer(row, recipients, consignor);
-            if (out.allFacilities)
+            if (withFingerprint)
                 fingerprint.line(row, priced);
-            out.lines.push_back(makeFurikomiLine(row, priced));
-            if (onLine)
-                onLine(out.lines.back());
+            onLine(makeFurikomiLine(row, priced));
             out.count += 1;
             out.sum += row.amount;
             out.recipientFees += priced.fee.AitesakiTesuuryou;
@@ -302,8 +301,26 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
         throw;
     }
     setTotals(out);
-    if (out.allFacilities)
+    if (withFingerprint)
         out.fingerprint = fingerprint.hex();
+}
+
+void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                      FurikomiList &out, const FurikomiLineSink &onLine)
+{
+    // The lines read so far stay in `out` when reading fails part way.
+    std::vector<TFurikomiLine> lines;
+    try {
+        ReadFurikomiLines(db, date, consignorCode, facilityKey, out, [&](const TFurikomiLine &line) {
+            lines.push_back(line);
+            if (onLine)
+                onLine(lines.back());
+        }, true);
+    } catch (...) {
+        out.lines = std::move(lines);
+        throw;
+    }
+    out.lines = std::move(lines);
 }
 
 FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,
