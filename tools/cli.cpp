@@ -4,7 +4,6 @@
 #include "cli_check.h"
 #include "cli_masters.h"
 #include "cli_transfers.h"
-#include "cli_report.h"
 #include "clicontext.h"
 
 #include "core/datalocation.h"
@@ -25,6 +24,8 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+
+#include <unistd.h>
 
 namespace pelanova::cli {
 namespace {
@@ -234,11 +235,9 @@ int demoDatabase(Context &ctx, const Arguments &args)
     return Ok;
 }
 
-using Command = std::function<int(Context &, const Arguments &)>;
-
-const std::map<std::string, Command> &commands()
+std::map<std::string, Command> commands(const Command &report)
 {
-    static const std::map<std::string, Command> table = {
+    return {
         {"init-db", initDb},
         {"facility-add", facilityAdd},
         {"import", importFile},
@@ -248,7 +247,7 @@ const std::map<std::string, Command> &commands()
         {"write-file", writeFileCommand},
         {"history", historyCommand},
         {"verify", verifyCommand},
-        {"report", reportCommand},
+        {"report", report},
         {"check", checkCommand},
         {"backup", backupCommand},
         {"restore", restoreCommand},
@@ -259,7 +258,6 @@ const std::map<std::string, Command> &commands()
         {"export", exportCommand},
         {"import-master", importMasterCommand},
     };
-    return table;
 }
 
 bool isFlag(const std::string &name)
@@ -269,7 +267,31 @@ bool isFlag(const std::string &name)
 
 } // namespace
 
-int run(int argc, char **argv)
+Command reportProgram(char **argv)
+{
+    return [argv](Context &ctx, const Arguments &) {
+        // The data this program found, named to the other, which may live in
+        // another folder; the command line follows as it was given.
+        std::vector<const char *> words{argv[0], "--db", ctx.dbPath.c_str(), "--ini", ctx.iniPath.c_str()};
+        for (char **word = argv + 1; *word; ++word)
+            words.push_back(*word);
+        words.push_back(nullptr);
+        const std::filesystem::path dir = programDir();
+        for (const std::filesystem::path &program :
+             {dir / "pelanova-cli-report", dir.parent_path() / "libexec" / "pelanova" / "pelanova-cli-report"}) {
+            if (::access(program.c_str(), X_OK) == 0) {
+                std::cout.flush();
+                ::execv(program.c_str(), const_cast<char *const *>(words.data()));
+                break;
+            }
+        }
+        std::cerr << "帳票を作成するプログラム pelanova-cli-report がありません: " << (dir / "pelanova-cli-report").string()
+                  << '\n';
+        return int(Refused);
+    };
+}
+
+int run(int argc, char **argv, const Command &report)
 {
     std::vector<std::string> words(argv + 1, argv + argc);
     std::string db;
@@ -316,7 +338,7 @@ int run(int argc, char **argv)
                 args.positional.push_back(w);
             }
         }
-        const auto &table = commands();
+        const auto table = commands(report);
         auto it = table.find(args.command);
         if (it == table.end())
             throw UsageError("unknown command " + args.command);

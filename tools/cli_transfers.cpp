@@ -21,13 +21,19 @@ int linesCommand(Context &ctx, const Arguments &args)
     const std::string consignor = args.option("--consignor");
     const int facility = parseInteger(args.option("--facility", "-1"), "--facility");
 
-    const output::FurikomiList list = output::LoadFurikomiList(ctx.ownDatabase(), date, consignor, facility);
-    for (const output::TFurikomiLine &line : list.lines) {
-        std::cout << line.code << '\t' << line.bankName << '\t' << line.branchName << '\t' << line.depositType
-                  << '\t' << line.payee << '\t' << line.amount << '\t' << line.ownFee << '\t' << line.recipientFee
-                  << '\n';
-    }
-    std::cout << "TOTAL\t" << list.count << '\t' << output::formatAmount(list.sum) << '\n';
+    // Written once every line is read: a failure part way prints no line.
+    std::string out;
+    output::FurikomiList list;
+    output::ReadFurikomiLines(ctx.readDatabase(), date, consignor, facility, list, [&out](const output::TFurikomiLine &line) {
+        for (const std::string *field : {&line.code, &line.bankName, &line.branchName, &line.depositType, &line.payee,
+                                         &line.amount, &line.ownFee}) {
+            out += *field;
+            out += '\t';
+        }
+        out += line.recipientFee;
+        out += '\n';
+    }, false);
+    std::cout << out << "TOTAL\t" << list.count << '\t' << output::formatAmount(list.sum) << '\n';
     return Ok;
 }
 
@@ -92,7 +98,7 @@ int historyCommand(Context &ctx, const Arguments &args)
     const std::string consignor = args.option("--consignor", "");
     const std::optional<int> date =
         args.flag("--date") ? std::optional<int>(parseDate(args.option("--date"))) : std::nullopt;
-    const sql::Database &db = ctx.ownDatabase();
+    const sql::Database &db = ctx.readDatabase();
     for (const output::CreatedFile &file : output::createdFiles(db, consignor, date)) {
         std::cout << file.created << '\t' << file.consignor << '\t' << file.date << '\t' << file.records << '\t'
                   << file.total << '\t' << file.sha256 << '\t' << file.user << '\t' << file.path << '\t'
@@ -109,7 +115,7 @@ int verifyCommand(Context &ctx, const Arguments &args)
     const std::string sha = sha256OfFile(path);
     if (sha.empty())
         throw std::runtime_error(path + " を開けません。");
-    const sql::Database &db = ctx.ownDatabase();
+    const sql::Database &db = ctx.readDatabase();
     const std::vector<output::CreatedFile> made = output::createdFilesWithHash(db, sha);
     if (made.empty()) {
         std::cerr << "記録にないファイルです。\n";

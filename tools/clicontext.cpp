@@ -31,13 +31,33 @@ TDM1 &Context::dataModule()
     return *m_dm;
 }
 
+namespace {
+
+std::runtime_error connectionFailure(const std::string &problem, const std::string &location)
+{
+    return std::runtime_error("データベースの接続に失敗しました。\n\r" + problem + "\n\r" + location);
+}
+
+} // namespace
+
 sql::Database &Context::ownDatabase()
 {
     sql::Database &own = dataModule().ADOConFurikomi;
     if (!own.isOpen())
-        throw std::runtime_error("データベースの接続に失敗しました。\n\r" + dataModule().ownDatabaseProblem() + "\n\r"
-                                 + dbPath);
+        throw connectionFailure(dataModule().ownDatabaseProblem(), dbPath);
     return own;
+}
+
+const sql::Database &Context::readDatabase()
+{
+    if (m_dm)
+        return ownDatabase();
+    if (!m_read.isOpen()) {
+        const std::string problem = openOwnDatabase(m_read, dbPath);
+        if (!m_read.isOpen())
+            throw connectionFailure(problem, dbPath);
+    }
+    return m_read;
 }
 
 ImportEngine &Context::importEngine()

@@ -33,6 +33,10 @@ public:
     // The data module on --ini and --db, created on first use (init-db needs none).
     TDM1 &dataModule();
     sql::Database &ownDatabase();
+    // The own database alone, checked as the start-up checks it, for the
+    // commands that only read it: no settings, no bank master. The data
+    // module's connection when the command has made it.
+    const sql::Database &readDatabase();
     ImportEngine &importEngine();
     // The record of bank files, told of the commands' changes (stderr).
     LinesWatcher &linesWatcher();
@@ -44,6 +48,7 @@ public:
 private:
     ConsoleMessageBoxes m_boxes;
     std::unique_ptr<TDM1> m_dm;
+    sql::Database m_read;
     SilentProgress m_progress;
     std::unique_ptr<LinesWatcher> m_watcher;
     std::unique_ptr<ImportEngine> m_engine;

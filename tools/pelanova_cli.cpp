@@ -3,5 +3,5 @@
 
 int main(int argc, char **argv)
 {
-    return pelanova::cli::run(argc, argv);
+    return pelanova::cli::run(argc, argv, pelanova::cli::reportProgram(argv));
 }

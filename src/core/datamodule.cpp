@@ -125,43 +125,7 @@ void TDM1::DataModuleCreate()
     // The own database is never created here: it must exist and hold the
     // system's tables, or the connection stays closed and the main window ends
     // the program.
-    ADOConFurikomi.close();
-    m_ownProblem.clear();
-    const bool server = sql::Database::isServerLocation(m_ownDatabase);
-    if (!server && !fileExists(m_ownDatabase)) {
-        m_ownProblem = m_ownDatabase.empty() ? "データベースの接続先が設定されていません。"
-                                             : "データベースのファイルがありません。";
-    } else {
-        bool checked = true;
-        try {
-            ADOConFurikomi.open(m_ownDatabase, sql::Database::Mode::ReadWrite);
-            // The check does not wait for a lock: the operation that follows does.
-            ADOConFurikomi.setBusyTimeout(0);
-            m_ownProblem = schema::schemaProblem(ADOConFurikomi);
-            ADOConFurikomi.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
-        } catch (const sql::Error &e) {
-            // Another clerk's long write: the database is there, and each
-            // operation says that it is busy when it meets the lock.
-            if (e.isBusy() && ADOConFurikomi.isOpen()) {
-                ADOConFurikomi.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
-                checked = false;
-            }
-            else
-                m_ownProblem = ErrorText(e);
-        } catch (const std::exception &e) {
-            m_ownProblem = ErrorText(e);
-        }
-        if (!m_ownProblem.empty()) {
-            ADOConFurikomi.close();
-        } else if (checked) {
-            // What a later version added comes now; a database that cannot
-            // be written (read-only, disk full, busy) still opens to be read.
-            try {
-                schema::upgrade(ADOConFurikomi);
-            } catch (const std::exception &) {
-            }
-        }
-    }
+    m_ownProblem = openOwnDatabase(ADOConFurikomi, m_ownDatabase);
 
     connectRecorded(ADOConLedra, settings::LedraData, kDefaultLedraPath, false);
     connectRecorded(ADOConBank, settings::BankData, kDefaultBankPath, true);
@@ -187,6 +151,45 @@ void TDM1::connectRecorded(sql::Database &connection, const SettingsItem &item,
         items.WriteString(item.Name, path);
     } catch (const std::exception &) {
     }
+}
+
+std::string openOwnDatabase(sql::Database &db, const std::string &location)
+{
+    db.close();
+    std::string problem;
+    const bool server = sql::Database::isServerLocation(location);
+    if (!server && !fileExists(location))
+        return location.empty() ? "データベースの接続先が設定されていません。" : "データベースのファイルがありません。";
+    bool checked = true;
+    try {
+        db.open(location, sql::Database::Mode::ReadWrite);
+        // The check does not wait for a lock: the operation that follows does.
+        db.setBusyTimeout(0);
+        problem = schema::schemaProblem(db);
+        db.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
+    } catch (const sql::Error &e) {
+        // Another clerk's long write: the database is there, and each
+        // operation says that it is busy when it meets the lock.
+        if (e.isBusy() && db.isOpen()) {
+            db.setBusyTimeout(sql::kBusyTimeoutSeconds * 1000);
+            checked = false;
+        }
+        else
+            problem = ErrorText(e);
+    } catch (const std::exception &e) {
+        problem = ErrorText(e);
+    }
+    if (!problem.empty()) {
+        db.close();
+    } else if (checked) {
+        // What a later version added comes now; a database that cannot
+        // be written (read-only, disk full, busy) still opens to be read.
+        try {
+            schema::upgrade(db);
+        } catch (const std::exception &) {
+        }
+    }
+    return problem;
 }
 
 ConnectionAnswer testOwnDatabase(const std::string &location)

@@ -96,6 +96,13 @@ private:
     MessageBoxes *m_boxes = nullptr;
 };
 
+// Opens the own database at location (a file or a server's) read-write,
+// checks that it holds this program's tables and brings an older one up to
+// date, as the start-up does. Returns why it stays closed, in Japanese
+// (missing, no database of this program, of a newer version, damaged), or
+// nothing when it is open.
+std::string openOwnDatabase(sql::Database &db, const std::string &location);
+
 // The settings screen's connection test: whether the program can work on the
 // own database at location (a server's, in libpq's form), said as the
 // start-up would say it.

@@ -181,6 +181,11 @@ CREATE TABLE IF NOT EXISTS T_作成履歴 (
 CREATE INDEX IF NOT EXISTS IX_作成履歴_委託者日付 ON T_作成履歴 (委託者コード, 振込依頼日, ID);
 CREATE INDEX IF NOT EXISTS IX_作成履歴_SHA256 ON T_作成履歴 (SHA256);
 )SQL", kHistory},
+    // The fee inputs of a report or a list read a consignor's recipients in
+    // stored order without sorting them.
+    {4, R"SQL(
+CREATE INDEX IF NOT EXISTS IX_受取人_委託者 ON M_受取人 (委託者コード);
+)SQL", nullptr},
 };
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 

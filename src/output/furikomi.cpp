@@ -116,33 +116,33 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
             order,
         });
     }
-    // One line per destination account: the accounts are grouped on their key
-    // columns alone (an index holds them, so the grouping reads no table row),
-    // and every other column comes from the account's earliest stored transfer
-    // (its MIN(ID)). Reading the data records of the date in index order
-    // (facility, 取込順番, ID) keeps the facilities apart even when a file has
-    // more than 10,000 records (取込順番 alone would put them amid the next
-    // facility's, whose numbers they reach), needs no sort of the lines, and
-    // hands out the first line as soon as the grouping is done. The unary +
-    // keeps the join from being driven from the groups.
+    // One line per destination account. The accounts are grouped on their key
+    // columns alone, over the rows of the date whose facility filed the
+    // consignor's header (one header a facility and date), so that the
+    // grouping walks an index in its own order and reads no table row; every
+    // other column comes from the account's earliest stored transfer (its
+    // MIN(ID)), read by its key once the groups are made. The lines go by that
+    // transfer's facility, 取込順番 and ID: by facility first, so that a file
+    // of more than 10,000 records (取込順番 alone would put them amid the next
+    // facility's, whose numbers they reach) keeps its place.
     return joinLines({
         "WITH 口座別 AS MATERIALIZED (",
         "  SELECT",
         "    MIN(T_データレコード.ID) AS 先頭ID,",
-        "    SUM(T_データレコード.引落金額) AS 振込金額,",
-        "    T_ヘッダレコード.委託者コード",
+        "    SUM(T_データレコード.引落金額) AS 振込金額",
         "  FROM",
-        "  " + from1,
-        "  " + from2,
+        "    T_データレコード",
         "  WHERE",
         "    T_データレコード.振込依頼日 = " + std::to_string(date),
-        "    AND T_ヘッダレコード.委託者コード = " + sql::quote(consignorCode),
+        "    AND T_データレコード.施設コード IN (",
+        "      SELECT T_ヘッダレコード.施設コード FROM T_ヘッダレコード",
+        "      WHERE T_ヘッダレコード.振込依頼日 = " + std::to_string(date),
+        "        AND T_ヘッダレコード.委託者コード = " + sql::quote(consignorCode) + ")",
         "  GROUP BY",
         "    T_データレコード.引落銀行番号,",
         "    T_データレコード.引落支店番号,",
         "    T_データレコード.預金項目,",
-        "    T_データレコード.口座番号,",
-        "    T_ヘッダレコード.委託者コード",
+        "    T_データレコード.口座番号",
         ")",
         "SELECT",
         "  先頭.引落銀行番号 AS 振込銀行番号,",
@@ -153,11 +153,9 @@ std::string BuildFurikomiSql(int date, const std::string &consignorCode, int fac
         "  先頭.口座番号,",
         "  先頭.預金者名 AS 振込先名,",
         "  口座別.振込金額,",
-        "  口座別.委託者コード",
+        "  " + sql::quote(consignorCode) + " AS 委託者コード",
         "FROM",
-        "  T_データレコード AS 先頭 INNER JOIN 口座別 ON 口座別.先頭ID = +先頭.ID",
-        "WHERE",
-        "  先頭.振込依頼日 = " + std::to_string(date),
+        "  口座別 INNER JOIN T_データレコード AS 先頭 ON 先頭.ID = 口座別.先頭ID",
         "ORDER BY",
         "  先頭.施設コード, 先頭.取込順番, 先頭.ID",
     });
@@ -269,8 +267,8 @@ TFurikomiLine makeFurikomiLine(const FurikomiRow &row, const PricedTransfer &pri
     return line;
 }
 
-void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
-                      FurikomiList &out, const FurikomiLineSink &onLine)
+void ReadFurikomiLines(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                       FurikomiList &out, const FurikomiLineSink &onLine, bool withFingerprint)
 {
     out = FurikomiList();
     // The fee table, the recipients' categories and the lines of one moment.
@@ -283,17 +281,16 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
     sql::Statement st = db.prepare(out.statement);
     const FurikomiRowReader reader(st);
 
+    withFingerprint = withFingerprint && out.allFacilities;
     LinesFingerprint fingerprint;
     fingerprint.consignor(consignor);
     try {
         while (st.step()) {
             const FurikomiRow row = reader.read();
             const PricedTransfer priced = priceTransfer(row, recipients, consignor);
-            if (out.allFacilities)
+            if (withFingerprint)
                 fingerprint.line(row, priced);
-            out.lines.push_back(makeFurikomiLine(row, priced));
-            if (onLine)
-                onLine(out.lines.back());
+            onLine(makeFurikomiLine(row, priced));
             out.count += 1;
             out.sum += row.amount;
             out.recipientFees += priced.fee.AitesakiTesuuryou;
@@ -304,8 +301,26 @@ void LoadFurikomiList(const sql::Database &db, int date, const std::string &cons
         throw;
     }
     setTotals(out);
-    if (out.allFacilities)
+    if (withFingerprint)
         out.fingerprint = fingerprint.hex();
+}
+
+void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                      FurikomiList &out, const FurikomiLineSink &onLine)
+{
+    // The lines read so far stay in `out` when reading fails part way.
+    std::vector<TFurikomiLine> lines;
+    try {
+        ReadFurikomiLines(db, date, consignorCode, facilityKey, out, [&](const TFurikomiLine &line) {
+            lines.push_back(line);
+            if (onLine)
+                onLine(lines.back());
+        }, true);
+    } catch (...) {
+        out.lines = std::move(lines);
+        throw;
+    }
+    out.lines = std::move(lines);
 }
 
 FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,

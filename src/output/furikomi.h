@@ -136,6 +136,10 @@ using FurikomiLineSink = std::function<void(const TFurikomiLine &)>;
 // statement cannot be run at all, no totals are set.
 void LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
                       FurikomiList &out, const FurikomiLineSink &onLine = {});
+// As LoadFurikomiList, handing each line to onLine alone: `out` gets the
+// totals but no lines, and the fingerprint only when asked for.
+void ReadFurikomiLines(const sql::Database &db, int date, const std::string &consignorCode, int facilityKey,
+                       FurikomiList &out, const FurikomiLineSink &onLine, bool fingerprint);
 FurikomiList LoadFurikomiList(const sql::Database &db, int date, const std::string &consignorCode,
                               int facilityKey);
 

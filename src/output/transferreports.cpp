@@ -5,6 +5,8 @@
 #include "core/sql.h"
 #include "reports/baselrep.h"
 
+#include <stdexcept>
+
 namespace pelanova::output {
 namespace {
 
@@ -65,9 +67,73 @@ void FurikomiDataSet::setUp(const std::string &consignorCode, const std::string 
     m_statement = statement;
 }
 
+namespace {
+
+void writeNumber(std::FILE *file, int64_t value)
+{
+    if (std::fwrite(&value, sizeof value, 1, file) != 1)
+        throw std::runtime_error("一時ファイルに書き込めません。");
+}
+
+void writeText(std::FILE *file, const std::string &text)
+{
+    writeNumber(file, static_cast<int64_t>(text.size()));
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size())
+        throw std::runtime_error("一時ファイルに書き込めません。");
+}
+
+int64_t readNumber(std::FILE *file)
+{
+    int64_t value = 0;
+    if (std::fread(&value, sizeof value, 1, file) != 1)
+        throw std::runtime_error("一時ファイルを読めません。");
+    return value;
+}
+
+std::string readText(std::FILE *file)
+{
+    std::string text(static_cast<size_t>(readNumber(file)), '\0');
+    if (!text.empty() && std::fread(text.data(), 1, text.size(), file) != text.size())
+        throw std::runtime_error("一時ファイルを読めません。");
+    return text;
+}
+
+void writeRow(std::FILE *file, const FurikomiRow &row)
+{
+    writeNumber(file, row.bankNumber);
+    writeText(file, row.bankName);
+    writeNumber(file, row.branchNumber);
+    writeText(file, row.branchName);
+    writeNumber(file, row.accountType);
+    writeText(file, row.account);
+    writeText(file, row.payee);
+    writeNumber(file, row.amount);
+}
+
+FurikomiRow readRow(std::FILE *file)
+{
+    FurikomiRow row;
+    row.bankNumber = readNumber(file);
+    row.bankName = readText(file);
+    row.branchNumber = readNumber(file);
+    row.branchName = readText(file);
+    row.accountType = readNumber(file);
+    row.account = readText(file);
+    row.payee = readText(file);
+    row.amount = readNumber(file);
+    return row;
+}
+
+} // namespace
+
+FurikomiDataSet::~FurikomiDataSet() { close(); }
+
 void FurikomiDataSet::open()
 {
     close();
+    m_spool = std::tmpfile();
+    if (!m_spool)
+        throw std::runtime_error("一時ファイルを作成できません。");
     // The consignor's fee table, the recipients' categories and the lines as
     // they were at one moment, whatever another clerk stores meanwhile.
     const sql::ReadSnapshot snapshot(m_db);
@@ -76,34 +142,71 @@ void FurikomiDataSet::open()
     m_reading = m_db.prepare(m_statement);
     m_reader.emplace(m_reading);
     m_open = true;
-    readUpToCurrent();
+    load();
 }
 
 void FurikomiDataSet::close()
 {
     m_reader.reset();
     m_reading = sql::Statement();
-    m_rows.clear();
+    if (m_spool)
+        std::fclose(m_spool);
+    m_spool = nullptr;
+    m_spooled = 0;
+    m_atEnd = true;
+    m_hasRow = false;
+    m_current = FurikomiRow();
     m_row = 0;
     m_open = false;
 }
 
-void FurikomiDataSet::next()
+void FurikomiDataSet::first()
 {
-    ++m_row;
-    readUpToCurrent();
+    if (!m_open)
+        return;
+    m_row = 0;
+    if (std::fseek(m_spool, 0, SEEK_SET) != 0)
+        throw std::runtime_error("一時ファイルを読めません。");
+    m_atEnd = m_spooled == 0;
+    load();
 }
 
-void FurikomiDataSet::readUpToCurrent()
+void FurikomiDataSet::next()
 {
-    while (m_reader && m_rows.size() <= m_row) {
-        if (!m_reading.step()) {
-            m_reader.reset();
-            m_reading = sql::Statement(); // done: the statement lets go of the database
-            break;
-        }
-        m_rows.push_back(m_reader->read());
+    if (!m_hasRow)
+        return;
+    ++m_row;
+    load();
+}
+
+const FurikomiRow &FurikomiDataSet::row() const
+{
+    if (!m_hasRow)
+        throw std::out_of_range("FurikomiDataSet: no current row");
+    return m_current;
+}
+
+void FurikomiDataSet::load()
+{
+    if (m_row < m_spooled) {
+        m_current = readRow(m_spool);
+        m_hasRow = true;
+        m_atEnd = m_row + 1 == m_spooled;
+        return;
     }
+    if (!m_reader || !m_reading.step()) {
+        m_reader.reset();
+        m_reading = sql::Statement(); // done: the statement lets go of the database
+        m_hasRow = false;
+        return;
+    }
+    m_current = m_reader->read();
+    if (!m_atEnd && std::fseek(m_spool, 0, SEEK_END) != 0)
+        throw std::runtime_error("一時ファイルに書き込めません。");
+    writeRow(m_spool, m_current);
+    m_atEnd = true;
+    ++m_spooled;
+    m_hasRow = true;
 }
 
 // ------------------------------------------------------------- shared page

@@ -12,6 +12,7 @@
 
 #include <QPointer>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,15 +25,21 @@ class TBaseLRep;
 namespace pelanova::output {
 
 // The aggregated transfers of a statement, each priced as it is read. The
-// consignor's M_銀行 row (sqlBank) and recipients (sqlUketori) are loaded when
-// the report is set up; the statement (sqlFurikomi) runs when the report is
-// first prepared. Its rows are read as the pages ask for them, so the first
-// page shows without waiting for the last line, and are kept, so that later
-// runs (another preview, printing) rewind without running it again.
+// consignor's M_銀行 row (sqlBank), the recipients (sqlUketori) and the
+// statement (sqlFurikomi) are read at one moment when the report is first
+// prepared. The statement's rows are read as the pages ask for them, so the
+// first page shows without waiting for the last line; each row read is
+// written to a temporary file and only the current one is held, so a long
+// report needs no more memory than a short one, and later runs (another
+// preview, printing) rewind through the file and show the same data without
+// running the statement again.
 class FurikomiDataSet : public ReportDataSet
 {
 public:
     explicit FurikomiDataSet(const sql::Database &db) : m_db(db) {}
+    ~FurikomiDataSet() override;
+    FurikomiDataSet(const FurikomiDataSet &) = delete;
+    FurikomiDataSet &operator=(const FurikomiDataSet &) = delete;
 
     void setUp(const std::string &consignorCode, const std::string &statement);
     const std::optional<ConsignorRow> &consignor() const { return m_consignor; }
@@ -40,17 +47,21 @@ public:
     bool isOpen() const override { return m_open; }
     void open() override;
     void close() override;
-    void first() override { m_row = 0; }
+    void first() override;
     void next() override;
-    bool eof() const override { return !m_open || m_row >= m_rows.size(); }
+    bool eof() const override { return !m_open || !m_hasRow; }
 
     // The current row and its pricing.
-    const FurikomiRow &row() const { return m_rows.at(m_row); }
+    const FurikomiRow &row() const;
     PricedTransfer priced() const { return priceTransfer(row(), m_recipients, m_consignor); }
 
+    // The rows read from the statement so far (those the file holds).
+    size_t rowsRead() const { return m_spooled; }
+
 private:
-    // Reads rows until the current one is held or the statement is done.
-    void readUpToCurrent();
+    // Makes row m_row the current one: from the file when it holds it, else
+    // the statement's next row, which the file then keeps.
+    void load();
 
     const sql::Database &m_db;
     std::string m_statement;
@@ -59,7 +70,11 @@ private:
     RecipientRows m_recipients;
     sql::Statement m_reading; // while rows are still to be read
     std::optional<FurikomiRowReader> m_reader;
-    std::vector<FurikomiRow> m_rows;
+    std::FILE *m_spool = nullptr;
+    size_t m_spooled = 0;   // rows in the file
+    bool m_atEnd = true;    // the file's position is its end (where the next row read is written)
+    FurikomiRow m_current;
+    bool m_hasRow = false;
     size_t m_row = 0;
     bool m_open = false;
 };

@@ -195,6 +195,69 @@ private slots:
         QCOMPARE(QString::fromStdString(boxes.shown()[0].text), QStringLiteral("印刷対象データがありません．"));
         delete window.data();
     }
+
+    // The data set holds only its current row: the rows it read come back
+    // from its file on a rewind, in order and as they were when it opened,
+    // also after the lines changed meanwhile and while the statement is still
+    // being read.
+    void dataSetRewindsThroughTheRowsItReadAsTheyWere()
+    {
+        OutputDb o;
+        o.addConsignor(kConsignor);
+        o.import(kDate, 1, kConsignor, transfers(90));
+        FurikomiDataSet rows(o.db);
+        rows.setUp(kConsignor, BuildFurikomiSql(kDate, kConsignor, -1));
+        QVERIFY(rows.eof()); // closed
+        rows.open();
+        std::vector<std::string> firstRun;
+        for (int i = 0; i < 40 && !rows.eof(); ++i, rows.next())
+            firstRun.push_back(rows.row().account + ' ' + std::to_string(rows.row().amount));
+        QCOMPARE(rows.rowsRead(), size_t(41)); // the current row, the 41st, is read too
+
+        o.db.exec("UPDATE T_データレコード SET 引落金額 = 1");
+        o.import(kDate, 2, kConsignor, transfers(95));
+        rows.first();
+        std::vector<std::string> secondRun;
+        for (; !rows.eof(); rows.next())
+            secondRun.push_back(rows.row().account + ' ' + std::to_string(rows.row().amount));
+        QCOMPARE(secondRun.size(), size_t(90));
+        QVERIFY(std::equal(firstRun.begin(), firstRun.end(), secondRun.begin()));
+        QCOMPARE(secondRun.back(), std::string("0000089 10089"));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, rows.row());
+
+        rows.first(); // a third run, all from the file
+        QCOMPARE(rows.row().account + ' ' + std::to_string(rows.row().amount), secondRun.front());
+        rows.close();
+        QVERIFY(rows.eof());
+        rows.open(); // opened again: the lines as they are now
+        QCOMPARE(rows.row().amount, int64_t(10000 + 1));
+    }
+
+    // Printing after the preview shows the preview's lines, although the
+    // preview's rows are not kept in memory and the lines changed since.
+    void printAfterThePreviewShowsThePreviewedLines()
+    {
+        OutputDb o;
+        o.addConsignor(kConsignor);
+        o.import(kDate, 1, kConsignor, transfers(80));
+        QTemporaryDir dir;
+        const QString alone = test::pdfPageText(writePdf<TrptFurikomi>(o.db, dir), 3);
+
+        test::ScriptedMessageBoxes boxes;
+        QPointer<TBaseLRep> window;
+        ShowTransferRequest(window, boxes, o.db, kConsignor, kDate, -1, BuildFurikomiSql(kDate, kConsignor, -1));
+        QVERIFY(window);
+        QVERIFY(test::waitForWorker(*window));
+        o.db.exec("UPDATE T_データレコード SET 預金者名 = 'ｶﾜｯﾀ'");
+        const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+        window->setPdfFileDialogHook([pdf](const QString &) { return pdf; });
+        window->ActPdfExecute();
+        QCOMPARE(test::pdfPageCount(pdf), 3);
+        QCOMPARE(test::pdfPageText(pdf, 3), alone);
+        QVERIFY(!test::pdfPageText(pdf, 1).contains(QStringLiteral("ｶﾜｯﾀ")));
+        QVERIFY(boxes.empty());
+        delete window.data();
+    }
 };
 
 QObject *createTransferReportsTest() { return new TransferReportsTest; }
