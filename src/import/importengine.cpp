@@ -155,15 +155,12 @@ const std::pair<std::string, std::string> &ImportEngine::kanjiNamesInRun(int ban
     return it->second;
 }
 
-void ImportEngine::insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                                std::optional<int64_t> sequence)
+void ImportEngine::insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values)
 {
     insert.reset();
     int i = 1;
     insert.bind(i++, m_requestDate);
     insert.bind(i++, m_facility);
-    if (sequence)
-        insert.bind(i++, *sequence);
     for (const zengin::Value &v : values) {
         if (v.isText)
             insert.bind(i++, v.text);
@@ -443,7 +440,7 @@ bool ImportEngine::storeRecord(std::string_view record, int64_t &sequence)
             m_watchedConsignor = cp932::decode(zengin::field(record, 5, 10));
             m_watcher->before(*m_watchedConsignor, m_requestDate);
         }
-        insertRecord(m_insertHeader, m_values, std::nullopt);
+        insertRecord(m_insertHeader, m_values);
         EnsureConsignor(m_header);
         loadKnownRecipients(cp932::decode(zengin::field(record, 5, 10)));
         break;
@@ -463,10 +460,10 @@ bool ImportEngine::storeRecord(std::string_view record, int64_t &sequence)
         break;
     }
     case zengin::Trailer:
-        insertRecord(m_insertTrailer, m_values, std::nullopt);
+        insertRecord(m_insertTrailer, m_values);
         break;
     case zengin::End:
-        insertRecord(m_insertEnd, m_values, std::nullopt);
+        insertRecord(m_insertEnd, m_values);
         break;
     }
     return true;

@@ -73,8 +73,7 @@ private:
     bool storeRecord(std::string_view record, int64_t &sequence);
     // Shows the findings that refuse the file.
     void refuse(const zengin::CheckResult &result);
-    void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values,
-                      std::optional<int64_t> sequence);
+    void insertRecord(sql::Statement &insert, const std::vector<zengin::Value> &values);
     void EnsureConsignor(std::string_view header);
     void EnsureRecipient(std::string_view header, std::string_view data);
     // Reads the consignor's stored recipients into the set of known ones.
