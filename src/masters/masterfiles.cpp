@@ -6,6 +6,7 @@
 #include "core/replacefile.h"
 #include "core/sql.h"
 #include "core/tesuuryou.h"
+#include "masters/mastercolumns.h"
 #include "masters/masterdata.h"
 #include "masters/masterrules.h"
 
@@ -17,169 +18,7 @@
 namespace pelanova::masters {
 namespace {
 
-// How a column's values are read, checked, compared and stored.
-enum class Kind {
-    FacilityCode, // integer, written as it is
-    FacilityName, // text that may not be empty
-    FileName,     // text of at most 20 characters, blanks only: NULL
-    Code,         // text of digits with leading zeros (委託者コード, 口座番号)
-    NumberCode,   // integer written with leading zeros (銀行番号, 支店番号)
-    AccountType,  // 1, 2 or 9
-    Category,     // 0 or 1
-    Amount,       // whole yen; empty, 0 and NULL alike
-    KanaName,     // text from the transfer records, padded with blanks
-    KanjiName,    // text or NULL
-};
-
-struct ColumnSpec
-{
-    std::string name;
-    Kind kind;
-    int digits = 0;
-    bool key = false;
-};
-
-struct MasterSpec
-{
-    const char *table;
-    std::vector<ColumnSpec> columns;
-    const char *order;
-};
-
-const MasterSpec &specOf(MasterKind kind)
-{
-    static const MasterSpec facilities{"M_施設",
-                                       {{"施設コード", Kind::FacilityCode, rules::kFacilityCodeDigits, true},
-                                        {"施設名", Kind::FacilityName},
-                                        {"総合振込データファイル名", Kind::FileName}},
-                                       "施設コード, ID"};
-    static const MasterSpec consignors = [] {
-        MasterSpec spec{"M_銀行",
-                        {{"委託者コード", Kind::Code, rules::kConsignorCodeDigits, true},
-                         {"委託者名", Kind::KanaName},
-                         {"銀行番号", Kind::NumberCode, rules::kBankDigits},
-                         {"銀行名", Kind::KanaName},
-                         {"銀行名漢字", Kind::KanjiName},
-                         {"支店番号", Kind::NumberCode, rules::kBranchDigits},
-                         {"支店名", Kind::KanaName},
-                         {"支店名漢字", Kind::KanjiName},
-                         {"預金種目", Kind::AccountType},
-                         {"口座番号", Kind::Code, rules::kAccountDigits}},
-                        "委託者コード, ID"};
-        for (const char *fee : kFeeColumns)
-            spec.columns.push_back({fee, Kind::Amount});
-        return spec;
-    }();
-    static const MasterSpec recipients{"M_受取人",
-                                       {{"委託者コード", Kind::Code, rules::kConsignorCodeDigits, true},
-                                        {"銀行番号", Kind::NumberCode, rules::kBankDigits, true},
-                                        {"銀行名", Kind::KanaName},
-                                        {"銀行名漢字", Kind::KanjiName},
-                                        {"支店番号", Kind::NumberCode, rules::kBranchDigits, true},
-                                        {"支店名", Kind::KanaName},
-                                        {"支店名漢字", Kind::KanjiName},
-                                        {"預金種別", Kind::AccountType, 0, true},
-                                        {"口座番号", Kind::Code, rules::kAccountDigits, true},
-                                        {"受取人名", Kind::KanaName},
-                                        {"手数料区分", Kind::Category},
-                                        {"手数料金額", Kind::Amount}},
-                                       "委託者コード, 受取人名, ID"};
-    switch (kind) {
-    case MasterKind::Facilities: return facilities;
-    case MasterKind::Consignors: return consignors;
-    case MasterKind::Recipients:
-    case MasterKind::RecipientList: break;
-    }
-    return recipients;
-}
-
-bool isInteger(Kind kind)
-{
-    return kind == Kind::FacilityCode || kind == Kind::NumberCode || kind == Kind::AccountType
-           || kind == Kind::Category || kind == Kind::Amount;
-}
-
-// A column's value as the file writes it, from a stored row.
-std::string storedValue(const sql::Statement &st, const ColumnSpec &column)
-{
-    if (!isInteger(column.kind))
-        return st.textOrEmpty(column.name);
-    const int64_t value = st.int64OrZero(column.name);
-    if (column.kind == Kind::NumberCode)
-        return rules::paddedCode(std::to_string(value), column.digits);
-    return std::to_string(value);
-}
-
-// A cell of the file as the stored value it means (checked before).
-std::string fileValue(const std::string &cell, const ColumnSpec &column)
-{
-    switch (column.kind) {
-    case Kind::FacilityCode: return std::to_string(rules::amountOf(cell));
-    case Kind::Code:
-    case Kind::NumberCode: return rules::paddedCode(cell, column.digits);
-    case Kind::AccountType: return std::to_string(rules::accountTypeOf(cell));
-    case Kind::Category: return std::string(trimText(cell));
-    case Kind::Amount: return std::to_string(rules::amountOf(cell));
-    case Kind::FileName: return storedFileName(cell).value_or(std::string());
-    case Kind::FacilityName:
-    case Kind::KanaName:
-    case Kind::KanjiName: break;
-    }
-    return cell;
-}
-
-rules::Fault cellFault(const std::string &cell, const ColumnSpec &column)
-{
-    switch (column.kind) {
-    case Kind::FacilityCode: return rules::facilityCodeFault(cell);
-    case Kind::FacilityName: return rules::facilityNameFault(cell);
-    case Kind::FileName: return rules::fileNameFault(cell);
-    case Kind::Code:
-    case Kind::NumberCode: return rules::codeFault(column.name, cell, column.digits);
-    case Kind::AccountType: return rules::accountTypeFault(column.name, cell);
-    case Kind::Category: return rules::feeCategoryFault(cell);
-    case Kind::Amount: return rules::amountFault(column.name, cell);
-    case Kind::KanaName:
-    case Kind::KanjiName: break;
-    }
-    return std::nullopt;
-}
-
-// Blanks that pad a name to its field are no change.
-bool sameValue(const std::string &a, const std::string &b, Kind kind)
-{
-    if (kind == Kind::KanaName)
-        return trimFieldBlanks(a) == trimFieldBlanks(b);
-    return a == b;
-}
-
-// What a new row holds in a column the file does not have.
-std::string defaultValue(MasterKind kind, const ColumnSpec &column, const ImportDefaults &defaults)
-{
-    if (kind == MasterKind::Recipients && column.name == "手数料区分")
-        return defaults.recipientBears ? "1" : "0";
-    if (kind == MasterKind::Recipients && column.name == "手数料金額")
-        return std::to_string(defaults.threshold);
-    if (kind == MasterKind::Consignors) {
-        for (int i = 0; i < kFeeColumnCount; ++i) {
-            if (column.name == kFeeColumns[i])
-                return std::to_string(feeValue(kDefaultFeeTable, i));
-        }
-    }
-    if (column.kind == Kind::NumberCode)
-        return rules::paddedCode("0", column.digits);
-    return isInteger(column.kind) ? "0" : std::string();
-}
-
-void bindValue(sql::Statement &st, int index, const std::string &value, const ColumnSpec &column)
-{
-    if (isInteger(column.kind))
-        st.bind(index, int64_t(std::stoll(value)));
-    else if ((column.kind == Kind::KanjiName || column.kind == Kind::FileName) && value.empty())
-        st.bindNull(index);
-    else
-        st.bind(index, value);
-}
+using namespace columns;
 
 struct StoredRow
 {
@@ -199,14 +38,14 @@ std::string matchKey(MasterKind kind, const std::vector<std::string> &values)
 constexpr size_t kRecipientAccountType = 7;
 constexpr size_t kRecipientAccount = 8;
 
-std::vector<StoredRow> loadStored(const sql::Database &db, const MasterSpec &spec)
+std::vector<StoredRow> loadStored(const sql::Database &db, const MasterLayout &layout)
 {
-    sql::Statement st = db.prepare(std::string("SELECT * FROM ") + spec.table + "\nORDER BY " + spec.order);
+    sql::Statement st = db.prepare(std::string("SELECT * FROM ") + layout.table + "\nORDER BY " + layout.order);
     std::vector<StoredRow> rows;
     while (st.step()) {
         StoredRow row;
         row.id = st.int64("ID");
-        for (const ColumnSpec &column : spec.columns)
+        for (const ColumnLayout &column : layout.columns)
             row.values.push_back(storedValue(st, column));
         rows.push_back(std::move(row));
     }
@@ -229,7 +68,7 @@ std::string joinFaults(const std::string &title, const std::vector<std::string> 
 const char *kRefused = "取り込めませんでした（何も変更していません）。";
 
 // How the changes of a row read: the key and the name, then each changed value.
-std::string describeRow(MasterKind kind, const MasterSpec &spec, const PlannedRow &row)
+std::string describeRow(MasterKind kind, const MasterLayout &layout, const PlannedRow &row)
 {
     const std::vector<std::string> &v = row.values;
     std::string text = (row.action == PlannedRow::Action::Add ? "追加 " : "変更 ") + lineText(row.line);
@@ -245,8 +84,8 @@ std::string describeRow(MasterKind kind, const MasterSpec &spec, const PlannedRo
         std::string changes;
         for (const size_t c : row.changed) {
             changes += changes.empty() ? "：" : "、";
-            const bool amount = spec.columns[c].kind == Kind::Amount;
-            changes += spec.columns[c].name + " " + (amount ? formatGrouped(std::stoll(row.stored[c])) : row.stored[c])
+            const bool amount = layout.columns[c].kind == Kind::Amount;
+            changes += layout.columns[c].name + " " + (amount ? formatGrouped(std::stoll(row.stored[c])) : row.stored[c])
                        + "→" + (amount ? formatGrouped(std::stoll(v[c])) : v[c]);
         }
         text += changes;
@@ -259,7 +98,7 @@ ImportPlan makePlan(const sql::Database &db, MasterKind kind, std::string bytes,
 {
     if (kind == MasterKind::RecipientList)
         throw MasterFileError("受取人一覧は取り込めません。受取人マスタを取り込んでください。");
-    const MasterSpec &spec = specOf(kind);
+    const MasterLayout &layout = layoutOf(kind);
     ImportPlan plan;
     plan.kind = kind;
     plan.defaults = defaults;
@@ -279,40 +118,40 @@ ImportPlan makePlan(const sql::Database &db, MasterKind kind, std::string bytes,
         throw MasterFileError(std::string(kRefused) + "\n\rファイルが空です。");
 
     // The header: the columns by name, in any order.
-    std::vector<int> columnOf; // file column -> spec column
+    std::vector<int> columnOf; // file column -> layout column
     std::vector<std::string> faults;
-    std::vector<bool> present(spec.columns.size(), false);
+    std::vector<bool> present(layout.columns.size(), false);
     for (const std::string &field : records.front().fields) {
         const std::string name(trimText(field));
-        const auto it = std::find_if(spec.columns.begin(), spec.columns.end(),
-                                     [&](const ColumnSpec &c) { return c.name == name; });
-        if (it == spec.columns.end()) {
+        const auto it = std::find_if(layout.columns.begin(), layout.columns.end(),
+                                     [&](const ColumnLayout &c) { return c.name == name; });
+        if (it == layout.columns.end()) {
             faults.push_back("列「" + name + "」は" + sheetName(kind) + "にない列です。");
             columnOf.push_back(-1);
             continue;
         }
-        const auto index = size_t(it - spec.columns.begin());
+        const auto index = size_t(it - layout.columns.begin());
         if (present[index])
             faults.push_back("列「" + name + "」が二つあります。");
         present[index] = true;
         columnOf.push_back(int(index));
     }
-    for (size_t c = 0; c < spec.columns.size(); ++c) {
-        if (spec.columns[c].key && !present[c])
-            faults.push_back("必須の列「" + spec.columns[c].name + "」がありません。");
+    for (size_t c = 0; c < layout.columns.size(); ++c) {
+        if (layout.columns[c].key && !present[c])
+            faults.push_back("必須の列「" + layout.columns[c].name + "」がありません。");
     }
     if (!faults.empty())
         throw MasterFileError(joinFaults(std::string(kRefused) + "\n\r1行目（見出し）", faults));
     if (records.size() == 1)
         throw MasterFileError(std::string(kRefused) + "\n\r見出しのほかに行がありません。");
 
-    const std::vector<StoredRow> stored = loadStored(db, spec);
+    const std::vector<StoredRow> stored = loadStored(db, layout);
     std::map<std::string, const StoredRow *> byKey;
     for (const StoredRow &row : stored)
         byKey.emplace(matchKey(kind, row.values), &row); // the earliest stored row of a key
     std::set<std::string> consignorCodes;
     if (kind == MasterKind::Recipients) {
-        for (const StoredRow &row : loadStored(db, specOf(MasterKind::Consignors)))
+        for (const StoredRow &row : loadStored(db, layoutOf(MasterKind::Consignors)))
             consignorCodes.insert(row.values[0]);
     }
 
@@ -326,9 +165,9 @@ ImportPlan makePlan(const sql::Database &db, MasterKind kind, std::string bytes,
             continue;
         }
         bool good = true;
-        std::vector<std::string> given(spec.columns.size());
+        std::vector<std::string> given(layout.columns.size());
         for (size_t f = 0; f < record.fields.size(); ++f) {
-            const ColumnSpec &column = spec.columns[size_t(columnOf[f])];
+            const ColumnLayout &column = layout.columns[size_t(columnOf[f])];
             if (const rules::Fault fault = cellFault(record.fields[f], column)) {
                 faults.push_back(lineText(record.line) + *fault);
                 good = false;
@@ -359,14 +198,14 @@ ImportPlan makePlan(const sql::Database &db, MasterKind kind, std::string bytes,
             row.values = row.stored;
         } else {
             row.action = PlannedRow::Action::Add;
-            for (const ColumnSpec &column : spec.columns)
+            for (const ColumnLayout &column : layout.columns)
                 row.values.push_back(defaultValue(kind, column, defaults));
             row.stored = row.values;
         }
-        for (size_t c = 0; c < spec.columns.size(); ++c) {
+        for (size_t c = 0; c < layout.columns.size(); ++c) {
             if (!present[c])
                 continue;
-            if (!sameValue(given[c], row.values[c], spec.columns[c].kind)) {
+            if (!sameValue(given[c], row.values[c], layout.columns[c].kind)) {
                 row.values[c] = given[c];
                 if (row.action != PlannedRow::Action::Add)
                     row.changed.push_back(c);
@@ -408,7 +247,7 @@ ImportPlan makePlan(const sql::Database &db, MasterKind kind, std::string bytes,
     return plan;
 }
 
-void writeRow(sql::Database &db, const MasterSpec &spec, const PlannedRow &row)
+void writeRow(sql::Database &db, const MasterLayout &layout, const PlannedRow &row)
 {
     if (row.action == PlannedRow::Action::Same)
         return;
@@ -417,23 +256,23 @@ void writeRow(sql::Database &db, const MasterSpec &spec, const PlannedRow &row)
     if (row.action == PlannedRow::Action::Add) {
         std::string names;
         std::string values;
-        for (size_t c = 0; c < spec.columns.size(); ++c) {
-            names += (c ? ", " : "") + spec.columns[c].name;
+        for (size_t c = 0; c < layout.columns.size(); ++c) {
+            names += (c ? ", " : "") + layout.columns[c].name;
             values += c ? ", ?" : "?";
             columns.push_back(c);
         }
-        statement = std::string("INSERT INTO ") + spec.table + " (" + names + ")\nVALUES (" + values + ")";
+        statement = std::string("INSERT INTO ") + layout.table + " (" + names + ")\nVALUES (" + values + ")";
     } else {
-        statement = std::string("UPDATE ") + spec.table + " SET";
+        statement = std::string("UPDATE ") + layout.table + " SET";
         for (const size_t c : row.changed) {
-            statement += (columns.empty() ? "\n  " : ",\n  ") + spec.columns[c].name + " = ?";
+            statement += (columns.empty() ? "\n  " : ",\n  ") + layout.columns[c].name + " = ?";
             columns.push_back(c);
         }
         statement += "\nWHERE\n  ID = " + std::to_string(row.id);
     }
     sql::Statement st = db.prepare(statement);
     for (size_t i = 0; i < columns.size(); ++i)
-        bindValue(st, int(i + 1), row.values[columns[i]], spec.columns[columns[i]]);
+        bindValue(st, int(i + 1), row.values[columns[i]], layout.columns[columns[i]]);
     st.run();
 }
 
@@ -513,7 +352,7 @@ std::vector<std::string> masterColumns(MasterKind kind)
         return names;
     }
     std::vector<std::string> names;
-    for (const ColumnSpec &column : specOf(kind).columns)
+    for (const ColumnLayout &column : layoutOf(kind).columns)
         names.push_back(column.name);
     return names;
 }
@@ -554,17 +393,17 @@ xlsx::Sheet masterSheet(const sql::Database &db, MasterKind kind)
 {
     if (kind == MasterKind::RecipientList)
         return recipientListSheet(db);
-    const MasterSpec &spec = specOf(kind);
+    const MasterLayout &layout = layoutOf(kind);
     xlsx::Sheet sheet;
     sheet.name = sheetName(kind);
-    for (const ColumnSpec &column : spec.columns) {
+    for (const ColumnLayout &column : layout.columns) {
         const bool amount = column.kind == Kind::Amount;
         sheet.columns.push_back({column.name, amount ? "#,##0" : std::string(), {}});
     }
-    for (const StoredRow &row : loadStored(db, spec)) {
+    for (const StoredRow &row : loadStored(db, layout)) {
         std::vector<xlsx::Cell> cells;
-        for (size_t c = 0; c < spec.columns.size(); ++c) {
-            const Kind k = spec.columns[c].kind;
+        for (size_t c = 0; c < layout.columns.size(); ++c) {
+            const Kind k = layout.columns[c].kind;
             cells.push_back(k == Kind::Amount || k == Kind::Category ? xlsx::Cell::ofNumber(std::stoll(row.values[c]))
                                                                      : xlsx::Cell::ofText(row.values[c]));
         }
@@ -626,7 +465,7 @@ std::vector<std::string> ImportPlan::changeLines() const
     std::vector<std::string> lines;
     for (const PlannedRow &row : rows) {
         if (row.action != PlannedRow::Action::Same)
-            lines.push_back(describeRow(kind, specOf(kind), row));
+            lines.push_back(describeRow(kind, layoutOf(kind), row));
     }
     return lines;
 }
@@ -643,7 +482,7 @@ void applyImport(sql::Database &db, const ImportPlan &shown, const std::function
         return;
     if (backup)
         backup();
-    const MasterSpec &spec = specOf(shown.kind);
+    const MasterLayout &layout = layoutOf(shown.kind);
     changeWatched(watcher, shown.consignors, std::nullopt, [&] {
         sql::Transaction tx(db);
         const ImportPlan now = makePlan(db, shown.kind, shown.bytes, shown.defaults);
@@ -651,7 +490,7 @@ void applyImport(sql::Database &db, const ImportPlan &shown, const std::function
             throw MasterFileError("取り込みの内容を確かめている間にマスタが変更されました。何も変更していません。\n\r"
                                   "もう一度インポートしてください。");
         for (const PlannedRow &row : now.rows)
-            writeRow(db, spec, row);
+            writeRow(db, layout, row);
         tx.commit();
     });
 }
