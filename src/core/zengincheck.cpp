@@ -472,50 +472,6 @@ private:
     std::optional<int64_t> m_bank; // the record's bank number when the bank master has it
 };
 
-std::string_view severityName(Severity severity)
-{
-    return severity == Severity::Error ? "error" : "warning";
-}
-
-bool refusesImport(const Finding &finding)
-{
-    switch (finding.problem) {
-    case Problem::FileSize:
-    case Problem::BrokenForm:
-    case Problem::RecordKind:
-    case Problem::RecordOrder:
-    case Problem::MissingRecords:
-    case Problem::FileKind:
-    case Problem::CodeDivision:
-    case Problem::NotNumeric:
-    case Problem::Account:
-    case Problem::DepositType:
-    case Problem::MonthDay:
-    case Problem::RequestDate:
-    case Problem::NameCharacter:
-    case Problem::SoundMark:
-    case Problem::SignedAmount:
-    case Problem::TrailerCount:
-    case Problem::TrailerTotal:
-        return true;
-    case Problem::LoneLineBreak:
-    case Problem::NoRecords: // an empty file stores nothing
-    case Problem::NoDataRecords:
-    case Problem::LeadingBlanks:
-    case Problem::TransferDate:
-    case Problem::Holiday:
-    case Problem::UnknownBank:
-    case Problem::UnknownBranch:
-    case Problem::NameConverted:
-    case Problem::NameSymbol:
-    case Problem::ClearingHouse:
-    case Problem::Designation:
-    case Problem::ZeroAmount:
-        return false;
-    }
-    return true;
-}
-
 void BankCodes::add(int64_t bank, int64_t branch)
 {
     m_banks.insert(bank);
@@ -533,26 +489,6 @@ BankCodes readBankCodes(const sql::Database &bankMaster)
             codes.add(st.int64(0), st.int64(1));
     }
     return codes;
-}
-
-std::vector<Finding> importRefusals(const CheckResult &result)
-{
-    std::vector<Finding> out;
-    for (const Finding &f : result.findings) {
-        if (refusesImport(f))
-            out.push_back(f);
-    }
-    return out;
-}
-
-std::vector<Finding> importNotices(const CheckResult &result)
-{
-    std::vector<Finding> out;
-    for (const Finding &f : result.findings) {
-        if (!refusesImport(f))
-            out.push_back(f);
-    }
-    return out;
 }
 
 TransferReader::TransferReader(const std::string &path, const CheckOptions &options)
@@ -650,38 +586,6 @@ CheckResult checkTransferBytes(std::string_view bytes, const CheckOptions &optio
     while (reader.next(record)) {
     }
     return reader.result();
-}
-
-std::string findingLine(const Finding &finding)
-{
-    std::string line = finding.record > 0 ? std::to_string(finding.record) : std::string();
-    line += '\t';
-    line += finding.column;
-    line += '\t';
-    line += severityName(finding.severity);
-    line += '\t';
-    line += finding.message;
-    return line;
-}
-
-std::string findingList(const std::vector<Finding> &findings, size_t total, size_t limit)
-{
-    total = std::max(total, findings.size());
-    std::string text;
-    const size_t listed = std::min(findings.size(), limit);
-    for (size_t i = 0; i < listed; ++i) {
-        const Finding &f = findings[i];
-        text += "\n\r";
-        text += f.severity == Severity::Error ? "［エラー］" : "［警告］";
-        if (f.record > 0) {
-            text += "レコード" + std::to_string(f.record);
-            text += f.column.empty() ? "：" : " " + f.column + "：";
-        }
-        text += f.message;
-    }
-    if (total > listed)
-        text += "\n\rほか " + formatGrouped(static_cast<int64_t>(total - listed)) + "件";
-    return text;
 }
 
 } // namespace pelanova::zengin
