@@ -1,6 +1,6 @@
 // pelanova-screenshots: pictures of the windows on the demo data, for a
 // person to look at (the tests check behaviour, not looks).
-//   pelanova-screenshots FOLDER [--bank-master FILE]
+//   pelanova-screenshots FOLDER [--bank-master FILE] [--server CONNECTION]
 // writes the PNG files into FOLDER. The demo database is made afresh in a
 // temporary folder; with a bank master (scripts/bank-master.sh) the bank and
 // branch names show in kanji.
@@ -27,6 +27,7 @@
 #include "reports/printmsg.h"
 #include "shell/formcarender.h"
 #include "shell/formmain.h"
+#include "screenshotfiles.h"
 #include "masters/formkakusyu.h"
 #include "core/inifile.h"
 #include "core/datalocation.h"
@@ -76,6 +77,8 @@
 using namespace pelanova;
 
 namespace {
+
+using namespace screenshots;
 
 QDir g_out;
 int g_failures = 0;
@@ -138,63 +141,6 @@ private:
     QtMessageBoxes m_real;
     std::string m_next;
 };
-
-// Writes bytes over a record at a 1-based position.
-void put(std::string &record, size_t pos, const std::string &bytes)
-{
-    record.replace(pos - 1, bytes.size(), bytes);
-}
-
-std::string sjis(const char *utf8) { return cp932::encode(utf8).value_or(std::string()); }
-
-std::string blankRecord(char kind)
-{
-    std::string r(zengin::kRecordSize, ' ');
-    r[0] = kind;
-    return r;
-}
-
-// A header of the demo's head office for a day in December with the given account.
-std::string headOfficeHeader(const char *mmdd, const char *account)
-{
-    std::string r = blankRecord('1');
-    put(r, 2, "210");
-    put(r, 5, "1234567890");
-    put(r, 15, sjis("ｶ)ﾍﾟﾗﾉﾊﾞｻﾝｷﾞﾖｳ"));
-    put(r, 55, mmdd);
-    put(r, 59, "0001");
-    put(r, 78, "100");
-    put(r, 96, std::string("1") + account);
-    return r;
-}
-
-std::string transfer(const char *bank, const char *account, const char *name, const char *amount)
-{
-    std::string r = blankRecord('2');
-    put(r, 2, bank);
-    put(r, 6, sjis("ﾐﾂﾋﾞｼﾕ-ｴﾌｼﾞｴｲ"));
-    put(r, 21, "103");
-    put(r, 24, sjis("ﾁﾖﾀﾞ"));
-    put(r, 43, std::string("1") + account);
-    put(r, 51, sjis(name));
-    put(r, 81, std::string(amount) + "0");
-    return r;
-}
-
-std::string trailerAndEnd(const char *countAndTotal)
-{
-    std::string r = blankRecord('8');
-    put(r, 2, countAndTotal);
-    return r + blankRecord('9');
-}
-
-// A facility's file with three faults the bank would refuse: the
-// consignor's account, a letter in a bank code, a voiced mark after ｱ.
-std::string faultyFile()
-{
-    return headOfficeHeader("1216", "-654321") + transfer("00A5", "1234567", "ﾀｱﾞﾝ ﾀﾛｳ", "0000030000")
-           + trailerAndEnd("000001000000030000");
-}
 
 void waitForPreview(TBaseLRep &report)
 {
@@ -300,7 +246,6 @@ void controlKit()
 
 // The main window on the demo data: the menu and every screen, some in the
 // states a clerk sees most.
-void importLateFile(TDM1 &dm, const std::string &folder);
 
 // The server the settings screen's connection test reaches (--server), or
 // one that is not there.
@@ -511,48 +456,6 @@ void fileDialog()
     });
     QtFileDialogs files;
     files.getOpenFileName(nullptr, QString(), folder.path(), QStringLiteral("銀行データ|銀行マスタ.mdb"));
-}
-
-// 15 December: the head office's file holds a name in small kana and a
-// transfer that the recipient's fee makes 0 yen.
-void importNoteDay(TDM1 &dm, const std::string &folder)
-{
-    const std::string bytes = headOfficeHeader("1215", "1234567")
-                              + transfer("0005", "7000001", "ｼｮｳｼﾞ ﾊﾅｺ", "0000025000")
-                              + transfer("0005", "7000002", "ﾐﾔｹ ｼﾞﾛｳ", "0000000420")
-                              + trailerAndEnd("000002000000025420");
-    const std::string path = folder + "/HONSHA_1215_ok.txt";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error(path);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    cli::ConsoleMessageBoxes boxes;
-    SilentProgress progress;
-    ImportEngine engine(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
-    if (engine.ImportTransferFile(path, 1, 20261215, 20261213) != ImportEngine::Outcome::Stored)
-        throw std::runtime_error("the day of notes was not imported");
-    // The second recipient bears every fee.
-    dm.ADOConFurikomi.exec("UPDATE M_受取人 SET 手数料区分 = 1, 手数料金額 = 0 WHERE 口座番号 = '7000002'");
-}
-
-// A file the branch office sends for 15 December after the head office's
-// day was made.
-void importLateFile(TDM1 &dm, const std::string &folder)
-{
-    const std::string bytes = headOfficeHeader("1215", "1234567")
-                              + transfer("0005", "7000003", "ﾓﾘ ｻﾁｺ", "0000018000") + trailerAndEnd("000001000000018000");
-    const std::string path = folder + "/KITA_1215.txt";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error(path);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    cli::ConsoleMessageBoxes boxes;
-    SilentProgress progress;
-    ImportEngine engine(dm.ADOConFurikomi, &dm.ADOConBank, boxes, progress);
-    if (engine.ImportTransferFile(path, 2, 20261215, 20261214) != ImportEngine::Outcome::Stored)
-        throw std::runtime_error("the late file was not imported");
 }
 
 } // namespace
