@@ -1,6 +1,7 @@
 #include "core/tesuuryou.h"
 #include "core/sql.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace pelanova {
@@ -103,56 +104,85 @@ std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::strin
     return readConsignorRow(st);
 }
 
-size_t RecipientRows::KeyHash::operator()(const Key &k) const
-{
-    size_t h = std::hash<std::string>()(k.account);
-    h ^= std::hash<int64_t>()(k.bank) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-    h ^= std::hash<int64_t>()(k.branch) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-    return h;
-}
-
 RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignorCode)
 {
-    sql::Statement st = db.prepare("SELECT\n  *\nFROM\n  M_受取人\nWHERE\n  委託者コード = "
+    sql::Statement st = db.prepare("SELECT\n  銀行番号, 支店番号, 口座番号, 手数料区分, 手数料金額, 銀行名漢字, 支店名漢字\nFROM\n"
+                                   "  M_受取人\nWHERE\n  委託者コード = "
                                    + sql::quote(consignorCode) + "\nORDER BY\n  ID");
-    const int id = st.columnIndex("ID");
-    const int bank = st.columnIndex("銀行番号");
-    const int branch = st.columnIndex("支店番号");
-    const int account = st.columnIndex("口座番号");
-    const int category = st.columnIndex("手数料区分");
-    const int threshold = st.columnIndex("手数料金額");
-    const int bankKanji = st.columnIndex("銀行名漢字");
-    const int branchKanji = st.columnIndex("支店名漢字");
     while (st.step()) {
-        RecipientRow row;
-        row.id = st.int64OrZero(id);
+        ++m_size;
         // A NULL key column matches no account (not 0 or empty text).
-        if (bank >= 0 && !st.isNull(bank))
-            row.bankNumber = st.int64(bank);
-        if (branch >= 0 && !st.isNull(branch))
-            row.branchNumber = st.int64(branch);
-        if (account >= 0 && !st.isNull(account))
-            row.account = st.text(account);
-        row.category = st.int64OrZero(category);
-        row.threshold = st.int64OrZero(threshold);
-        row.bankKanji = st.textOrEmpty(bankKanji);
-        row.branchKanji = st.textOrEmpty(branchKanji);
-        add(std::move(row));
+        if (st.isNull(0) || st.isNull(1) || st.isNull(2))
+            continue;
+        Entry e;
+        e.bank = st.int64(0);
+        e.branch = st.int64(1);
+        e.account = st.text(2);
+        e.category = st.int64OrZero(3);
+        e.threshold = st.int64OrZero(4);
+        e.bankKanji = nameIndex(st.textOrEmpty(5));
+        e.branchKanji = nameIndex(st.textOrEmpty(6));
+        m_entries.push_back(std::move(e));
     }
+    std::stable_sort(m_entries.begin(), m_entries.end(), before);
+    m_entries.shrink_to_fit();
+    std::unordered_map<std::string, uint32_t>().swap(m_nameIndex); // only for loading
 }
 
-void RecipientRows::add(RecipientRow row)
+bool RecipientRows::before(const Entry &a, const Entry &b)
 {
-    m_rows.push_back(std::move(row));
-    const RecipientRow &r = m_rows.back();
-    if (r.bankNumber && r.branchNumber && r.account)
-        m_index.try_emplace(Key{*r.bankNumber, *r.branchNumber, *r.account}, m_rows.size() - 1);
+    if (a.bank != b.bank)
+        return a.bank < b.bank;
+    if (a.branch != b.branch)
+        return a.branch < b.branch;
+    return a.account < b.account;
 }
 
-const RecipientRow *RecipientRows::find(int64_t bankNumber, int64_t branchNumber, std::string_view account) const
+uint32_t RecipientRows::nameIndex(const std::string &name)
 {
-    const auto it = m_index.find(Key{bankNumber, branchNumber, std::string(account)});
-    return it == m_index.end() ? nullptr : &m_rows[it->second];
+    // Names repeat across recipients of one bank and branch: each is held once.
+    const auto [it, added] = m_nameIndex.try_emplace(name, static_cast<uint32_t>(m_names.size()));
+    if (added)
+        m_names.push_back(name);
+    return it->second;
+}
+
+void RecipientRows::add(const RecipientRow &row)
+{
+    ++m_size;
+    if (!row.bankNumber || !row.branchNumber || !row.account)
+        return;
+    Entry e;
+    e.bank = *row.bankNumber;
+    e.branch = *row.branchNumber;
+    e.account = *row.account;
+    e.category = row.category;
+    e.threshold = row.threshold;
+    // Names added after loading are looked up among those held.
+    const auto held = [this](const std::string &name) {
+        const auto it = std::find(m_names.begin(), m_names.end(), name);
+        if (it != m_names.end())
+            return static_cast<uint32_t>(it - m_names.begin());
+        m_names.push_back(name);
+        return static_cast<uint32_t>(m_names.size() - 1);
+    };
+    e.bankKanji = held(row.bankKanji);
+    e.branchKanji = held(row.branchKanji);
+    // After any equal account already held, so that the first stored stays found.
+    m_entries.insert(std::upper_bound(m_entries.begin(), m_entries.end(), e, before), std::move(e));
+}
+
+std::optional<RecipientRows::Found> RecipientRows::find(int64_t bankNumber, int64_t branchNumber,
+                                                        std::string_view account) const
+{
+    Entry key;
+    key.bank = bankNumber;
+    key.branch = branchNumber;
+    key.account = std::string(account);
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), key, before);
+    if (it == m_entries.end() || before(key, *it))
+        return std::nullopt;
+    return Found{it->category, it->threshold, &m_names[it->bankKanji], &m_names[it->branchKanji]};
 }
 
 void GetTesuuryou(TTesuuryou &t, std::string &ginkouKanji, std::string &shitenKanji, int64_t bankNumber,
@@ -166,11 +196,11 @@ void GetTesuuryou(TTesuuryou &t, std::string &ginkouKanji, std::string &shitenKa
     int64_t category = 0;
     int64_t threshold = 0;
 
-    if (const RecipientRow *r = recipients.find(bankNumber, branchNumber, accountNumber)) {
+    if (const auto r = recipients.find(bankNumber, branchNumber, accountNumber)) {
         category = r->category;
         threshold = r->threshold;
-        ginkouKanji = r->bankKanji;
-        shitenKanji = r->branchKanji;
+        ginkouKanji = *r->bankKanji;
+        shitenKanji = *r->branchKanji;
     }
 
     if (!consignor)

@@ -161,33 +161,49 @@ struct RecipientRow
 // "銀行番号 = b AND 支店番号 = s AND 口座番号 = 'a'" through the rows in stored
 // order finds: the matching row with the lowest ID. Rows with a missing bank
 // number, branch number or account number match nothing, as in SQL.
+//
+// Only what the fee calculation reads is kept, sorted by account, with each
+// kanji name held once: a consignor of tens of thousands of recipients costs a
+// report or a list little memory.
 class RecipientRows
 {
 public:
+    // What find() hands back: the fee category, its threshold and the kanji names.
+    struct Found
+    {
+        int64_t category = 0;
+        int64_t threshold = 0;
+        const std::string *bankKanji = nullptr;
+        const std::string *branchKanji = nullptr;
+    };
+
     RecipientRows() = default;
     RecipientRows(const sql::Database &db, std::string_view consignorCode);
 
     // Rows must be added in stored (ID) order; a later duplicate is kept but
     // never found.
-    void add(RecipientRow row);
-    const RecipientRow *find(int64_t bankNumber, int64_t branchNumber, std::string_view account) const;
-    size_t size() const { return m_rows.size(); }
+    void add(const RecipientRow &row);
+    std::optional<Found> find(int64_t bankNumber, int64_t branchNumber, std::string_view account) const;
+    size_t size() const { return m_size; }
 
 private:
-    struct Key
+    struct Entry
     {
-        int64_t bank;
-        int64_t branch;
+        int64_t bank = 0;
+        int64_t branch = 0;
         std::string account;
-        bool operator==(const Key &) const = default;
+        int64_t category = 0;
+        int64_t threshold = 0;
+        uint32_t bankKanji = 0;
+        uint32_t branchKanji = 0;
     };
-    struct KeyHash
-    {
-        size_t operator()(const Key &k) const;
-    };
+    static bool before(const Entry &a, const Entry &b);
+    uint32_t nameIndex(const std::string &name);
 
-    std::vector<RecipientRow> m_rows;
-    std::unordered_map<Key, size_t, KeyHash> m_index;
+    std::vector<Entry> m_entries; // by account; of equal accounts, the first stored first
+    std::vector<std::string> m_names;
+    std::unordered_map<std::string, uint32_t> m_nameIndex;
+    size_t m_size = 0;
 };
 
 // Prices one transfer: the fee of the relation and band of the gross amount in
