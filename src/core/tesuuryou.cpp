@@ -126,7 +126,6 @@ RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignor
     }
     std::stable_sort(m_entries.begin(), m_entries.end(), before);
     m_entries.shrink_to_fit();
-    std::unordered_map<std::string, uint32_t>().swap(m_nameIndex); // only for loading
 }
 
 bool RecipientRows::before(const Entry &a, const Entry &b)
@@ -158,16 +157,8 @@ void RecipientRows::add(const RecipientRow &row)
     e.account = *row.account;
     e.category = row.category;
     e.threshold = row.threshold;
-    // Names added after loading are looked up among those held.
-    const auto held = [this](const std::string &name) {
-        const auto it = std::find(m_names.begin(), m_names.end(), name);
-        if (it != m_names.end())
-            return static_cast<uint32_t>(it - m_names.begin());
-        m_names.push_back(name);
-        return static_cast<uint32_t>(m_names.size() - 1);
-    };
-    e.bankKanji = held(row.bankKanji);
-    e.branchKanji = held(row.branchKanji);
+    e.bankKanji = nameIndex(row.bankKanji);
+    e.branchKanji = nameIndex(row.branchKanji);
     // After any equal account already held, so that the first stored stays found.
     m_entries.insert(std::upper_bound(m_entries.begin(), m_entries.end(), e, before), std::move(e));
 }
