@@ -10,6 +10,19 @@
 
 namespace pelanova {
 
+namespace {
+
+// An image of the store's rows of eight-bit grey.
+QImage grayImage(const QByteArray &raw, int width, int height)
+{
+    QImage image(width, height, QImage::Format_Grayscale8);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), raw.constData() + static_cast<qsizetype>(y) * width, static_cast<size_t>(width));
+    return image;
+}
+
+} // namespace
+
 PreviewStore::PreviewStore() = default;
 PreviewStore::~PreviewStore() = default;
 
@@ -23,7 +36,7 @@ void PreviewStore::clear()
     ++m_generation;
 }
 
-int PreviewStore::append(const QImage &image)
+int PreviewStore::append(const QImage &image, bool show)
 {
     if (!m_file) {
         m_file = std::make_unique<QTemporaryFile>(QDir::tempPath()
@@ -55,6 +68,11 @@ int PreviewStore::append(const QImage &image)
         throw std::runtime_error("cannot write the preview file: "
                                  + m_file->errorString().toStdString());
     m_entries.push_back(entry);
+    if (show) {
+        m_shownImage = grayImage(raw, width, height);
+        m_shown = count() - 1;
+        ++m_generation;
+    }
     return count() - 1;
 }
 
@@ -70,11 +88,7 @@ bool PreviewStore::show(int index)
     const QByteArray raw = qUncompress(packed);
     if (raw.size() != static_cast<qsizetype>(entry.width) * entry.height)
         throw std::runtime_error("the preview file is damaged");
-    QImage image(entry.width, entry.height, QImage::Format_Grayscale8);
-    for (int y = 0; y < entry.height; ++y)
-        std::memcpy(image.scanLine(y), raw.constData() + static_cast<qsizetype>(y) * entry.width,
-                    static_cast<size_t>(entry.width));
-    m_shownImage = std::move(image);
+    m_shownImage = grayImage(raw, entry.width, entry.height);
     m_shown = index;
     ++m_generation;
     return true;

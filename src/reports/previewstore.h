@@ -27,9 +27,10 @@ public:
     // Empties the store and starts a new temporary file; nothing is shown.
     void clear();
 
-    // Stores an image at the end; returns its index (0-based). Throws
+    // Stores an image at the end; returns its index (0-based). With show,
+    // it is also the shown image, as stored, without reading it back. Throws
     // std::runtime_error when the temporary file cannot be written.
-    int append(const QImage &image);
+    int append(const QImage &image, bool show = false);
     int count() const { return static_cast<int>(m_entries.size()); }
 
     // Loads and shows the image at index; false (nothing changes) when out of range.

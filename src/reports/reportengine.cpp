@@ -90,10 +90,7 @@ void ReportEngine::renderPreviewPage(bool show)
         painter.setRenderHint(QPainter::Antialiasing);
         renderPage(painter, 1.0);
     }
-    const int index = m_store.append(image);
-    m_store.recordPage(m_pageNumber, index);
-    if (show)
-        m_store.show(index);
+    m_store.recordPage(m_pageNumber, m_store.append(image, show));
 }
 
 void ReportEngine::renderReducedPage(int zoom, QPoint position)
@@ -114,9 +111,7 @@ void ReportEngine::renderReducedPage(int zoom, QPoint position)
 
 void ReportEngine::storeSheet(bool show)
 {
-    const int index = m_store.append(m_sheet);
-    if (show)
-        m_store.show(index);
+    m_store.append(m_sheet, show);
     m_sheet = blankPage();
     m_sheetHasPages = false;
 }

@@ -167,6 +167,12 @@ private slots:
             QCOMPARE(qGray(store.shownImage().pixel(5, 5)), 128);
             QVERIFY(!store.show(2));
             QCOMPARE(store.shownIndex(), 1);
+            // Shown as it is stored: the same grey as read back from the file.
+            QCOMPARE(store.append(first, true), 2);
+            QCOMPARE(store.shownIndex(), 2);
+            const QImage shownAtOnce = store.shownImage();
+            QVERIFY(store.show(2));
+            QCOMPARE(shownAtOnce, store.shownImage());
 
             store.clear(); // a new preview replaces the file
             QVERIFY(!QFile::exists(fileName));
