@@ -106,9 +106,27 @@ std::optional<ConsignorRow> loadConsignorRow(const sql::Database &db, std::strin
 
 RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignorCode)
 {
+    // Read in the order the entries are held in, which the index of accounts
+    // gives without a sort; of equal accounts, the first stored first. Where
+    // the database orders otherwise (a server's text order, a number stored
+    // as text), they are read in the order stored and put in order here.
+    if (!load(db, consignorCode, "銀行番号, 支店番号, 口座番号, ID")) {
+        load(db, consignorCode, "ID");
+        std::stable_sort(m_entries.begin(), m_entries.end(), before);
+    }
+    m_entries.shrink_to_fit();
+}
+
+bool RecipientRows::load(const sql::Database &db, std::string_view consignorCode, const char *order)
+{
+    m_entries.clear();
+    m_size = 0;
     sql::Statement st = db.prepare("SELECT\n  銀行番号, 支店番号, 口座番号, 手数料区分, 手数料金額, 銀行名漢字, 支店名漢字\nFROM\n"
                                    "  M_受取人\nWHERE\n  委託者コード = "
-                                   + sql::quote(consignorCode) + "\nORDER BY\n  ID");
+                                   + sql::quote(consignorCode) + "\nORDER BY\n  " + order);
+    uint32_t bankKanji = nameIndex(std::string());
+    uint32_t branchKanji = bankKanji;
+    bool ordered = true;
     while (st.step()) {
         ++m_size;
         // A NULL key column matches no account (not 0 or empty text).
@@ -120,12 +138,20 @@ RecipientRows::RecipientRows(const sql::Database &db, std::string_view consignor
         e.account = st.text(2);
         e.category = st.int64OrZero(3);
         e.threshold = st.int64OrZero(4);
-        e.bankKanji = nameIndex(st.textOrEmpty(5));
-        e.branchKanji = nameIndex(st.textOrEmpty(6));
+        // Neighbours mostly share their bank's and branch's names.
+        std::string name = st.textOrEmpty(5);
+        if (name != m_names[bankKanji])
+            bankKanji = nameIndex(name);
+        e.bankKanji = bankKanji;
+        name = st.textOrEmpty(6);
+        if (name != m_names[branchKanji])
+            branchKanji = nameIndex(name);
+        e.branchKanji = branchKanji;
+        if (ordered && !m_entries.empty() && before(e, m_entries.back()))
+            ordered = false;
         m_entries.push_back(std::move(e));
     }
-    std::stable_sort(m_entries.begin(), m_entries.end(), before);
-    m_entries.shrink_to_fit();
+    return ordered;
 }
 
 bool RecipientRows::before(const Entry &a, const Entry &b)

@@ -198,6 +198,9 @@ private:
         uint32_t branchKanji = 0;
     };
     static bool before(const Entry &a, const Entry &b);
+    // Reads the consignor's recipients in the order given; false when that is
+    // not the entries' own order.
+    bool load(const sql::Database &db, std::string_view consignorCode, const char *order);
     uint32_t nameIndex(const std::string &name);
 
     std::vector<Entry> m_entries; // by account; of equal accounts, the first stored first

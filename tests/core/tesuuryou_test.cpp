@@ -183,6 +183,27 @@ TEST(Tesuuryou, ReadsRowsFromTheDatabaseFirstMatchAndNullsAsZero)
     EXPECT_EQ(price(500, 1, 1, rows, consignor).t.JisyaTesuuryou, 50); // branch '001' is branch 1; empty limits: band 3
 }
 
+TEST(Tesuuryou, TheFirstStoredRecipientWinsWhereTheDatabaseOrdersOtherwise)
+{
+    sql::Database db;
+    db.open(":memory:", sql::Database::Mode::Create);
+    schema::createOwnDatabase(db);
+    // A bank number of letters reads as 0 and sorts after every number in
+    // the database: the first stored of the two equal accounts is found.
+    db.exec("INSERT INTO M_受取人 (委託者コード, 銀行番号, 支店番号, 口座番号, 手数料区分, 手数料金額, 銀行名漢字) VALUES "
+            "('C', 'X', 1, '1111111', 1, 0, '先の銀行'),"
+            "('C', 0, 1, '1111111', 0, 0, '後の銀行'),"
+            "('C', 9, 1, '1111111', 1, 0, '九銀行')");
+    const RecipientRows rows(db, "C");
+    EXPECT_EQ(rows.size(), 3u);
+    const auto first = rows.find(0, 1, "1111111");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first->bankKanji, "先の銀行");
+    EXPECT_EQ(first->category, 1);
+    ASSERT_TRUE(rows.find(9, 1, "1111111"));
+    EXPECT_EQ(*rows.find(9, 1, "1111111")->bankKanji, "九銀行");
+}
+
 TEST(YokinSyubetu, NamesOfTheThreeCodes)
 {
     EXPECT_EQ(GetYokinSyubetuName(1), "普通");
