@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -266,16 +267,21 @@ std::string schemaProblem(const sql::Database &db)
     if (version > kSchemaVersion)
         return "このデータベースは新しい版のプログラムで作られています（データベースの版 " + std::to_string(version)
                + "、このプログラムの版 " + std::to_string(kSchemaVersion) + "）。新しい版のプログラムでお使いください。";
+    // A server writes the names it was given without quotes in lower case.
+    std::map<std::string, std::vector<std::string>> tables;
+    for (auto &[table, columns] : db.tableColumns()) {
+        std::vector<std::string> &present = tables[lowerAscii(table)];
+        for (const std::string &column : columns)
+            present.push_back(lowerAscii(column));
+    }
     for (const auto &[table, since, columns] : expectedColumns()) {
         // A table a later version adds comes with the upgrade.
         if (since > std::max(version, 1))
             continue;
-        if (!db.hasTable(table))
+        const auto found = tables.find(lowerAscii(table));
+        if (found == tables.end())
             return "このプログラムのデータベースではありません（テーブル " + table + " がありません）。";
-        // A server writes the names it was given without quotes in lower case.
-        std::vector<std::string> present = db.columnNames(table);
-        for (std::string &name : present)
-            name = lowerAscii(name);
+        const std::vector<std::string> &present = found->second;
         for (const std::string &column : columns) {
             if (std::find(present.begin(), present.end(), lowerAscii(column)) == present.end())
                 return "データベースが壊れています（テーブル " + table + " に列 " + column + " がありません）。";

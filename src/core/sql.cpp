@@ -141,6 +141,15 @@ std::vector<std::string> Database::columnNames(const std::string &table) const
     return m_connection->columnNames(table);
 }
 
+std::map<std::string, std::vector<std::string>> Database::tableColumns() const
+{
+    requireOpen();
+    std::map<std::string, std::vector<std::string>> tables;
+    for (auto &[table, column] : m_connection->tableColumns())
+        tables[table].push_back(std::move(column));
+    return tables;
+}
+
 int Database::schemaVersion() const
 {
     requireOpen();

@@ -101,6 +101,9 @@ public:
     bool hasTable(const std::string &name) const;
     // The columns of a table in their order; empty when there is no such table.
     std::vector<std::string> columnNames(const std::string &table) const;
+    // The columns of every table, by table name as the database writes it;
+    // one query however many tables there are.
+    std::map<std::string, std::vector<std::string>> tableColumns() const;
     // The version of the schema the database holds (0 when none was set).
     int schemaVersion() const;
     void setSchemaVersion(int version);

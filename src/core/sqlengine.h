@@ -72,6 +72,9 @@ public:
     virtual int changes() const = 0;
     virtual bool hasTable(const std::string &name) const = 0;
     virtual std::vector<std::string> columnNames(const std::string &table) const = 0;
+    // Every table's columns in one query, as (table, column) in the tables'
+    // and their columns' order.
+    virtual std::vector<std::pair<std::string, std::string>> tableColumns() const = 0;
     virtual int schemaVersion() const = 0;
     virtual void setSchemaVersion(int version) = 0;
     virtual void setBusyTimeout(int milliseconds) = 0;

@@ -206,6 +206,16 @@ public:
         return names;
     }
 
+    std::vector<std::pair<std::string, std::string>> tableColumns() const override
+    {
+        SqliteCursor st(m_db, prepared("SELECT m.name, p.name FROM sqlite_master AS m, pragma_table_info(m.name) AS p "
+                                       "WHERE m.type = 'table' ORDER BY m.name, p.cid"));
+        std::vector<std::pair<std::string, std::string>> columns;
+        while (st.step())
+            columns.emplace_back(st.text(0), st.text(1));
+        return columns;
+    }
+
     int schemaVersion() const override
     {
         SqliteCursor st(m_db, prepared("PRAGMA user_version"));
