@@ -52,12 +52,37 @@ std::string formatShortDate(int yyyymmdd)
     return buf;
 }
 
+namespace {
+
+// value with at least `digits` digits, zeros in front (printf's "%.Nlld").
+void appendZeroPadded(std::string &out, int64_t value, size_t digits)
+{
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char reversed[20];
+    size_t n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        out += '-';
+    if (n < digits)
+        out.append(digits - n, '0');
+    while (n > 0)
+        out += reversed[--n];
+}
+
+} // namespace
+
 std::string formatBankBranch(int64_t bankNumber, int64_t branchNumber)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.4lld-%.3lld", static_cast<long long>(bankNumber),
-                  static_cast<long long>(branchNumber));
-    return buf;
+    // Once a merged line: without printf's parsing of a format.
+    std::string out;
+    out.reserve(16);
+    appendZeroPadded(out, bankNumber, 4);
+    out += '-';
+    appendZeroPadded(out, branchNumber, 3);
+    return out;
 }
 
 std::string formatReportDate(int yyyymmdd)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 
 using namespace pelanova;
@@ -252,4 +253,7 @@ TEST(FurikomiFormat, AmountsFeesAndCodes)
     EXPECT_EQ(formatFee(1050), "1,050");
     EXPECT_EQ(formatBankBranch(5, 1), "0005-001");
     EXPECT_EQ(formatBankBranch(12345, 1234), "12345-1234");
+    EXPECT_EQ(formatBankBranch(0, 0), "0000-000");
+    EXPECT_EQ(formatBankBranch(-5, -12), "-0005--012"); // as printf's %.4lld-%.3lld
+    EXPECT_EQ(formatBankBranch(INT64_MIN, INT64_MAX), "-9223372036854775808-9223372036854775807");
 }
