@@ -95,12 +95,12 @@ public:
             return 0;
         return std::strtoll(PQgetvalue(m_result, m_row, index), nullptr, 10);
     }
-    std::string text(int index) const override
+    std::string_view text(int index) const override
     {
         if (!m_result || m_row < 0 || PQgetisnull(m_result, m_row, index))
             return {};
-        return std::string(PQgetvalue(m_result, m_row, index),
-                           static_cast<size_t>(PQgetlength(m_result, m_row, index)));
+        return std::string_view(PQgetvalue(m_result, m_row, index),
+                                static_cast<size_t>(PQgetlength(m_result, m_row, index)));
     }
     std::string sql() const override { return m_source; }
 

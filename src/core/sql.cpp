@@ -415,7 +415,8 @@ int Statement::requireColumn(std::string_view name) const
 
 bool Statement::isNull(int index) const { return cursor().type(index) == detail::ValueType::Null; }
 int64_t Statement::int64(int index) const { return cursor().integer(index); }
-std::string Statement::text(int index) const { return cursor().text(index); }
+std::string Statement::text(int index) const { return std::string(cursor().text(index)); }
+std::string_view Statement::textView(int index) const { return cursor().text(index); }
 std::string Statement::sql() const { return m_cursor ? m_cursor->sql() : std::string(); }
 
 // ------------------------------------------------------------------ helpers

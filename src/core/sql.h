@@ -242,6 +242,9 @@ public:
     int64_t int64(int index) const;
     int integer(int index) const { return static_cast<int>(int64(index)); }
     std::string text(int index) const;
+    // The text of a column without a copy: valid until the statement steps
+    // again; empty for NULL.
+    std::string_view textView(int index) const;
     bool isNull(std::string_view name) const { return isNull(requireColumn(name)); }
     int64_t int64(std::string_view name) const { return int64(requireColumn(name)); }
     int integer(std::string_view name) const { return integer(requireColumn(name)); }

@@ -33,7 +33,8 @@ public:
     virtual std::string columnName(int index) const = 0;
     virtual ValueType type(int index) const = 0;
     virtual int64_t integer(int index) const = 0;
-    virtual std::string text(int index) const = 0;
+    // Valid until the cursor steps again; empty for NULL.
+    virtual std::string_view text(int index) const = 0;
     virtual std::string sql() const = 0;
 };
 

@@ -134,12 +134,12 @@ public:
         }
     }
     int64_t integer(int index) const override { return sqlite3_column_int64(m_stmt, index); }
-    std::string text(int index) const override
+    std::string_view text(int index) const override
     {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
         if (!p)
             return {};
-        return std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_stmt, index)));
+        return std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(m_stmt, index)));
     }
     std::string sql() const override
     {
@@ -202,7 +202,7 @@ public:
         st.bindText(1, table);
         std::vector<std::string> names;
         while (st.step())
-            names.push_back(st.text(0));
+            names.emplace_back(st.text(0));
         return names;
     }
 

@@ -138,14 +138,13 @@ bool RecipientRows::load(const sql::Database &db, std::string_view consignorCode
         e.account = st.text(2);
         e.category = st.int64OrZero(3);
         e.threshold = st.int64OrZero(4);
-        // Neighbours mostly share their bank's and branch's names.
-        std::string name = st.textOrEmpty(5);
-        if (name != m_names[bankKanji])
-            bankKanji = nameIndex(name);
+        // Neighbours mostly share their bank's and branch's names (NULL
+        // reads as empty).
+        if (const std::string_view name = st.textView(5); name != m_names[bankKanji])
+            bankKanji = nameIndex(std::string(name));
         e.bankKanji = bankKanji;
-        name = st.textOrEmpty(6);
-        if (name != m_names[branchKanji])
-            branchKanji = nameIndex(name);
+        if (const std::string_view name = st.textView(6); name != m_names[branchKanji])
+            branchKanji = nameIndex(std::string(name));
         e.branchKanji = branchKanji;
         if (ordered && !m_entries.empty() && before(e, m_entries.back()))
             ordered = false;
