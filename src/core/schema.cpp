@@ -182,10 +182,15 @@ CREATE TABLE IF NOT EXISTS T_作成履歴 (
 CREATE INDEX IF NOT EXISTS IX_作成履歴_委託者日付 ON T_作成履歴 (委託者コード, 振込依頼日, ID);
 CREATE INDEX IF NOT EXISTS IX_作成履歴_SHA256 ON T_作成履歴 (SHA256);
 )SQL", kHistory},
-    // The fee inputs of a report or a list read a consignor's recipients in
-    // stored order without sorting them.
+    // A consignor's recipients in stored order.
     {4, R"SQL(
 CREATE INDEX IF NOT EXISTS IX_受取人_委託者 ON M_受取人 (委託者コード);
+)SQL", nullptr},
+    // The fee inputs of a report or a list read a consignor's recipients in
+    // account order from the index alone, without reading the table.
+    {5, R"SQL(
+CREATE INDEX IF NOT EXISTS IX_受取人_手数料 ON M_受取人 (委託者コード, 銀行番号, 支店番号, 口座番号, ID, 手数料区分,
+                                                  手数料金額, 銀行名漢字, 支店名漢字);
 )SQL", nullptr},
 };
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);

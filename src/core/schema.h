@@ -35,7 +35,7 @@ void createOwnDatabase(sql::Database &db);
 //   1: the seven tables
 //   2: the merged lines' grouping index
 //   3: the record of the bank files made (T_作成履歴)
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 // True when every table of the own database exists.
 bool hasOwnTables(const sql::Database &db);
