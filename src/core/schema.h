@@ -35,6 +35,8 @@ void createOwnDatabase(sql::Database &db);
 //   1: the seven tables
 //   2: the merged lines' grouping index
 //   3: the record of the bank files made (T_作成履歴)
+//   4: the index of each consignor's recipients
+//   5: the index of each consignor's recipients by account, with their fee columns
 inline constexpr int kSchemaVersion = 5;
 
 // True when every table of the own database exists.
