@@ -10,11 +10,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 namespace pelanova::sql::detail {
 namespace {
 
 constexpr unsigned kInt2 = 21, kInt4 = 23, kInt8 = 20, kNumeric = 1700, kOid = 26;
+// Rows a statement read in chunks takes from the server at a time.
+constexpr int kChunkRows = 1000;
 
 std::string firstLine(const char *message)
 {
@@ -103,8 +106,20 @@ public:
                                 static_cast<size_t>(PQgetlength(m_result, m_row, index)));
     }
     std::string sql() const override { return m_source; }
+    void readInChunks() override { m_chunked = true; }
 
 private:
+    std::vector<const char *> values() const
+    {
+        std::vector<const char *> values(m_values.size());
+        for (size_t i = 0; i < m_values.size(); ++i)
+            values[i] = m_values[i] ? m_values[i]->c_str() : nullptr;
+        return values;
+    }
+    void execute();
+    void declare();
+    void fetch();
+    void closeRows();
     void check(int index) const
     {
         if (index < 1 || index > static_cast<int>(m_values.size()))
@@ -118,6 +133,7 @@ private:
     }
     void discard()
     {
+        closeRows();
         if (m_result)
             PQclear(m_result);
         m_result = nullptr;
@@ -128,6 +144,10 @@ private:
     PgConnection &m_connection;
     std::string m_source;
     std::string m_name;
+    std::string m_serverSql;
+    bool m_chunked = false;
+    std::string m_rowsCursor; // the server's cursor of a statement read in chunks, while open
+    int m_declared = 0;
     std::vector<std::string> m_names;
     std::vector<std::optional<std::string>> m_values;
     std::vector<std::string> m_columnNames;
@@ -317,6 +337,25 @@ public:
         PQclear(PQexec(m_conn, ("DEALLOCATE " + name).c_str()));
     }
 
+    // A cursor that outlives its transaction is closed; one its transaction
+    // took with it on a rollback is gone already.
+    void closeCursor(const std::string &name)
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            return;
+        if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+            m_pendingCursors.push_back(name);
+            return;
+        }
+        const char *values[1] = {name.c_str()};
+        PGresult *open = PQexecParams(m_conn, "SELECT 1 FROM pg_cursors WHERE name = $1", 1, nullptr, values, nullptr,
+                                      nullptr, 0);
+        const bool isOpen = PQresultStatus(open) == PGRES_TUPLES_OK && PQntuples(open) > 0;
+        PQclear(open);
+        if (isOpen)
+            PQclear(PQexec(m_conn, ("CLOSE " + name).c_str()));
+    }
+
 private:
     static std::string lowerAscii(std::string s)
     {
@@ -344,23 +383,26 @@ private:
 
     void dropPending()
     {
-        if (m_pending.empty() || PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+        if ((m_pending.empty() && m_pendingCursors.empty()) || PQtransactionStatus(m_conn) == PQTRANS_INERROR)
             return;
         for (const std::string &name : m_pending)
             PQclear(PQexec(m_conn, ("DEALLOCATE " + name).c_str()));
         m_pending.clear();
+        for (const std::string &name : std::exchange(m_pendingCursors, {}))
+            closeCursor(name);
     }
 
     PGconn *m_conn;
     uint64_t m_statements = 0;
     int m_changes = 0;
     std::vector<std::string> m_pending;
+    std::vector<std::string> m_pendingCursors;
 };
 
 PgCursor::PgCursor(PgConnection &connection, std::string source, Translated translated, std::string name,
                    PGresult *description)
     : m_connection(connection), m_source(std::move(source)), m_name(std::move(name)),
-      m_names(std::move(translated.names))
+      m_serverSql(std::move(translated.sql)), m_names(std::move(translated.names))
 {
     m_values.resize(m_names.size());
     for (int i = 0; i < PQnfields(description); ++i)
@@ -374,29 +416,77 @@ PgCursor::~PgCursor()
     m_connection.deallocate(m_name);
 }
 
+void PgCursor::execute()
+{
+    const std::vector<const char *> values = this->values();
+    std::vector<int> lengths(m_values.size());
+    for (size_t i = 0; i < m_values.size(); ++i)
+        lengths[i] = m_values[i] ? static_cast<int>(m_values[i]->size()) : 0;
+    PGresult *result = PQexecPrepared(m_connection.conn(), m_name.c_str(), static_cast<int>(values.size()),
+                                      values.data(), lengths.data(), nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+        m_connection.fail(result);
+    m_connection.noteChanges(result);
+    m_result = result;
+    m_rows = status == PGRES_TUPLES_OK ? PQntuples(result) : 0;
+    m_row = -1;
+}
+
+// A cursor of the server that outlives the transaction it is declared in
+// (the server then keeps the rows that are left), so that the rows read
+// later are still those of the moment it was declared, whatever commits
+// meanwhile, and other statements may run between two chunks.
+void PgCursor::declare()
+{
+    const std::vector<const char *> values = this->values();
+    const std::string name = m_name + "_rows" + std::to_string(++m_declared);
+    const std::string statement = "DECLARE " + name + " NO SCROLL CURSOR WITH HOLD FOR " + m_serverSql;
+    PGresult *declared = PQexecParams(m_connection.conn(), statement.c_str(), static_cast<int>(values.size()), nullptr,
+                                      values.data(), nullptr, nullptr, 0);
+    if (PQresultStatus(declared) != PGRES_COMMAND_OK)
+        m_connection.fail(declared);
+    PQclear(declared);
+    m_rowsCursor = name;
+    fetch();
+}
+
+void PgCursor::fetch()
+{
+    PGresult *result =
+        PQexec(m_connection.conn(), ("FETCH FORWARD " + std::to_string(kChunkRows) + " FROM " + m_rowsCursor).c_str());
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        m_connection.fail(result);
+    if (m_result)
+        PQclear(m_result);
+    m_result = result;
+    m_rows = PQntuples(result);
+    m_row = -1;
+}
+
+void PgCursor::closeRows()
+{
+    if (m_rowsCursor.empty())
+        return;
+    m_connection.closeCursor(m_rowsCursor);
+    m_rowsCursor.clear();
+}
+
 bool PgCursor::step()
 {
     if (!m_result) {
-        std::vector<const char *> values(m_values.size());
-        std::vector<int> lengths(m_values.size());
-        for (size_t i = 0; i < m_values.size(); ++i) {
-            values[i] = m_values[i] ? m_values[i]->c_str() : nullptr;
-            lengths[i] = m_values[i] ? static_cast<int>(m_values[i]->size()) : 0;
-        }
-        PGresult *result = PQexecPrepared(m_connection.conn(), m_name.c_str(), static_cast<int>(values.size()),
-                                          values.data(), lengths.data(), nullptr, 0);
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
-            m_connection.fail(result);
-        m_connection.noteChanges(result);
-        m_result = result;
-        m_rows = status == PGRES_TUPLES_OK ? PQntuples(result) : 0;
-        m_row = -1;
+        if (m_chunked && !m_columnNames.empty())
+            declare();
+        else
+            execute();
     }
+    if (m_row + 1 >= m_rows && !m_rowsCursor.empty() && m_rows == kChunkRows)
+        fetch();
     if (m_row + 1 < m_rows) {
         ++m_row;
         return true;
     }
+    closeRows();
     m_row = m_rows; // past the last row until reset
     return false;
 }

@@ -380,6 +380,7 @@ int Statement::parameterIndex(const char *name) const
 
 int Statement::parameterCount() const { return cursor().parameterCount(); }
 
+void Statement::readInChunks() { cursor().readInChunks(); }
 bool Statement::step() { return cursor().step(); }
 
 void Statement::run()

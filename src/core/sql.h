@@ -226,6 +226,12 @@ public:
     int parameterIndex(const char *name) const;
     int parameterCount() const;
 
+    // For a query of many rows read a few at a time over a long while (a
+    // report's pages): a server sends them a chunk at a time, so that the
+    // rows held do not grow with the result; they stay those of the moment
+    // of the first step. Call before the first step.
+    void readInChunks();
+
     // Steps once; true while a row is available.
     bool step();
     // Steps to completion (for statements without result rows).

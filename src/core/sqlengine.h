@@ -36,6 +36,9 @@ public:
     // Valid until the cursor steps again; empty for NULL.
     virtual std::string_view text(int index) const = 0;
     virtual std::string sql() const = 0;
+    // Rows come from the database a chunk at a time instead of all at once
+    // (an engine that hands out one row a step already does).
+    virtual void readInChunks() {}
 };
 
 // One value of a row for BulkInsert.

@@ -140,6 +140,7 @@ void FurikomiDataSet::open()
     m_consignor = loadConsignorRow(m_db, m_consignorCode);
     m_recipients = RecipientRows(m_db, m_consignorCode);
     m_reading = m_db.prepare(m_statement);
+    m_reading.readInChunks();
     m_reader.emplace(m_reading);
     m_open = true;
     load();

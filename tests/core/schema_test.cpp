@@ -218,3 +218,84 @@ TEST(Schema, ABulkInsertStoresEveryRowAsGivenInItsOrder)
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.int64(0), 0);
 }
+
+// A statement read in chunks gives the rows of the moment its first step
+// took, in order, whatever another clerk commits before the last one and
+// whatever statements run between two steps; read again after a reset, it
+// gives the rows of that moment. It holds nothing on the server once it is
+// read out, let go of halfway, or rolled back with its transaction.
+TEST(Schema, AStatementReadInChunksGivesTheRowsOfOneMoment)
+{
+    test::TempDir dir;
+    const std::string location = test::ownDatabaseLocation(dir.file("chunks.db"));
+    sql::Database reader;
+    reader.open(location, sql::Database::Mode::Create);
+    reader.exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, v INTEGER)");
+    const int stored = 2345; // more than two of a server's chunks
+    {
+        sql::Transaction tx(reader);
+        sql::BulkInsert rows(reader, "t", {"v"});
+        for (int i = 1; i <= stored; ++i)
+            rows.add(int64_t(i)).endRow();
+        rows.finish();
+        tx.commit();
+    }
+    sql::Database writer;
+    writer.open(location, sql::Database::Mode::ReadWrite);
+    writer.setBusyTimeout(0);
+    const auto held = [&reader] {
+        if (!test::onPostgres())
+            return int64_t(0);
+        sql::Statement st = reader.prepare("SELECT COUNT(*) FROM pg_cursors WHERE name <> ''"); // not its own
+        return st.step() ? st.int64(0) : -1;
+    };
+
+    sql::Statement st = reader.prepare("SELECT v FROM t WHERE v >= ? ORDER BY ID");
+    st.readInChunks();
+    st.bind(1, int64_t(5));
+    {
+        const sql::ReadSnapshot snapshot(reader);
+        ASSERT_TRUE(st.step());
+        EXPECT_EQ(st.int64(0), 5);
+    }
+    try {
+        sql::Transaction tx(writer);
+        writer.exec("DELETE FROM t WHERE v = 2000");
+        writer.exec("INSERT INTO t (v) VALUES (9999)");
+        tx.commit();
+    } catch (const sql::Error &e) {
+        EXPECT_FALSE(test::onPostgres()) << e.what(); // SQLite's writer waits for the reading statement
+        EXPECT_TRUE(e.isBusy()) << e.what();
+    }
+    int64_t expected = 6;
+    while (st.step()) {
+        ASSERT_EQ(st.int64(0), expected++);
+        if (expected % 700 == 0) // the server's cursor, asked of the same connection between two steps
+            ASSERT_EQ(held(), test::onPostgres() ? 1 : 0);
+    }
+    EXPECT_EQ(expected, stored + 1);
+    EXPECT_EQ(held(), 0);
+
+    st.reset();
+    int64_t rows = 0, last = 0;
+    while (st.step()) {
+        ++rows;
+        last = st.int64(0);
+    }
+    EXPECT_EQ(last, test::onPostgres() ? 9999 : stored);
+    EXPECT_EQ(rows, stored - 4);
+
+    st.reset();
+    ASSERT_TRUE(st.step());
+    st = sql::Statement(); // let go of halfway
+    EXPECT_EQ(held(), 0);
+    {
+        sql::Transaction tx(reader);
+        sql::Statement inside = reader.prepare("SELECT v FROM t ORDER BY ID");
+        inside.readInChunks();
+        ASSERT_TRUE(inside.step());
+        tx.rollback();
+    }
+    EXPECT_EQ(held(), 0);
+    EXPECT_FALSE(reader.inTransaction());
+}
