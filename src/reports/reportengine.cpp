@@ -76,7 +76,7 @@ QImage ReportEngine::blankPage() const
 void ReportEngine::startPreview()
 {
     m_store.clear();
-    m_sheet = blankPage();
+    m_sheet = QImage();
     m_sheetHasPages = false;
     m_pageNumber = 0;
     m_state = State::Previewing;
@@ -84,7 +84,11 @@ void ReportEngine::startPreview()
 
 void ReportEngine::renderPreviewPage(bool show)
 {
-    QImage image = blankPage();
+    if (m_page.isNull())
+        m_page = blankPage();
+    else
+        m_page.fill(Qt::white);
+    QImage &image = m_page;
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -111,8 +115,10 @@ void ReportEngine::renderReducedPage(int zoom, QPoint position)
 
 void ReportEngine::storeSheet(bool show)
 {
+    if (m_sheet.isNull())
+        m_sheet = blankPage();
     m_store.append(m_sheet, show);
-    m_sheet = blankPage();
+    m_sheet = QImage();
     m_sheetHasPages = false;
 }
 

@@ -125,6 +125,7 @@ private:
 
     PreviewStore m_store;
     QImage m_sheet;
+    QImage m_page;
     bool m_sheetHasPages = false;
 
     QPrinter *m_printer = nullptr;
