@@ -270,8 +270,9 @@ TEST(Schema, AStatementReadInChunksGivesTheRowsOfOneMoment)
     int64_t expected = 6;
     while (st.step()) {
         ASSERT_EQ(st.int64(0), expected++);
-        if (expected % 700 == 0) // the server's cursor, asked of the same connection between two steps
+        if (expected % 700 == 0) { // the server's cursor, asked of the same connection between two steps
             ASSERT_EQ(held(), test::onPostgres() ? 1 : 0);
+        }
     }
     EXPECT_EQ(expected, stored + 1);
     EXPECT_EQ(held(), 0);
