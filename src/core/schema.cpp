@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -206,32 +207,36 @@ std::string lowerAscii(std::string s)
 
 const char *const kOwnTables[] = {kHeader, kData, kTrailer, kEnd, kConsignor, kRecipient, kFacility};
 
-struct TableColumns
+// The columns of each table a script creates, read off its text: every
+// column of a CREATE TABLE stands on a line of its own ("  名前 TYPE ...,"),
+// and the table ends with a line that starts with ")".
+void addCreatedTables(std::string_view script, int since, std::vector<TableColumns> &out)
 {
-    std::string table;
-    int since; // the version that added the table
-    std::vector<std::string> columns;
-};
-
-// The columns of each table as this version makes them, read off a database
-// made in memory from the schema text itself.
-const std::vector<TableColumns> &expectedColumns()
-{
-    static const auto columns = [] {
-        sql::Database made;
-        made.open(":memory:", sql::Database::Mode::Create);
-        made.exec(kOwnSchema);
-        std::vector<TableColumns> all;
-        for (const char *table : kOwnTables)
-            all.push_back({table, 1, made.columnNames(table)});
-        for (const Step &step : kSteps) {
-            made.exec(step.sql);
-            if (step.table)
-                all.push_back({step.table, step.version, made.columnNames(step.table)});
+    constexpr std::string_view kCreate = "CREATE TABLE ";
+    constexpr std::string_view kIfNotExists = "IF NOT EXISTS ";
+    TableColumns *table = nullptr;
+    while (!script.empty()) {
+        const size_t end = script.find('\n');
+        std::string_view line = script.substr(0, end);
+        script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);
+        if (table) {
+            const size_t start = line.find_first_not_of(' ');
+            if (start == std::string_view::npos)
+                continue;
+            line.remove_prefix(start);
+            if (line.front() == ')') {
+                table = nullptr;
+                continue;
+            }
+            table->columns.emplace_back(line.substr(0, line.find_first_of(" ,")));
+        } else if (line.substr(0, kCreate.size()) == kCreate) {
+            line.remove_prefix(kCreate.size());
+            if (line.substr(0, kIfNotExists.size()) == kIfNotExists)
+                line.remove_prefix(kIfNotExists.size());
+            out.push_back({std::string(line.substr(0, line.find_first_of(" ("))), since, {}});
+            table = &out.back();
         }
-        return all;
-    }();
-    return columns;
+    }
 }
 
 void runSteps(sql::Database &db, int from)
@@ -243,6 +248,20 @@ void runSteps(sql::Database &db, int from)
 }
 
 } // namespace
+
+// Read off the schema's own text, so that the check of every database opened
+// costs no database made to learn them.
+const std::vector<TableColumns> &expectedColumns()
+{
+    static const auto columns = [] {
+        std::vector<TableColumns> all;
+        addCreatedTables(kOwnSchema, 1, all);
+        for (const Step &step : kSteps)
+            addCreatedTables(step.sql, step.version, all);
+        return all;
+    }();
+    return columns;
+}
 
 void createOwnDatabase(sql::Database &db)
 {

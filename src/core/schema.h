@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pelanova::sql {
 class Database;
@@ -46,6 +48,16 @@ bool hasOwnTables(const sql::Database &db);
 // a column missing, or a schema of a newer version than this program's.
 // Empty when it can (an older version is brought up to date by upgrade()).
 std::string schemaProblem(const sql::Database &db);
+
+// The columns of every table this version makes, in their order, as
+// (table, columns), each with the version that added the table.
+struct TableColumns
+{
+    std::string table;
+    int since;
+    std::vector<std::string> columns;
+};
+const std::vector<TableColumns> &expectedColumns();
 
 // Brings a database of an older version up to kSchemaVersion (what later
 // versions added, then the version itself), in one transaction. Throws

@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <map>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,21 @@ TEST(Schema, CreatesTheSevenTables)
     EXPECT_FALSE(schema::hasOwnTables(db));
     schema::createOwnDatabase(db);
     EXPECT_TRUE(schema::hasOwnTables(db));
+}
+
+// What the check of an opened database expects is what the schema makes:
+// every table with every column, in order.
+TEST(Schema, TheCheckExpectsEveryTableAndColumnTheSchemaMakes)
+{
+    sql::Database db;
+    db.open(":memory:", sql::Database::Mode::Create);
+    schema::createOwnDatabase(db);
+    std::map<std::string, std::vector<std::string>> expected;
+    for (const schema::TableColumns &table : schema::expectedColumns())
+        expected[table.table] = table.columns;
+    EXPECT_EQ(expected, db.tableColumns());
+    EXPECT_EQ(expected.size(), std::size(schema::kAllTables));
+    EXPECT_EQ(schema::schemaProblem(db), "");
 }
 
 TEST(Schema, FirstTakesTheEarliestStoredRowAndSurvivesVacuum)
