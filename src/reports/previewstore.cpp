@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace pelanova {
 
@@ -28,6 +29,7 @@ PreviewStore::~PreviewStore() = default;
 
 void PreviewStore::clear()
 {
+    m_pending.clear();
     m_file.reset(); // removes the old file
     m_entries.clear();
     m_pageImages.clear();
@@ -38,6 +40,7 @@ void PreviewStore::clear()
 
 int PreviewStore::append(const QImage &image, bool show)
 {
+    writePending();
     if (!m_file) {
         m_file = std::make_unique<QTemporaryFile>(QDir::tempPath()
                                                   + QStringLiteral("/pelanova-preview-XXXXXX.tmp"));
@@ -61,25 +64,45 @@ int PreviewStore::append(const QImage &image, bool show)
         for (int x = 0; x < width; ++x)
             *out++ = static_cast<uchar>(qGray(line[x]));
     }
-    const QByteArray packed = qCompress(raw, 1);
-
-    Entry entry{m_file->size(), packed.size(), width, height};
-    if (!m_file->seek(entry.offset) || m_file->write(packed) != packed.size())
-        throw std::runtime_error("cannot write the preview file: "
-                                 + m_file->errorString().toStdString());
-    m_entries.push_back(entry);
+    m_entries.push_back(Entry{-1, 0, width, height});
     if (show) {
+        // Shown at once; compressed into the file when the next image comes
+        // or another is asked for, so that the clerk does not wait for it.
         m_shownImage = grayImage(raw, width, height);
         m_shown = count() - 1;
         ++m_generation;
+        m_pending = std::move(raw);
+    } else {
+        write(m_entries.back(), raw);
     }
     return count() - 1;
+}
+
+void PreviewStore::write(Entry &entry, const QByteArray &raw) const
+{
+    const QByteArray packed = qCompress(raw, 1);
+    const int64_t offset = m_file->size();
+    if (!m_file->seek(offset) || m_file->write(packed) != packed.size())
+        throw std::runtime_error("cannot write the preview file: "
+                                 + m_file->errorString().toStdString());
+    entry.offset = offset;
+    entry.length = packed.size();
+}
+
+void PreviewStore::writePending() const
+{
+    if (m_pending.isEmpty())
+        return;
+    // The shown image is the last one stored: no other came after it.
+    const QByteArray raw = std::exchange(m_pending, QByteArray());
+    write(m_entries.back(), raw);
 }
 
 bool PreviewStore::show(int index)
 {
     if (index < 0 || index >= count())
         return false;
+    writePending();
     const Entry &entry = m_entries[static_cast<size_t>(index)];
     m_file->flush();
     if (!m_file->seek(entry.offset))
@@ -124,6 +147,12 @@ int PreviewStore::lastPageOfImage(int index) const
 }
 
 QString PreviewStore::fileName() const { return m_file ? m_file->fileName() : QString(); }
-int64_t PreviewStore::fileSize() const { return m_file ? m_file->size() : 0; }
+int64_t PreviewStore::fileSize() const
+{
+    if (!m_file)
+        return 0;
+    writePending();
+    return m_file->size();
+}
 
 } // namespace pelanova

@@ -2,9 +2,11 @@
 
 // The preview images of one preview run: each a full page or a sheet of
 // reduced pages. Images are compressed into a temporary file as they are
-// stored; only the shown image is held in memory. The file is replaced by
+// stored (one stored to be shown, once the next comes or another is shown);
+// only the shown image is held in memory. The file is replaced by
 // clear() (a new preview) and removed when the store is destroyed.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -61,9 +63,12 @@ private:
         int width;
         int height;
     };
+    void write(Entry &entry, const QByteArray &raw) const;
+    void writePending() const;
 
     std::unique_ptr<QTemporaryFile> m_file;
-    std::vector<Entry> m_entries;
+    mutable std::vector<Entry> m_entries;
+    mutable QByteArray m_pending; // the last image's grey rows, shown and not yet in the file
     std::vector<int> m_pageImages;
     int m_shown = -1;
     QImage m_shownImage;

@@ -171,8 +171,17 @@ private slots:
             QCOMPARE(store.append(first, true), 2);
             QCOMPARE(store.shownIndex(), 2);
             const QImage shownAtOnce = store.shownImage();
+            // Into the file before the next image, each in its place.
+            QCOMPARE(store.append(second), 3);
             QVERIFY(store.show(2));
             QCOMPARE(shownAtOnce, store.shownImage());
+            QVERIFY(store.show(3));
+            QCOMPARE(qGray(store.shownImage().pixel(3, 4)), 128);
+            const qint64 before = store.fileSize();
+            QCOMPARE(store.append(second, true), 4);
+            QVERIFY(store.fileSize() > before); // the shown one counted too
+            QVERIFY(store.show(4));
+            QCOMPARE(qGray(store.shownImage().pixel(3, 4)), 128);
 
             store.clear(); // a new preview replaces the file
             QVERIFY(!QFile::exists(fileName));
