@@ -330,12 +330,8 @@ public:
     // transaction is released once the connection works again.
     void deallocate(const std::string &name)
     {
-        if (PQstatus(m_conn) != CONNECTION_OK)
+        if (!releasableNow(m_pending, name))
             return;
-        if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
-            m_pending.push_back(name);
-            return;
-        }
         PQclear(PQexec(m_conn, ("DEALLOCATE " + name).c_str()));
     }
 
@@ -343,12 +339,8 @@ public:
     // took with it on a rollback is gone already.
     void closeCursor(const std::string &name)
     {
-        if (PQstatus(m_conn) != CONNECTION_OK)
+        if (!releasableNow(m_pendingCursors, name))
             return;
-        if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
-            m_pendingCursors.push_back(name);
-            return;
-        }
         const char *values[1] = {name.c_str()};
         PGresult *open = PQexecParams(m_conn, "SELECT 1 FROM pg_cursors WHERE name = $1", 1, nullptr, values, nullptr,
                                       nullptr, 0);
@@ -359,6 +351,20 @@ public:
     }
 
 private:
+    // False when the server's object cannot be released now: the connection
+    // is gone (and the object with it), or its transaction has failed (the
+    // name is kept for later).
+    bool releasableNow(std::vector<std::string> &pending, const std::string &name)
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            return false;
+        if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+            pending.push_back(name);
+            return false;
+        }
+        return true;
+    }
+
     static std::string lowerAscii(std::string s)
     {
         for (char &c : s) {
